@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package that the build, the tests and the demo need.
+# Idempotent and non-interactive: quiet when everything is already installed,
+# and it refreshes the package lists only when something is missing.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  firebird3.0-server firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
+  libxml2-dev libcurl4-openssl-dev libssl-dev openssl
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+  clang libclang-rt-14-dev time procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo_cmd=()
+[[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# The firebird server package asks for a SYSDBA password through debconf;
+# answer it up front so the install never waits for a terminal.
+echo "firebird3.0-server shared/firebird/enabled boolean false" | "${sudo_cmd[@]}" debconf-set-selections 2>/dev/null || true
+echo "firebird3.0-server shared/firebird/sysdba_password/first_install password quillbark" | "${sudo_cmd[@]}" debconf-set-selections 2>/dev/null || true
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qorita {
+
+// Upper-cases UTF-8 text with the character classes of the user's locale
+// (LC_CTYPE, set once by the entry); ASCII is handled the same in every locale.
+std::string UpperCase(std::string_view AText);
+
+// The platform's text-to-integer rule: leading blanks skipped, an optional sign,
+// then decimal digits or hexadecimal digits after "$", "x", "X", "0x" or "0X";
+// nothing may follow the digits. A decimal value must lie in the 32-bit signed
+// range; a hexadecimal one must fit in 32 bits and is taken as signed.
+std::optional<std::int32_t> TryStrToInt(std::string_view AText);
+
+// TryStrToInt, or ADefault when the text is not an integer.
+std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault);
+
+}  // namespace qorita
