@@ -1,0 +1,172 @@
+#include "labelservice/Rest.Xml.h"
+
+#include "common/Exception.h"
+
+#include <libxml/parser.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlsave.h>
+
+#include <algorithm>
+#include <climits>
+#include <mutex>
+
+namespace qorita::labelservice::soapxml {
+
+namespace {
+
+struct TParserCtxtFree {
+    void operator()(xmlParserCtxt* ACtxt) const noexcept { xmlFreeParserCtxt(ACtxt); }
+};
+struct TBufferFree {
+    void operator()(xmlBuffer* ABuffer) const noexcept { xmlBufferFree(ABuffer); }
+};
+
+std::string_view ToView(const xmlChar* AText)
+{
+    return AText == nullptr ? std::string_view() : std::string_view(reinterpret_cast<const char*>(AText));
+}
+
+// The first ACount characters (not bytes) of line ALine (from 1) of the text.
+std::string SourceLine(std::string_view AText, int ALine, std::size_t ACount)
+{
+    std::size_t start = 0;
+    for (int line = 1; line < ALine && start != std::string_view::npos; ++line) {
+        start = AText.find('\n', start);
+        if (start != std::string_view::npos)
+            ++start;
+    }
+    if (start == std::string_view::npos || start > AText.size())
+        return {};
+    std::string_view rest = AText.substr(start);
+    rest = rest.substr(0, std::min(rest.find('\n'), rest.size()));
+    if (!rest.empty() && rest.back() == '\r')
+        rest.remove_suffix(1);
+    std::size_t end = 0;
+    for (std::size_t chars = 0; end < rest.size() && chars < ACount; ++chars) {
+        ++end;
+        while (end < rest.size() && (static_cast<unsigned char>(rest[end]) & 0xC0) == 0x80)
+            ++end;  // continuation bytes of a UTF-8 sequence
+    }
+    return std::string(rest.substr(0, end));
+}
+
+bool IsBlankText(const xmlNode* ANode)
+{
+    if (ANode->type != XML_TEXT_NODE)
+        return false;
+    for (std::string_view text = ToView(ANode->content); char c : text)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            return false;
+    return true;
+}
+
+}  // namespace
+
+TDocPtr ParseXml(std::string_view AText)
+{
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
+    if (AText.size() > static_cast<std::size_t>(INT_MAX))
+        throw Exception("Document too large to parse");
+    std::unique_ptr<xmlParserCtxt, TParserCtxtFree> ctxt(xmlNewParserCtxt());
+    if (!ctxt)
+        throw Exception("Out of memory creating an XML parser");
+    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS;
+    TDocPtr doc(xmlCtxtReadMemory(ctxt.get(), AText.data(), static_cast<int>(AText.size()), nullptr, nullptr, options));
+    if (doc && ctxt->wellFormed)
+        return doc;
+    const xmlError* error = xmlCtxtGetLastError(ctxt.get());
+    std::string reason = error != nullptr && error->message != nullptr ? error->message : "Unknown parse error";
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    const int line = error != nullptr ? error->line : 0;
+    throw Exception(Format("%s%s%s: %d%s%s", reason.c_str(), "\r\n", "Line", line, "\r\n",
+                           SourceLine(AText, line, 40).c_str()));
+}
+
+std::string_view LocalName(const xmlNode* ANode)
+{
+    return ToView(ANode->name);
+}
+
+std::string_view NamespaceUri(const xmlNode* ANode)
+{
+    return ANode->ns == nullptr ? std::string_view() : ToView(ANode->ns->href);
+}
+
+std::optional<std::string> Attribute(const xmlNode* AElement, const char* AName)
+{
+    xmlChar* value = xmlGetNoNsProp(AElement, reinterpret_cast<const xmlChar*>(AName));
+    if (value == nullptr)
+        return std::nullopt;
+    std::string result(ToView(value));
+    xmlFree(value);
+    return result;
+}
+
+std::vector<xmlNode*> ElementChildren(const xmlNode* AElement)
+{
+    std::vector<xmlNode*> result;
+    for (xmlNode* child = AElement->children; child != nullptr; child = child->next)
+        if (child->type == XML_ELEMENT_NODE)
+            result.push_back(child);
+    return result;
+}
+
+xmlNode* FindChild(const xmlNode* AElement, std::string_view ANamespace, std::string_view ALocalName, const char* AName)
+{
+    for (xmlNode* child : ElementChildren(AElement)) {
+        if (LocalName(child) != ALocalName || NamespaceUri(child) != ANamespace)
+            continue;
+        if (AName == nullptr || Attribute(child, "name") == std::optional<std::string>(AName))
+            return child;
+    }
+    return nullptr;
+}
+
+std::string NodeText(const xmlNode* ANode)
+{
+    xmlChar* content = xmlNodeGetContent(ANode);
+    std::string result(ToView(content));
+    xmlFree(content);
+    return result;
+}
+
+std::string NodeXml(const xmlNode* ANode)
+{
+    // An element is copied into a document of its own: libxml2 then declares
+    // on the copy every namespace that was declared further up in the answer.
+    TDocPtr holder;
+    const xmlNode* node = ANode;
+    if (ANode->type == XML_ELEMENT_NODE) {
+        holder.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+        xmlNode* copy = holder ? xmlDocCopyNode(const_cast<xmlNode*>(ANode), holder.get(), 1) : nullptr;
+        if (copy == nullptr)
+            throw Exception("Out of memory copying an XML node");
+        xmlDocSetRootElement(holder.get(), copy);
+        node = copy;
+    }
+    std::unique_ptr<xmlBuffer, TBufferFree> buffer(xmlBufferCreate());
+    if (!buffer || xmlNodeDump(buffer.get(), node->doc, const_cast<xmlNode*>(node), 0, 0) < 0)
+        throw Exception("Out of memory serializing an XML node");
+    return std::string(ToView(xmlBufferContent(buffer.get())));
+}
+
+std::vector<xmlNode*> ContentChildren(const xmlNode* AElement)
+{
+    std::vector<xmlNode*> result;
+    for (xmlNode* child = AElement->children; child != nullptr; child = child->next)
+        if (!IsBlankText(child))
+            result.push_back(child);
+    return result;
+}
+
+bool EqualsNoCase(std::string_view A, std::string_view B)
+{
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char x, char y) {
+               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+}  // namespace qorita::labelservice::soapxml

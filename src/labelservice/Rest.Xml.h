@@ -1,0 +1,48 @@
+#pragma once
+
+// The SOAP client's one window onto libxml2: document owner, parsing with the
+// program's parse-error message, and the few node queries the description
+// lookup and the answer examination need. Private to the labelservice library;
+// nothing outside it includes libxml2 through this header.
+
+#include <libxml/tree.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qorita::labelservice::soapxml {
+
+struct TDocFree {
+    void operator()(xmlDoc* ADoc) const noexcept { xmlFreeDoc(ADoc); }
+};
+using TDocPtr = std::unique_ptr<xmlDoc, TDocFree>;
+
+// Parses text from the network or a file: no network access, no external
+// entities, no DTD loading, errors taken from the parser context of this call.
+// Whitespace-only text between elements is dropped. A failure raises an
+// Exception: reason CR LF "Line: n" CR LF the first 40 characters of that line.
+TDocPtr ParseXml(std::string_view AText);
+
+std::string_view LocalName(const xmlNode* ANode);
+std::string_view NamespaceUri(const xmlNode* ANode);  // empty when none
+// Unqualified attribute value, or nothing when the attribute is absent.
+std::optional<std::string> Attribute(const xmlNode* AElement, const char* AName);
+std::vector<xmlNode*> ElementChildren(const xmlNode* AElement);
+// First element child with the local name in the namespace whose attribute
+// "name" equals AName (any element when AName is null).
+xmlNode* FindChild(const xmlNode* AElement, std::string_view ANamespace, std::string_view ALocalName,
+                   const char* AName = nullptr);
+// Concatenated character content of the node and its descendants.
+std::string NodeText(const xmlNode* ANode);
+// Markup of the node alone, without declaration or added whitespace; an element
+// carries the declarations of every namespace it or its descendants use.
+std::string NodeXml(const xmlNode* ANode);
+// Child nodes that count as content: whitespace-only text is not counted.
+std::vector<xmlNode*> ContentChildren(const xmlNode* AElement);
+
+bool EqualsNoCase(std::string_view A, std::string_view B);
+
+}  // namespace qorita::labelservice::soapxml

@@ -1,0 +1,86 @@
+#include "labelservice/Rest.h"
+
+#include "common/Exception.h"
+#include "labelservice/Rest.Answer.h"
+#include "labelservice/Rest.Description.h"
+#include "labelservice/Rest.Envelope.h"
+#include "labelservice/http/HttpClient.h"
+
+#include <optional>
+#include <vector>
+
+namespace qorita::labelservice {
+
+namespace {
+
+class TLabelServiceSoap final : public ILabelServiceSoap {
+public:
+    TLabelServiceSoap(const TServiceSettings& ASettings, const http::THttpLimits& ALimits)
+        : FLocation(ASettings.ServiceUrl.empty() ? DefaultServiceUrl : ASettings.ServiceUrl),
+          FCaFile(ASettings.CaFile),
+          FLimits(ALimits)
+    {
+    }
+
+    std::string AddParcel(const std::string& XMLInfoParcel) override
+    {
+        return Invoke("AddParcel", "AddParcelResult", {{"XMLInfoParcel", XMLInfoParcel}});
+    }
+
+    std::string CloseWorkDayByShipmentNumber(const std::string& _xmlRequest) override
+    {
+        return Invoke("CloseWorkDayByShipmentNumber", "CloseWorkDayByShipmentNumberResult",
+                      {{"_xmlRequest", _xmlRequest}});
+    }
+
+    std::string DeleteSped(const std::string& SedeQor, const std::string& CodiceClienteQor,
+                           const std::string& PasswordClienteQor, const std::string& NumSpedizione) override
+    {
+        return Invoke("DeleteSped", "DeleteSpedResult",
+                      {{"SedeQor", SedeQor},
+                       {"CodiceClienteQor", CodiceClienteQor},
+                       {"PasswordClienteQor", PasswordClienteQor},
+                       {"NumSpedizione", NumSpedizione}});
+    }
+
+private:
+    std::string Invoke(const std::string& AOperation, const std::string& AResultElement,
+                       const std::vector<TSoapParameter>& AParameters)
+    {
+        // One handle for the description and the call: same host, one TLS handshake.
+        if (!FClient)
+            FClient.emplace(FCaFile, FLimits);
+        if (!FDescription)
+            FDescription = std::make_unique<TServiceDescription>(FLocation, *FClient);
+        const TServiceBinding binding = FDescription->Resolve(AOperation);
+        const std::string envelope = BuildEnvelope(AOperation, binding.WrapperNamespace, AParameters);
+        const http::THttpResponse response =
+            FClient->Post(binding.Endpoint,
+                          {{"Content-Type", "text/xml; charset=utf-8"},
+                           {"SOAPAction", binding.SoapAction.empty() ? "\"\"" : binding.SoapAction},
+                           {"Accept", "*/*"}},
+                          envelope);
+        return ExtractPayload(response, binding.Endpoint, AOperation, AResultElement);
+    }
+
+    std::string FLocation;
+    std::string FCaFile;
+    http::THttpLimits FLimits;
+    std::optional<http::THttpClient> FClient;
+    std::unique_ptr<TServiceDescription> FDescription;  // declared after FClient: destroyed first
+};
+
+}  // namespace
+
+std::shared_ptr<ILabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings)
+{
+    return GetLabelServiceSoap(ASettings, http::THttpLimits());
+}
+
+std::shared_ptr<ILabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings,
+                                                       const http::THttpLimits& ALimits)
+{
+    return std::make_shared<TLabelServiceSoap>(ASettings, ALimits);
+}
+
+}  // namespace qorita::labelservice

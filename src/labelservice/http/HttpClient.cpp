@@ -1,0 +1,190 @@
+#include "labelservice/http/HttpClient.h"
+
+#include "common/Exception.h"
+#include "labelservice/http/CurlGlobal.h"
+#include "labelservice/http/ExtraCaCertificates.h"
+
+#include <curl/curl.h>
+
+#include <optional>
+
+namespace qorita::http {
+
+namespace {
+
+struct TCurlFree {
+    void operator()(CURL* AHandle) const noexcept { curl_easy_cleanup(AHandle); }
+};
+struct TSlistFree {
+    void operator()(curl_slist* AList) const noexcept { curl_slist_free_all(AList); }
+};
+using TSlistPtr = std::unique_ptr<curl_slist, TSlistFree>;
+
+}  // namespace
+
+struct THttpClient::TImpl {
+    std::unique_ptr<CURL, TCurlFree> Handle;
+    char ErrorBuffer[CURL_ERROR_SIZE] = {};
+    THttpLimits Limits;
+    std::optional<TExtraCaCertificates> ExtraCa;
+
+    // Filled by the callbacks during one request.
+    THttpResponse Response;
+    bool BodyTooLarge = false;
+
+    template <typename T>
+    void Set(CURLoption AOption, T AValue)
+    {
+        const CURLcode code = curl_easy_setopt(Handle.get(), AOption, AValue);
+        if (code != CURLE_OK)
+            throw Exception(Format("libcurl option %d refused: %s", static_cast<int>(AOption), curl_easy_strerror(code)));
+    }
+
+    void SetCommonOptions();
+    THttpResponse Perform(const std::string& AUrl, const THeaders& AHeaders);
+    std::string TransportMessage(CURLcode ACode) const;
+
+    static size_t OnBody(char* AData, size_t ASize, size_t ACount, void* AUser);
+    static size_t OnHeader(char* AData, size_t ASize, size_t ACount, void* AUser);
+    static CURLcode OnSslContext(CURL* AHandle, void* ASslCtx, void* AUser);
+};
+
+size_t THttpClient::TImpl::OnBody(char* AData, size_t ASize, size_t ACount, void* AUser)
+{
+    auto* self = static_cast<TImpl*>(AUser);
+    const size_t length = ASize * ACount;
+    // Answers without Content-Length are bounded here; a declared length over
+    // the limit is already refused by CURLOPT_MAXFILESIZE_LARGE.
+    if (length > self->Limits.MaxBodyBytes - self->Response.Body.size()) {
+        self->BodyTooLarge = true;
+        return 0;  // makes libcurl abort the transfer
+    }
+    self->Response.Body.append(AData, length);
+    return length;
+}
+
+size_t THttpClient::TImpl::OnHeader(char* AData, size_t ASize, size_t ACount, void* AUser)
+{
+    auto* self = static_cast<TImpl*>(AUser);
+    const size_t length = ASize * ACount;
+    std::string_view line(AData, length);
+    // Every status line ("HTTP/1.1 100 Continue", then the final one) replaces
+    // the reason phrase, so the last one wins.
+    if (line.starts_with("HTTP/")) {
+        std::string_view rest = line;
+        for (int skip = 0; skip < 2; ++skip) {
+            const size_t blank = rest.find(' ');
+            rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+        }
+        while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n'))
+            rest.remove_suffix(1);
+        self->Response.ReasonPhrase.assign(rest);
+    }
+    return length;
+}
+
+CURLcode THttpClient::TImpl::OnSslContext(CURL*, void* ASslCtx, void* AUser)
+{
+    auto* self = static_cast<TImpl*>(AUser);
+    return self->ExtraCa->AddTo(ASslCtx) ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
+}
+
+void THttpClient::TImpl::SetCommonOptions()
+{
+    Set(CURLOPT_ERRORBUFFER, ErrorBuffer);
+    Set(CURLOPT_NOSIGNAL, 1L);
+    Set(CURLOPT_PROTOCOLS_STR, "http,https");
+    Set(CURLOPT_FOLLOWLOCATION, 0L);
+    Set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));  // keeps the reason phrase
+    Set(CURLOPT_USERAGENT, UserAgent);
+    Set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(Limits.ConnectTimeout.count()));
+    Set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+    Set(CURLOPT_LOW_SPEED_TIME, static_cast<long>(Limits.StallTimeout.count()));
+    Set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(Limits.MaxBodyBytes));
+    Set(CURLOPT_SSL_VERIFYPEER, 1L);
+    Set(CURLOPT_SSL_VERIFYHOST, 2L);
+    Set(CURLOPT_WRITEFUNCTION, &TImpl::OnBody);
+    Set(CURLOPT_WRITEDATA, this);
+    Set(CURLOPT_HEADERFUNCTION, &TImpl::OnHeader);
+    Set(CURLOPT_HEADERDATA, this);
+    if (ExtraCa) {
+        Set(CURLOPT_SSL_CTX_FUNCTION, &TImpl::OnSslContext);
+        Set(CURLOPT_SSL_CTX_DATA, this);
+    }
+}
+
+std::string THttpClient::TImpl::TransportMessage(CURLcode ACode) const
+{
+    if (BodyTooLarge || ACode == CURLE_FILESIZE_EXCEEDED)
+        return Format("Answer refused: larger than the limit of %zu bytes", Limits.MaxBodyBytes);
+    if (ErrorBuffer[0] != '\0')
+        return ErrorBuffer;
+    return curl_easy_strerror(ACode);
+}
+
+THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeaders& AHeaders)
+{
+    TSlistPtr headers;
+    for (const auto& [name, value] : AHeaders) {
+        // "Name:" without a value removes a header libcurl would add itself.
+        const std::string line = value.empty() ? name + ":" : name + ": " + value;
+        curl_slist* extended = curl_slist_append(headers.get(), line.c_str());
+        if (extended == nullptr)
+            throw Exception("Out of memory building the request headers");
+        (void)headers.release();
+        headers.reset(extended);
+    }
+    Set(CURLOPT_URL, AUrl.c_str());
+    Set(CURLOPT_HTTPHEADER, headers.get());
+
+    Response = THttpResponse();
+    BodyTooLarge = false;
+    ErrorBuffer[0] = '\0';
+    const CURLcode code = curl_easy_perform(Handle.get());
+    // The handle keeps a pointer to the list: detach it before the list goes.
+    Set(CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+    if (code != CURLE_OK)
+        throw Exception(TransportMessage(code));
+
+    curl_easy_getinfo(Handle.get(), CURLINFO_RESPONSE_CODE, &Response.StatusCode);
+    const char* contentType = nullptr;
+    if (curl_easy_getinfo(Handle.get(), CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType != nullptr)
+        Response.ContentType = contentType;
+    return std::move(Response);
+}
+
+THttpClient::THttpClient(const std::string& ACaFile, const THttpLimits& ALimits) : FImpl(std::make_unique<TImpl>())
+{
+    EnsureCurlGlobalInit();
+    FImpl->Limits = ALimits;
+    if (!ACaFile.empty())
+        FImpl->ExtraCa.emplace(ACaFile);
+    FImpl->Handle.reset(curl_easy_init());
+    if (!FImpl->Handle)
+        throw Exception("libcurl could not create a handle");
+    FImpl->SetCommonOptions();
+}
+
+THttpClient::~THttpClient() = default;
+THttpClient::THttpClient(THttpClient&&) noexcept = default;
+THttpClient& THttpClient::operator=(THttpClient&&) noexcept = default;
+
+THttpResponse THttpClient::Get(const std::string& AUrl, const THeaders& AHeaders)
+{
+    FImpl->Set(CURLOPT_HTTPGET, 1L);
+    return FImpl->Perform(AUrl, AHeaders);
+}
+
+THttpResponse THttpClient::Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody)
+{
+    FImpl->Set(CURLOPT_POST, 1L);
+    FImpl->Set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(ABody.size()));
+    FImpl->Set(CURLOPT_POSTFIELDS, ABody.data());
+    // Without this libcurl sends "Expect: 100-continue" for large bodies and
+    // waits for an interim answer the service may never send.
+    THeaders headers = AHeaders;
+    headers.emplace_back("Expect", "");
+    return FImpl->Perform(AUrl, headers);
+}
+
+}  // namespace qorita::http

@@ -1,0 +1,78 @@
+#pragma once
+
+// HTTPS exchanges with the courier: one libcurl easy handle per client, reused
+// for every request of one service call so that the description download and
+// the operation call share one connection and one TLS handshake.
+//
+// How our time-outs map onto libcurl (which has no send or receive time-out):
+// - connect (TCP and TLS handshake): CURLOPT_CONNECTTIMEOUT_MS = ConnectTimeout;
+// - send and receive: CURLOPT_LOW_SPEED_LIMIT = 1 byte/s together with
+//   CURLOPT_LOW_SPEED_TIME = StallTimeout. Once connected, a transfer that
+//   moves less than one byte per second for StallTimeout, while sending the
+//   request or while waiting for and reading the answer, is aborted. A server
+//   that trickles a byte now and then is caught too.
+// There is deliberately no total time-out: a large label answer on a slow line
+// may take longer than any fixed bound as long as it keeps moving.
+//
+// TLS: the peer certificate and host name are always verified, against the
+// system store plus, when given, the certificates of an extra PEM file.
+// Redirects are not followed; each request is sent once.
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace qorita::http {
+
+// The answer is held in memory and then parsed, copied and parsed again by the
+// message documents, so the peak use is a few times its size. 128 MiB leaves
+// room for a thousand labels of 100 KB while a hostile or broken server cannot
+// exhaust the memory.
+inline constexpr std::size_t DefaultMaxBodyBytes = 128u * 1024u * 1024u;
+
+struct THttpLimits {
+    std::chrono::milliseconds ConnectTimeout{60000};
+    std::chrono::seconds StallTimeout{60};
+    std::size_t MaxBodyBytes = DefaultMaxBodyBytes;
+};
+
+// Request headers in sending order; an empty value suppresses the header
+// (including one that libcurl would add on its own).
+using THeaders = std::vector<std::pair<std::string, std::string>>;
+
+struct THttpResponse {
+    long StatusCode = 0;
+    std::string ReasonPhrase;  // from the last "HTTP/" status line
+    std::string ContentType;   // empty when the answer has none
+    std::string Body;
+};
+
+class THttpClient {
+public:
+    // ACaFile: PEM file of extra trusted authorities, or empty. Fails when the
+    // file cannot be read or holds no certificate.
+    explicit THttpClient(const std::string& ACaFile, const THttpLimits& ALimits = {});
+    ~THttpClient();
+    THttpClient(THttpClient&&) noexcept;
+    THttpClient& operator=(THttpClient&&) noexcept;
+    THttpClient(const THttpClient&) = delete;
+    THttpClient& operator=(const THttpClient&) = delete;
+
+    // Transport failures (connection, name resolution, time-out, TLS, oversized
+    // answer) raise an Exception with libcurl's message; any status is returned.
+    THttpResponse Get(const std::string& AUrl, const THeaders& AHeaders);
+    THttpResponse Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody);
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> FImpl;
+};
+
+// The User-Agent sent with every request.
+inline constexpr const char* UserAgent = "qorita-labelservice/1.0";
+
+}  // namespace qorita::http

@@ -1,0 +1,25 @@
+# The SOAP client of the courier's label service and its HTTPS transport.
+# Paths are relative to src/labelservice.
+
+add_library(qorita_http STATIC
+  http/CurlGlobal.cpp
+  http/ExtraCaCertificates.cpp
+  http/HttpClient.cpp
+  http/Url.cpp
+)
+target_include_directories(qorita_http PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(qorita_http
+  PUBLIC qorita_common
+  PRIVATE CURL::libcurl OpenSSL::SSL OpenSSL::Crypto)
+
+add_library(qorita_soap STATIC
+  Rest.Xml.cpp
+  Rest.Description.cpp
+  Rest.Envelope.cpp
+  Rest.Answer.cpp
+  Rest.cpp
+)
+target_include_directories(qorita_soap PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(qorita_soap
+  PUBLIC qorita_common qorita_http
+  PRIVATE LibXml2::LibXml2)
