@@ -1,0 +1,93 @@
+-- Reference definition of the calling application's tables that qorita reads
+-- and writes. The order-management application owns these tables; qorita only
+-- relies on the columns, the value types and the keys below. Create the
+-- database with DEFAULT CHARACTER SET UTF8.
+
+CREATE GENERATOR QORITA_CHIAMATE_ID;
+CREATE GENERATOR QORITA_TESTATE_ID;
+CREATE GENERATOR QORITA_RIGHE_CONTATOREPROG;
+CREATE GENERATOR QORITA_LOG_ID;
+CREATE GENERATOR CODICETABXCOUNTER;
+
+-- One row per call: the application writes it before starting qorita, qorita
+-- writes the outcome back.
+CREATE TABLE QORITA_CHIAMATE (
+  ID               INTEGER NOT NULL,
+  TESTATA          INTEGER,
+  DATAORA          TIMESTAMP,
+  OPERATORE        INTEGER,
+  ESITO_CODICE     INTEGER,
+  ESITO_MESSAGGIO  VARCHAR(4000),
+  CONSTRAINT PK_QORITA_CHIAMATE PRIMARY KEY (ID)
+);
+
+-- The shipment header.
+CREATE TABLE QORITA_TESTATE (
+  ID                      INTEGER NOT NULL,
+  DOCUMENTO_ID            INTEGER,
+  DOCUMENTO_LINEA         VARCHAR(40),
+  RAGIONESOCIALE          VARCHAR(100),
+  INDIRIZZO               VARCHAR(100),
+  LOCALITA                VARCHAR(60),
+  ZIPCODE                 VARCHAR(10),
+  PROVINCIA               VARCHAR(4),
+  COLLI                   INTEGER,
+  TIPOETICHETTA           VARCHAR(3),
+  NUMEROSPEDIZIONE        INTEGER,
+  CREAZIONE_DATAORA       TIMESTAMP,
+  CREAZIONE_OPERATORE     INTEGER,
+  STAMPA_DATAORA          TIMESTAMP,
+  STAMPA_OPERATORE        INTEGER,
+  CONFERMA_DATAORA        TIMESTAMP,
+  CONFERMA_OPERATORE      INTEGER,
+  PESOTOTALE              NUMERIC(15,3),
+  CONTRASSEGNOTOTALE      NUMERIC(15,2),
+  MODALITAINCASSO         VARCHAR(10),
+  IDBORDERO               INTEGER,
+  ELIMINAZIONE_DATAORA    TIMESTAMP,
+  ELIMINAZIONE_OPERATORE  INTEGER,
+  EMAIL                   VARCHAR(100),
+  CELLULARE1              VARCHAR(30),
+  SERVIZIACCESSORI        VARCHAR(100),
+  STATUS                  VARCHAR(10),
+  CONSTRAINT PK_QORITA_TESTATE PRIMARY KEY (ID)
+);
+
+-- One row per parcel; a label (ZPL text or a base64 PDF) is hundreds of
+-- kilobytes, hence the text blob.
+CREATE TABLE QORITA_RIGHE (
+  TESTATA               INTEGER NOT NULL,
+  NCOLLO                INTEGER NOT NULL,
+  PESOREALE             DOUBLE PRECISION,
+  CONTATOREPROGRESSIVO  INTEGER,
+  ETICHETTA             BLOB SUB_TYPE TEXT,
+  INVIO_DATAORA         TIMESTAMP,
+  INVIO_OPERATORE       INTEGER,
+  IMPORTOCONTRASSEGNO   NUMERIC(15,2),
+  CONSTRAINT PK_QORITA_RIGHE PRIMARY KEY (TESTATA, NCOLLO)
+);
+
+-- One row per exchange with the courier; only ever inserted.
+CREATE TABLE QORITA_LOG (
+  ID                INTEGER NOT NULL,
+  TESTATA           INTEGER,
+  DATAORA           TIMESTAMP,
+  OPERATORE         INTEGER,
+  OPERAZIONE        VARCHAR(60),
+  FILEXML_REQUEST   VARCHAR(1024),
+  FILEXML_RESPONSE  VARCHAR(1024),
+  ESITO_CODICE      INTEGER,
+  ESITO_MESSAGGIO   VARCHAR(4000),
+  CONSTRAINT PK_QORITA_LOG PRIMARY KEY (ID)
+);
+
+-- The application's general parameter table: a value per (NOME, UTENTE),
+-- UTENTE NULL for the general value.
+CREATE TABLE TABX (
+  CODICE  INTEGER NOT NULL,
+  NOME    VARCHAR(64) NOT NULL,
+  TESTO   VARCHAR(1024),
+  MEMO    BLOB SUB_TYPE TEXT,
+  UTENTE  INTEGER,
+  CONSTRAINT PK_TABX PRIMARY KEY (CODICE)
+);

@@ -1,0 +1,55 @@
+#include "data/DataAccess.h"
+
+namespace qorita {
+
+bool TQorItaRigheAccess::Load(std::int32_t ATestata, TQorItaRigheList& ATo)
+{
+    if (!FSQLSelect1) FSQLSelect1 = NewStatement({"SELECT * FROM QORITA_RIGHE WHERE TESTATA=:TESTATA"});
+    fb::TFbStatement& sql = *FSQLSelect1;
+    SetParamInteger(ATestata, sql.Param("TESTATA"), false);
+    sql.Execute();
+    const bool found = !sql.Eof();
+    while (!sql.Eof()) {
+        auto parcel = std::make_unique<TQorItaRigheData>();
+        parcel->SetTestata(GetFieldInteger(sql.Field("TESTATA")));
+        parcel->SetNCollo(GetFieldInteger(sql.Field("NCOLLO")));
+        parcel->SetPesoReale(GetFieldDouble(sql.Field("PESOREALE")));
+        parcel->SetContatoreProgressivo(GetFieldInteger(sql.Field("CONTATOREPROGRESSIVO")));
+        parcel->SetEtichetta(GetFieldString(sql.Field("ETICHETTA")));
+        parcel->SetInvioDataOra(GetFieldDateTime(sql.Field("INVIO_DATAORA")));
+        parcel->SetInvioOperatore(GetFieldInteger(sql.Field("INVIO_OPERATORE")));
+        parcel->SetImportoContrassegno(GetFieldDouble(sql.Field("IMPORTOCONTRASSEGNO")));
+        ATo.push_back(std::move(parcel));
+        sql.Fetch();
+    }
+    sql.Close();
+    return found;
+}
+
+void TQorItaRigheAccess::Save(const TQorItaRigheList& AData)
+{
+    if (!FSQLUpdateOrInsert) {
+        FSQLUpdateOrInsert = NewStatement({"UPDATE OR INSERT INTO QORITA_RIGHE(", "  TESTATA,", "  NCOLLO,",
+                                           "  PESOREALE,", "  CONTATOREPROGRESSIVO,", "  ETICHETTA,",
+                                           "  INVIO_DATAORA,", "  INVIO_OPERATORE", "  ,IMPORTOCONTRASSEGNO", ")",
+                                           "VALUES(", "  :TESTATA,", "  :NCOLLO,", "  :PESOREALE,",
+                                           "  :CONTATOREPROGRESSIVO,", "  :ETICHETTA,", "  :INVIO_DATAORA,",
+                                           "  :INVIO_OPERATORE", "  ,:IMPORTOCONTRASSEGNO", ")"});
+    }
+    fb::TFbStatement& sql = *FSQLUpdateOrInsert;
+    for (const auto& parcel : AData) {
+        SetParamInteger(parcel->Testata(), sql.Param("TESTATA"), false);
+        SetParamInteger(parcel->NCollo(), sql.Param("NCOLLO"), false);
+        SetParamDouble(parcel->PesoReale(), sql.Param("PESOREALE"), false);
+        SetParamInteger(parcel->ContatoreProgressivo(), sql.Param("CONTATOREPROGRESSIVO"), true);
+        SetParamString(parcel->Etichetta(), sql.Param("ETICHETTA"));
+        SetParamDateTime(parcel->InvioDataOra(), sql.Param("INVIO_DATAORA"));
+        SetParamInteger(parcel->InvioOperatore(), sql.Param("INVIO_OPERATORE"), true);
+        SetParamDouble(parcel->ImportoContrassegno(), sql.Param("IMPORTOCONTRASSEGNO"), true);
+        sql.Execute();
+    }
+}
+
+std::int32_t TQorItaRigheAccess::GenContatoreProgressivo() { return GenId("QORITA_RIGHE_CONTATOREPROG"); }
+
+}  // namespace qorita

@@ -1,0 +1,116 @@
+#pragma once
+
+// The access classes: the SQL that moves each record between memory and its
+// table. They run in the connection and transaction their owner gives them and
+// never start, commit or roll back; database errors reach the caller with the
+// database's own message.
+#include "data/DataObject.h"
+#include "data/fb/FbStatement.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+namespace qorita {
+
+namespace fb {
+class TFbConnection;
+class TFbTransaction;
+}  // namespace fb
+
+class TKelTabX;
+
+class TDataAccess {
+public:
+    TDataAccess(fb::TFbConnection* ADatabase, fb::TFbTransaction* ATransaction)
+        : FDatabase(ADatabase), FTransaction(ATransaction)
+    {
+    }
+    virtual ~TDataAccess() = default;
+    TDataAccess(const TDataAccess&) = delete;
+    TDataAccess& operator=(const TDataAccess&) = delete;
+
+    fb::TFbConnection* Database() const { return FDatabase; }
+    fb::TFbTransaction* Transaction() const { return FTransaction; }
+
+protected:
+    // The NULL rules: 0 (or |value| <= 1E-12, or the empty text, or a date-time
+    // of exactly 0.0) becomes NULL where the column allows a missing value.
+    static void SetParamInteger(std::int32_t AValue, fb::TFbParam& AParam, bool ANullIfZero);
+    static void SetParamDouble(double AValue, fb::TFbParam& AParam, bool ANullIfZero);
+    static void SetParamString(const std::string& AValue, fb::TFbParam& AParam);
+    static void SetParamDateTime(TDateTime AValue, fb::TFbParam& AParam);
+    static std::int32_t GetFieldInteger(const fb::TFbField& AField);
+    static double GetFieldDouble(const fb::TFbField& AField);
+    static std::string GetFieldString(const fb::TFbField& AField);
+    static TDateTime GetFieldDateTime(const fb::TFbField& AField);
+
+    // Next value of the named generator; every call advances it by one.
+    std::int32_t GenId(const std::string& AGenerator);
+
+    // A statement whose text is the given lines, each ending with CR LF.
+    std::unique_ptr<fb::TFbStatement> NewStatement(std::initializer_list<const char*> ALines);
+
+    fb::TFbConnection* FDatabase;
+    fb::TFbTransaction* FTransaction;
+};
+
+class TQorItaChiamateAccess : public TDataAccess {
+public:
+    using TDataAccess::TDataAccess;
+    bool Load(std::int32_t AId, TQorItaChiamateData& ATo);
+    void Save(TQorItaChiamateData& AData);
+
+private:
+    std::unique_ptr<fb::TFbStatement> FSQLSelect1;
+    std::unique_ptr<fb::TFbStatement> FSQLUpdateOrInsert;
+};
+
+class TQorItaTestateAccess : public TDataAccess {
+public:
+    using TDataAccess::TDataAccess;
+    bool Load(std::int32_t AId, TQorItaTestateData& ATo);
+    void Save(TQorItaTestateData& AData);
+
+private:
+    std::unique_ptr<fb::TFbStatement> FSQLSelect1;
+    std::unique_ptr<fb::TFbStatement> FSQLUpdateOrInsert;
+};
+
+class TQorItaRigheAccess : public TDataAccess {
+public:
+    using TDataAccess::TDataAccess;
+    // Appends the parcels of the header to ATo; false when it has none.
+    bool Load(std::int32_t ATestata, TQorItaRigheList& ATo);
+    void Save(const TQorItaRigheList& AData);
+    std::int32_t GenContatoreProgressivo();
+
+private:
+    std::unique_ptr<fb::TFbStatement> FSQLSelect1;
+    std::unique_ptr<fb::TFbStatement> FSQLUpdateOrInsert;
+};
+
+class TQorItaLogAccess : public TDataAccess {
+public:
+    using TDataAccess::TDataAccess;
+    // Log rows are only ever inserted.
+    void Save(TQorItaLogData& AData);
+
+private:
+    std::unique_ptr<fb::TFbStatement> FSQLInsert;
+};
+
+// Reads the service parameters through the parameter-table component; it runs
+// no statement of its own.
+class TQorItaParametriAccess : public TDataAccess {
+public:
+    explicit TQorItaParametriAccess(TKelTabX* AKelTabX) : TDataAccess(nullptr, nullptr), FKelTabX(AKelTabX) {}
+    TKelTabX* KelTabX() const { return FKelTabX; }
+    void Load(TQorItaParametri& ATo);
+
+private:
+    TKelTabX* FKelTabX;
+};
+
+}  // namespace qorita

@@ -1,0 +1,153 @@
+#include "data/KelTabX.h"
+
+#include "data/fb/FbStatement.h"
+#include "data/fb/FbTransaction.h"
+
+namespace qorita {
+namespace {
+
+std::string Lines(std::initializer_list<const char*> ALines)
+{
+    std::string text;
+    for (const char* line : ALines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+void BindUtente(fb::TFbParam& AParam, std::int32_t AUtente)
+{
+    if (AUtente == 0) {
+        AParam.SetNull();
+    } else {
+        AParam.SetInt32(AUtente);
+    }
+}
+
+}  // namespace
+
+TKelTabX::TKelTabX(fb::TFbConnection* ADatabase) : FDatabase(ADatabase) {}
+
+TKelTabX::~TKelTabX()
+{
+    if (FOnUpdating) {
+        try {
+            EndUpdate();
+        } catch (...) {
+            // Nothing more can be done here: the transaction is rolled back
+            // when it goes away.
+        }
+    }
+    // Statements go before the transaction they run in.
+    FSQLRead.reset();
+    FSQLWriteTesto.reset();
+    FSQLWriteMemo.reset();
+}
+
+bool TKelTabX::InTransaction() const { return FTransaction && FTransaction->IsActive(); }
+
+fb::TFbTransaction& TKelTabX::OwnTransaction()
+{
+    if (!FTransaction) {
+        FTransaction = std::make_unique<fb::TFbTransaction>(*FDatabase, fb::TFbTransactionOptions{true, true, false});
+    }
+    return *FTransaction;
+}
+
+void TKelTabX::BeginUpdate()
+{
+    OwnTransaction().Start();
+    FOnUpdating = true;
+}
+
+void TKelTabX::EndUpdate()
+{
+    OwnTransaction().Commit();
+    FOnUpdating = false;
+}
+
+std::string TKelTabX::Read(const std::string& ANome, std::int32_t AUtente, const char* AColumn)
+{
+    fb::TFbTransaction& transaction = OwnTransaction();
+    if (!FOnUpdating) transaction.Start();
+    std::string result;
+    try {
+        if (!FSQLRead) {
+            FSQLRead = std::make_unique<fb::TFbStatement>(
+                *FDatabase, transaction,
+                Lines({"SELECT", "  TESTO,", "  MEMO", "FROM", "  TABX", "WHERE", "  NOME=:NOME", "  AND",
+                       "  UTENTE IS NOT DISTINCT FROM :UTENTE"}));
+        }
+        // An empty name is bound as an empty text, not as NULL.
+        FSQLRead->Param("NOME").SetText(ANome);
+        BindUtente(FSQLRead->Param("UTENTE"), AUtente);
+        FSQLRead->Execute();
+        if (!FSQLRead->Eof()) result = FSQLRead->Field(AColumn).AsText();
+        FSQLRead->Close();
+    } catch (...) {
+        if (!FOnUpdating && transaction.IsActive()) transaction.Rollback();
+        throw;
+    }
+    // A read changes nothing.
+    if (!FOnUpdating) transaction.Rollback();
+    return result;
+}
+
+std::string TKelTabX::GetParametroTesto(const std::string& Nome, std::int32_t Utente)
+{
+    return Read(Nome, Utente, "TESTO");
+}
+
+std::string TKelTabX::GetParametroMemo(const std::string& Nome, std::int32_t Utente)
+{
+    return Read(Nome, Utente, "MEMO");
+}
+
+void TKelTabX::Write(std::unique_ptr<fb::TFbStatement>& AStatement, const char* AAssignment, const char* AColumn,
+                     const std::string& ANome, const std::string& AValore, std::int32_t AUtente)
+{
+    fb::TFbTransaction& transaction = OwnTransaction();
+    if (!FOnUpdating) transaction.Start();
+    try {
+        if (!AStatement) {
+            AStatement = std::make_unique<fb::TFbStatement>(
+                *FDatabase, transaction,
+                Lines({"MERGE INTO TABX A", "USING(", "  SELECT", "    CAST(:NOME AS VARCHAR(64)) AS NOME", "  FROM",
+                       "    RDB$DATABASE", ") B ON", "A.NOME=B.NOME", "AND", "A.UTENTE IS NOT DISTINCT FROM :UTENTE",
+                       "WHEN MATCHED THEN UPDATE SET", AAssignment, "WHEN NOT MATCHED THEN INSERT(", "CODICE,",
+                       "NOME,", AColumn, "UTENTE", ")", "VALUES(", "GEN_ID(CODICETABXCOUNTER,1),", ":NOME,",
+                       ":VALORE,", ":UTENTE", ")"}));
+        }
+        AStatement->Param("NOME").SetText(ANome);
+        // Stored exactly as given: doubling apostrophes here would corrupt the
+        // value, since a bound parameter is never parsed as SQL.
+        AStatement->Param("VALORE").SetText(AValore);
+        BindUtente(AStatement->Param("UTENTE"), AUtente);
+        AStatement->Execute();
+    } catch (...) {
+        // Outside a bracket the write's transaction is committed whatever
+        // happened, so that no transaction of the component stays open.
+        if (!FOnUpdating && transaction.IsActive()) {
+            try {
+                transaction.Commit();
+            } catch (...) {
+                if (transaction.IsActive()) transaction.Rollback();
+            }
+        }
+        throw;
+    }
+    if (!FOnUpdating) transaction.Commit();
+}
+
+void TKelTabX::SetParametroTesto(const std::string& Nome, const std::string& Valore, std::int32_t Utente)
+{
+    Write(FSQLWriteTesto, "A.TESTO=:VALORE", "TESTO,", Nome, Valore, Utente);
+}
+
+void TKelTabX::SetParametroMemo(const std::string& Nome, const std::string& Valore, std::int32_t Utente)
+{
+    Write(FSQLWriteMemo, "A.MEMO=:VALORE", "MEMO,", Nome, Valore, Utente);
+}
+
+}  // namespace qorita

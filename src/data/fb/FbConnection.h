@@ -1,0 +1,42 @@
+#pragma once
+
+// A connection to a Firebird database: a plain path opens the file through the
+// embedded engine, "host:path" goes through a server. Text travels as UTF-8.
+#include <memory>
+#include <string>
+
+namespace Firebird {
+class IAttachment;
+}
+
+namespace qorita::fb {
+
+struct TFbConnectionOptions {
+    std::string UserName = "SYSDBA";
+    std::string Password;
+};
+
+class TFbConnection {
+public:
+    TFbConnection();
+    ~TFbConnection();
+    TFbConnection(const TFbConnection&) = delete;
+    TFbConnection& operator=(const TFbConnection&) = delete;
+
+    void Open(const std::string& ALocation, const TFbConnectionOptions& AOptions);
+    // Creates a new database (character set UTF8) and keeps it open.
+    void Create(const std::string& ALocation, const TFbConnectionOptions& AOptions);
+    void Close();
+    // Drops the open database: used by tests to remove their files.
+    void Drop();
+    bool IsOpen() const { return FAttachment != nullptr; }
+    const std::string& Location() const { return FLocation; }
+
+    Firebird::IAttachment* Handle() const;
+
+private:
+    std::string FLocation;
+    Firebird::IAttachment* FAttachment = nullptr;
+};
+
+}  // namespace qorita::fb

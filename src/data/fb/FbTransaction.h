@@ -1,0 +1,43 @@
+#pragma once
+
+// A Firebird transaction with explicit options. The run uses snapshot
+// ("concurrency") and "nowait", so a lock conflict fails at once instead of
+// waiting. A transaction still active when its owner goes away is rolled back
+// (the abnormal path); the destructor never throws.
+namespace Firebird {
+class ITransaction;
+}
+
+namespace qorita::fb {
+
+class TFbConnection;
+
+struct TFbTransactionOptions {
+    bool Concurrency = true;
+    bool Nowait = true;
+    bool ReadOnly = false;
+};
+
+class TFbTransaction {
+public:
+    TFbTransaction(TFbConnection& AConnection, TFbTransactionOptions AOptions = {});
+    ~TFbTransaction();
+    TFbTransaction(const TFbTransaction&) = delete;
+    TFbTransaction& operator=(const TFbTransaction&) = delete;
+
+    // Starting an active transaction fails, as the database layer would.
+    void Start();
+    void Commit();
+    void Rollback();
+    bool IsActive() const { return FTransaction != nullptr; }
+
+    TFbConnection& Connection() const { return FConnection; }
+    Firebird::ITransaction* Handle() const;
+
+private:
+    TFbConnection& FConnection;
+    TFbTransactionOptions FOptions;
+    Firebird::ITransaction* FTransaction = nullptr;
+};
+
+}  // namespace qorita::fb

@@ -1,0 +1,190 @@
+#include "TestDatabase.h"
+#include "common/Exception.h"
+#include "data/fb/FbConnection.h"
+#include "data/fb/FbStatement.h"
+#include "data/fb/FbTransaction.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace qorita::fb {
+namespace {
+
+using test::TTestDatabase;
+
+class FbStatementTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Db.Exec(
+            "CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, S SMALLINT, B BIGINT, N NUMERIC(15,3), "
+            "D DECIMAL(9,2), F FLOAT, DP DOUBLE PRECISION, C CHAR(5), V VARCHAR(10), M BLOB SUB_TYPE TEXT, "
+            "TS TIMESTAMP, DT DATE)");
+        Connection.Open(Db.Location(), {"SYSDBA", TTestDatabase::Password()});
+    }
+
+    // A snapshot sees what was committed before it started: begin after the
+    // rows a test prepares.
+    void Begin() { Transaction.Start(); }
+
+    TTestDatabase Db;
+    TFbConnection Connection;
+    TFbTransaction Transaction{Connection};
+};
+
+TEST_F(FbStatementTest, ReadsEveryColumnTypeAsTheKindAskedFor)
+{
+    Db.Exec(
+        "INSERT INTO T VALUES (1, -7, 9000000000, 12.345, 3.5, 1.5, 2.25, 'ab', 'xyz', 'long text', "
+        "'2026-12-10 13:14:15.678', '2026-01-02')");
+    Begin();
+    TFbStatement select(Connection, Transaction, "SELECT * FROM T WHERE ID=:ID");
+    select.Param("id").SetInt32(1);
+    select.Execute();
+    ASSERT_FALSE(select.Eof());
+    EXPECT_EQ(select.Field("S").AsInt32(), -7);
+    EXPECT_EQ(select.Field("B").AsInt64(), 9000000000LL);
+    EXPECT_THROW(select.Field("B").AsInt32(), Exception);
+    EXPECT_DOUBLE_EQ(select.Field("N").AsDouble(), 12.345);
+    EXPECT_DOUBLE_EQ(select.Field("D").AsDouble(), 3.5);
+    EXPECT_DOUBLE_EQ(select.Field("F").AsDouble(), 1.5);
+    EXPECT_DOUBLE_EQ(select.Field("DP").AsDouble(), 2.25);
+    EXPECT_EQ(select.Field("C").AsText(), "ab   ");  // CHAR comes back padded
+    EXPECT_EQ(select.Field("V").AsText(), "xyz");
+    EXPECT_EQ(select.Field("M").AsText(), "long text");
+    EXPECT_EQ(FormatIso(select.Field("TS").AsDateTime()), "2026-12-10 13:14:15.000");
+    EXPECT_EQ(FormatIso(select.Field("DT").AsDateTime()), "2026-01-02 00:00:00.000");
+    EXPECT_EQ(select.Field("DP").AsInt32(), 2);
+    EXPECT_THROW(select.Field("NOPE"), Exception);
+    select.Close();
+}
+
+TEST_F(FbStatementTest, NullsReadAsZeroAndEmptyWithTheirFlag)
+{
+    Db.Exec("INSERT INTO T (ID) VALUES (2)");
+    Begin();
+    TFbStatement select(Connection, Transaction, "SELECT * FROM T WHERE ID=:ID");
+    select.Param("ID").SetInt32(2);
+    select.Execute();
+    for (const char* column : {"S", "N", "V", "M", "TS"}) EXPECT_TRUE(select.Field(column).IsNull()) << column;
+    EXPECT_EQ(select.Field("S").AsInt32(), 0);
+    EXPECT_EQ(select.Field("N").AsDouble(), 0.0);
+    EXPECT_EQ(select.Field("M").AsText(), "");
+    EXPECT_EQ(select.Field("TS").AsDateTime(), 0.0);
+}
+
+TEST_F(FbStatementTest, WritesEveryKindIntoAnyColumnTypeAndRepeatedNamesTakeOneValue)
+{
+    Begin();
+    TFbStatement insert(Connection, Transaction,
+                        "INSERT INTO T (ID, S, B, N, D, F, DP, C, V, M, TS, DT) VALUES "
+                        "(:ID, :ID, :B, :N, :N, :N, :N, :V, :V, :M, :TS, :TS)");
+    const std::string label(300000, 'Z');
+    insert.Param("ID").SetInt32(3);
+    insert.Param("B").SetInt64(-5);
+    insert.Param("N").SetDouble(1.25);
+    insert.Param("V").SetText("é€");
+    insert.Param("M").SetText(label);
+    insert.Param("TS").SetDateTime(EncodeDateTime({2025, 5, 6, 7, 8, 9, 999}));
+    insert.Execute();
+    Transaction.Commit();
+    const auto rows = Db.Query("SELECT * FROM T WHERE ID=3");
+    ASSERT_EQ(rows.size(), 1u);
+    const auto& row = rows.front();
+    EXPECT_EQ(row.at("S"), "3");
+    EXPECT_EQ(row.at("B"), "-5");
+    EXPECT_EQ(row.at("N"), "1.25");
+    EXPECT_EQ(row.at("D"), "1.25");
+    EXPECT_EQ(row.at("C"), "é€   ");
+    EXPECT_EQ(row.at("V"), "é€");
+    EXPECT_EQ(row.at("M")->size(), label.size());
+    EXPECT_EQ(row.at("TS"), "2025-05-06 07:08:09");  // milliseconds dropped on writing
+    EXPECT_EQ(row.at("DT"), "2025-05-06 00:00:00");
+}
+
+TEST_F(FbStatementTest, ReusesThePreparedStatementWithNewValues)
+{
+    Begin();
+    TFbStatement insert(Connection, Transaction, "INSERT INTO T (ID, V) VALUES (:ID, :V)");
+    for (int id = 10; id < 13; ++id) {
+        insert.Param("ID").SetInt32(id);
+        if (id == 11) {
+            insert.Param("V").SetNull();
+        } else {
+            insert.Param("V").SetText("v" + std::to_string(id));
+        }
+        insert.Execute();
+    }
+    Transaction.Commit();
+    const auto rows = Db.Query("SELECT ID, V FROM T ORDER BY ID");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].at("V"), "v10");
+    EXPECT_EQ(rows[1].at("V"), std::nullopt);
+    EXPECT_EQ(rows[2].at("V"), "v12");
+}
+
+TEST_F(FbStatementTest, DatabaseErrorsCarryTheServersMessage)
+{
+    Begin();
+    TFbStatement missingTable(Connection, Transaction, "SELECT * FROM NOPE WHERE ID=:ID");
+    try {
+        missingTable.Execute();
+        FAIL() << "expected an error";
+    } catch (const Exception& error) {
+        EXPECT_NE(error.Message().find("Table unknown"), std::string::npos) << error.Message();
+        EXPECT_NE(error.Message().find("NOPE"), std::string::npos);
+    }
+    TFbStatement tooLong(Connection, Transaction, "INSERT INTO T (ID, V) VALUES (:ID, :V)");
+    tooLong.Param("ID").SetInt32(20);
+    tooLong.Param("V").SetText("0123456789ABC");
+    try {
+        tooLong.Execute();
+        FAIL() << "expected an error";
+    } catch (const Exception& error) {
+        EXPECT_NE(error.Message().find("string right truncation"), std::string::npos) << error.Message();
+    }
+    EXPECT_THROW(tooLong.Param("NOT_THERE"), Exception);
+}
+
+TEST_F(FbStatementTest, ANowaitConflictFailsAtOnce)
+{
+    Db.Exec("INSERT INTO T (ID, V) VALUES (30, 'a')");
+    Begin();
+    TFbStatement update(Connection, Transaction, "UPDATE T SET V=:V WHERE ID=:ID");
+    update.Param("ID").SetInt32(30);
+    update.Param("V").SetText("mine");
+    update.Execute();
+
+    TFbConnection other;
+    other.Open(Db.Location(), {"SYSDBA", TTestDatabase::Password()});
+    TFbTransaction otherTransaction(other);
+    otherTransaction.Start();
+    TFbStatement conflicting(other, otherTransaction, "UPDATE T SET V=:V WHERE ID=:ID");
+    conflicting.Param("ID").SetInt32(30);
+    conflicting.Param("V").SetText("theirs");
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        conflicting.Execute();
+        FAIL() << "expected a lock conflict";
+    } catch (const Exception& error) {
+        EXPECT_NE(error.Message().find("update conflicts with concurrent update"), std::string::npos)
+            << error.Message();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+}
+
+TEST(FbConnectionTest, AMissingDatabaseGivesTheClientsMessage)
+{
+    TFbConnection connection;
+    try {
+        connection.Open("/nonexistent/folder/db.fdb", {"SYSDBA", TTestDatabase::Password()});
+        FAIL() << "expected an error";
+    } catch (const Exception& error) {
+        EXPECT_NE(error.Message().find("/nonexistent/folder/db.fdb"), std::string::npos) << error.Message();
+    }
+    EXPECT_FALSE(connection.IsOpen());
+}
+
+}  // namespace
+}  // namespace qorita::fb

@@ -1,0 +1,164 @@
+#include "TestDatabase.h"
+
+#include "common/Exception.h"
+#include "data/fb/FbConnection.h"
+#include "data/fb/FbStatement.h"
+#include "data/fb/FbTransaction.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#ifndef QORITA_SOURCE_DIR
+#error "QORITA_SOURCE_DIR must name the repository"
+#endif
+
+namespace qorita::test {
+namespace {
+
+std::vector<std::string> SplitStatements(const std::string& AScript)
+{
+    std::vector<std::string> result;
+    std::string current;
+    std::istringstream lines(AScript);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto comment = line.find("--");
+        if (comment != std::string::npos) line.erase(comment);
+        current += line;
+        current += '\n';
+        std::size_t end;
+        while ((end = current.find(';')) != std::string::npos) {
+            std::string statement = current.substr(0, end);
+            current.erase(0, end + 1);
+            if (statement.find_first_not_of(" \t\r\n") != std::string::npos) result.push_back(statement);
+        }
+    }
+    if (current.find_first_not_of(" \t\r\n") != std::string::npos) result.push_back(current);
+    return result;
+}
+
+std::string ServerHost()
+{
+    const char* host = std::getenv("QORITA_TEST_FB_SERVER");
+    return host ? host : "";
+}
+
+}  // namespace
+
+TTempDir::TTempDir()
+{
+    std::random_device random;
+    std::ostringstream name;
+    name << "qorita-test-" << std::hex << random() << random();
+    FPath = std::filesystem::temp_directory_path() / name.str();
+    std::filesystem::create_directories(FPath);
+    // The Firebird server may run as another user: let it write here.
+    std::filesystem::permissions(FPath, std::filesystem::perms::all);
+}
+
+TTempDir::~TTempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(FPath, ignored);
+}
+
+std::string SchemaSql()
+{
+    std::ifstream file(std::string(QORITA_SOURCE_DIR) + "/sql/schema.sql");
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string TTestDatabase::Password() { return "quillbark"; }
+
+TTestDatabase::TTestDatabase(bool AWithSchema) : FConnection(std::make_unique<fb::TFbConnection>())
+{
+    const std::string path = (FDir.Path() / "test.fdb").string();
+    const std::string host = ServerHost();
+    FLocation = host.empty() ? path : host + ":" + path;
+    FConnection->Create(FLocation, {"SYSDBA", Password()});
+    if (AWithSchema) ExecScript(SchemaSql());
+}
+
+TTestDatabase::~TTestDatabase()
+{
+    try {
+        FConnection->Drop();
+    } catch (...) {
+        // The folder goes anyway.
+    }
+}
+
+void TTestDatabase::Exec(const std::string& ASql)
+{
+    fb::TFbTransaction transaction(*FConnection);
+    transaction.Start();
+    {
+        fb::TFbStatement statement(*FConnection, transaction, ASql, false);
+        statement.Execute();
+    }
+    transaction.Commit();
+}
+
+void TTestDatabase::ExecScript(const std::string& AScript)
+{
+    // DDL must be committed before the next statement uses it.
+    for (const std::string& statement : SplitStatements(AScript)) Exec(statement);
+}
+
+std::vector<TRow> TTestDatabase::Query(const std::string& ASql)
+{
+    std::vector<TRow> rows;
+    fb::TFbTransaction transaction(*FConnection);
+    transaction.Start();
+    {
+        fb::TFbStatement statement(*FConnection, transaction, ASql, false);
+        statement.Execute();
+        while (!statement.Eof()) {
+            TRow row;
+            for (unsigned i = 0;; ++i) {
+                const fb::TFbField* field = nullptr;
+                try {
+                    field = &statement.FieldAt(i);
+                } catch (const Exception&) {
+                    break;
+                }
+                row[field->Name()] = field->IsNull() ? std::nullopt : std::optional<std::string>(field->AsText());
+            }
+            rows.push_back(std::move(row));
+            statement.Fetch();
+        }
+        statement.Close();
+    }
+    transaction.Commit();
+    return rows;
+}
+
+std::optional<std::string> TTestDatabase::Scalar(const std::string& ASql)
+{
+    const auto rows = Query(ASql);
+    if (rows.empty() || rows.front().empty()) return std::nullopt;
+    return rows.front().begin()->second;
+}
+
+void TTestDatabase::SetParameter(const std::string& ANome, const std::optional<std::string>& ATesto,
+                                 std::optional<std::int32_t> AUtente)
+{
+    fb::TFbTransaction transaction(*FConnection);
+    transaction.Start();
+    {
+        fb::TFbStatement statement(
+            *FConnection, transaction,
+            "INSERT INTO TABX (CODICE, NOME, TESTO, UTENTE) VALUES (GEN_ID(CODICETABXCOUNTER,1), :NOME, :TESTO, :UTENTE)");
+        statement.Param("NOME").SetText(ANome);
+        if (ATesto) statement.Param("TESTO").SetText(*ATesto);
+        if (AUtente) statement.Param("UTENTE").SetInt32(*AUtente);
+        statement.Execute();
+    }
+    transaction.Commit();
+}
+
+}  // namespace qorita::test

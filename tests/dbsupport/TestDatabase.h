@@ -1,0 +1,67 @@
+#pragma once
+
+// A fresh Firebird database per test: created from sql/schema.sql in a temporary
+// folder and dropped at the end. It is opened through the embedded engine, or
+// through the server on localhost when QORITA_TEST_FB_SERVER is set (for
+// example QORITA_TEST_FB_SERVER=localhost).
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qorita::fb {
+class TFbConnection;
+}
+
+namespace qorita::test {
+
+using TRow = std::map<std::string, std::optional<std::string>>;
+
+// A temporary folder removed with everything in it at the end.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+    const std::filesystem::path& Path() const { return FPath; }
+
+private:
+    std::filesystem::path FPath;
+};
+
+class TTestDatabase {
+public:
+    // AWithSchema false creates an empty database (no tables).
+    explicit TTestDatabase(bool AWithSchema = true);
+    ~TTestDatabase();
+
+    // The location to hand to the program (a file path, or host:path).
+    const std::string& Location() const { return FLocation; }
+    const std::filesystem::path& Folder() const { return FDir.Path(); }
+    static std::string Password();
+
+    // Runs statements in a transaction of their own and commits.
+    void Exec(const std::string& ASql);
+    void ExecScript(const std::string& AScript);
+    // Rows as text (NULL is nullopt), column names upper-case.
+    std::vector<TRow> Query(const std::string& ASql);
+    std::optional<std::string> Scalar(const std::string& ASql);
+
+    // Puts the six service parameters (and the optional ones) into TABX.
+    void SetParameter(const std::string& ANome, const std::optional<std::string>& ATesto,
+                      std::optional<std::int32_t> AUtente = std::nullopt);
+
+private:
+    TTempDir FDir;
+    std::string FLocation;
+    std::unique_ptr<fb::TFbConnection> FConnection;
+};
+
+// The text of sql/schema.sql.
+std::string SchemaSql();
+
+}  // namespace qorita::test
