@@ -1,0 +1,75 @@
+#pragma once
+
+// The one place that includes libxml2 for the binding layer: the library's
+// headers and one owner per libxml2 handle. Included by .cpp files of src/xml only.
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlsave.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace qorita::xml::libxml {
+
+struct DocDeleter {
+    void operator()(xmlDoc* ADoc) const noexcept { xmlFreeDoc(ADoc); }
+};
+struct ParserCtxtDeleter {
+    void operator()(xmlParserCtxt* ACtxt) const noexcept { xmlFreeParserCtxt(ACtxt); }
+};
+struct BufferDeleter {
+    void operator()(xmlBuffer* ABuffer) const noexcept { xmlBufferFree(ABuffer); }
+};
+
+using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
+using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter>;
+using BufferPtr = std::unique_ptr<xmlBuffer, BufferDeleter>;
+
+inline const xmlChar* ToXml(const char* AText)
+{
+    return reinterpret_cast<const xmlChar*>(AText);
+}
+
+inline std::string_view FromXml(const xmlChar* AText)
+{
+    return AText == nullptr ? std::string_view() : std::string_view(reinterpret_cast<const char*>(AText));
+}
+
+inline std::string_view NamespaceURI(const xmlNode* ANode)
+{
+    return ANode->ns != nullptr ? FromXml(ANode->ns->href) : std::string_view();
+}
+
+// The name as written, with its prefix.
+inline std::string QualifiedName(const xmlNode* ANode)
+{
+    std::string name;
+    if (ANode->ns != nullptr && ANode->ns->prefix != nullptr) {
+        name.append(FromXml(ANode->ns->prefix)).append(":");
+    }
+    name.append(FromXml(ANode->name));
+    return name;
+}
+
+// Whether AName is the node's name with its prefix or its local name.
+inline bool NameMatches(const xmlNode* ANode, std::string_view AName)
+{
+    const std::string_view local = FromXml(ANode->name);
+    if (local == AName) return true;
+    if (ANode->ns == nullptr || ANode->ns->prefix == nullptr) return false;
+    const std::string_view prefix = FromXml(ANode->ns->prefix);
+    return AName.size() == prefix.size() + 1 + local.size() && AName.substr(0, prefix.size()) == prefix &&
+           AName[prefix.size()] == ':' && AName.substr(prefix.size() + 1) == local;
+}
+
+// Makes sure the library is initialised once before its first use.
+void EnsureInitialized();
+
+// Serializes ANode (a document or an element) as UTF-8 without added whitespace;
+// AWithDeclaration controls the XML declaration of a document.
+std::string Serialize(xmlNode* ANode, bool AWithDeclaration);
+
+}  // namespace qorita::xml::libxml

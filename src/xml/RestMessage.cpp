@@ -1,0 +1,29 @@
+#include "xml/RestMessage.h"
+
+namespace qorita::xml {
+
+namespace {
+
+IXMLDocument NewDocument()
+{
+    IXMLDocument document = TXMLDocument::Create();
+    document->SetEncoding("UTF-8");
+    document->SetStandalone("yes");
+    return document;
+}
+
+}  // namespace
+
+TRestMessage::TRestMessage(const std::string& AXml)
+    : FXMLDocument(AXml.empty() ? NewDocument() : TXMLDocument::Parse(AXml))
+{
+}
+
+TRestMessage::TRestMessage(TParseAlways, const std::string& AXml) : FXMLDocument(TXMLDocument::Parse(AXml)) {}
+
+void TRestMessage::SaveToFile(const std::string& AFileName) const
+{
+    FXMLDocument->SaveToFile(AFileName);
+}
+
+}  // namespace qorita::xml

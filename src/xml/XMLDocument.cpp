@@ -1,0 +1,232 @@
+#include "xml/XMLDocument.h"
+
+#include "common/Exception.h"
+#include "xml/LibXml.h"
+#include "xml/XMLNode.h"
+#include "xml/XmlValue.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+namespace qorita::xml {
+
+namespace libxml {
+
+void EnsureInitialized()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
+}
+
+std::string Serialize(xmlNode* ANode, bool AWithDeclaration)
+{
+    BufferPtr buffer(xmlBufferCreate());
+    if (!buffer) throw std::bad_alloc();
+    // With an encoding named the writer keeps non-ASCII characters as UTF-8
+    // instead of turning them into character references.
+    const int options = AWithDeclaration ? 0 : XML_SAVE_NO_DECL;
+    std::unique_ptr<xmlSaveCtxt, int (*)(xmlSaveCtxt*)> writer(xmlSaveToBuffer(buffer.get(), "UTF-8", options),
+                                                                xmlSaveClose);
+    if (!writer) throw std::bad_alloc();
+    const long written = ANode->type == XML_DOCUMENT_NODE ? xmlSaveDoc(writer.get(), reinterpret_cast<xmlDoc*>(ANode))
+                                                          : xmlSaveTree(writer.get(), ANode);
+    const int closed = xmlSaveClose(writer.release());
+    if (written < 0 || closed < 0) throw Exception("The XML document could not be serialized");
+    return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
+                       static_cast<std::size_t>(xmlBufferLength(buffer.get())));
+}
+
+}  // namespace libxml
+
+namespace {
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+// The parser's options for text that comes from the network: no network access,
+// no DTD loading and no entity substitution (so no external entity is ever read),
+// libxml2's default size and depth limits (no XML_PARSE_HUGE), whitespace between
+// elements dropped, and the encoding named in a declaration ignored because the
+// text we are given is already UTF-8.
+constexpr int ParseOptions =
+    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS | XML_PARSE_IGNORE_ENC;
+
+// Line ALine (from 1) of AText; libxml2 counts CR LF, LF and a lone CR as one break.
+std::string_view SourceLine(std::string_view AText, int ALine)
+{
+    if (ALine < 1) return {};
+    std::size_t start = 0;
+    for (int line = 1; line < ALine; ++line) {
+        const std::size_t brk = AText.find_first_of("\r\n", start);
+        if (brk == std::string_view::npos) return {};
+        start = brk + 1;
+        if (AText[brk] == '\r' && start < AText.size() && AText[start] == '\n') ++start;
+    }
+    const std::size_t end = AText.find_first_of("\r\n", start);
+    return AText.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+std::string ParseErrorMessage(const xmlError* AError, std::string_view AText)
+{
+    std::string reason = AError != nullptr && AError->message != nullptr ? AError->message
+                                                                         : "The XML text could not be parsed";
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
+        reason.pop_back();
+    }
+    const int line = AError != nullptr ? AError->line : 0;
+    // The offending line may hold the very bytes that were refused: keep the
+    // message valid UTF-8.
+    const std::string source = CutUtf16(SanitizeUtf8(SourceLine(AText, line).substr(0, 160)), 40);
+    return Format("%s%s%s: %d%s%s", SanitizeUtf8(reason).c_str(), "\r\n", "Line", line, "\r\n", source.c_str());
+}
+
+// Whether the declaration at the start of AText names an encoding.
+bool DeclaresEncoding(std::string_view AText)
+{
+    const std::size_t end = AText.find("?>");
+    return AText.substr(0, end).find("encoding") != std::string_view::npos;
+}
+
+}  // namespace
+
+TXMLDocument::TXMLDocument(TPrivate, _xmlDoc* ADoc) : FDoc(ADoc, xmlFreeDoc) {}
+
+TXMLDocument::~TXMLDocument() = default;
+
+IXMLDocument TXMLDocument::Create()
+{
+    libxml::EnsureInitialized();
+    libxml::DocPtr doc(xmlNewDoc(libxml::ToXml("1.0")));
+    if (!doc) throw std::bad_alloc();
+    auto result = std::make_shared<TXMLDocument>(TPrivate{}, doc.release());
+    result->SetVersion("1.0");
+    return result;
+}
+
+IXMLDocument TXMLDocument::Parse(std::string_view AXml)
+{
+    libxml::EnsureInitialized();
+    std::string_view text = AXml;
+    if (text.substr(0, ByteOrderMark.size()) == ByteOrderMark) text.remove_prefix(ByteOrderMark.size());
+    if (text.size() > static_cast<std::size_t>(INT_MAX)) {
+        throw Exception(Format("%s%s%s: %d%s%s", "The XML text is too large", "\r\n", "Line", 0, "\r\n", ""));
+    }
+    // A parser context of our own per call: its errors are its own and never
+    // reach the next document.
+    libxml::ParserCtxtPtr context(xmlNewParserCtxt());
+    if (!context) throw std::bad_alloc();
+    libxml::DocPtr doc(xmlCtxtReadMemory(context.get(), text.empty() ? "" : text.data(), static_cast<int>(text.size()),
+                                         nullptr, nullptr, ParseOptions));
+    // A prefix without declaration is not namespace-well-formed: refuse it too.
+    if (!doc || !context->wellFormed || !context->nsWellFormed) {
+        std::string message = ParseErrorMessage(xmlCtxtGetLastError(context.get()), text);
+        xmlResetLastError();
+        throw Exception(message);
+    }
+    xmlResetLastError();
+
+    const int standalone = doc->standalone;  // -1: the text had no declaration
+    auto result = std::make_shared<TXMLDocument>(TPrivate{}, doc.release());
+    if (standalone != -1) {
+        result->FHasDeclaration = true;
+        result->FVersion = std::string(libxml::FromXml(result->FDoc->version));
+        // The text was read as UTF-8 and is written as UTF-8: a declaration that
+        // named an encoding says so from now on.
+        if (DeclaresEncoding(text)) result->FEncoding = "UTF-8";
+        result->FStandalone = standalone == 1 ? "yes" : standalone == 0 ? "no" : "";
+    }
+    return result;
+}
+
+void TXMLDocument::SetVersion(std::string_view AValue)
+{
+    FVersion = AValue;
+    FHasDeclaration = true;
+}
+
+void TXMLDocument::SetEncoding(std::string_view AValue)
+{
+    FEncoding = AValue;
+    FHasDeclaration = true;
+}
+
+void TXMLDocument::SetStandalone(std::string_view AValue)
+{
+    FStandalone = AValue;
+    FHasDeclaration = true;
+}
+
+IXMLNode TXMLDocument::BindRoot(std::string_view ATag, TNodeFactory AType, std::string_view ANamespaceURI)
+{
+    FRootTag = ATag;
+    FRootType = AType;
+    FRootNamespaceURI = ANamespaceURI;
+    if (xmlDocGetRootElement(FDoc.get()) == nullptr) {
+        const std::string tag(ATag);
+        xmlNode* root = xmlNewDocNode(FDoc.get(), nullptr, libxml::ToXml(tag.c_str()), nullptr);
+        if (root == nullptr) throw std::bad_alloc();
+        if (!ANamespaceURI.empty()) {
+            const std::string uri(ANamespaceURI);
+            xmlSetNs(root, xmlNewNs(root, libxml::ToXml(uri.c_str()), nullptr));
+        }
+        xmlAddChild(reinterpret_cast<xmlNode*>(FDoc.get()), root);
+        ChildrenChanged(reinterpret_cast<xmlNode*>(FDoc.get()));
+    }
+    return DocumentElement();
+}
+
+IXMLNode TXMLDocument::DocumentElement()
+{
+    xmlNode* root = xmlDocGetRootElement(FDoc.get());
+    if (root == nullptr) return nullptr;
+    const std::string_view uri = libxml::NamespaceURI(root);
+    if (FRootType != nullptr && libxml::NameMatches(root, FRootTag) && (FRootNamespaceURI.empty() || FRootNamespaceURI == uri)) {
+        return FRootType(shared_from_this(), root);
+    }
+    return std::make_shared<TXMLNode>(shared_from_this(), root);
+}
+
+std::string TXMLDocument::XML() const
+{
+    std::string result;
+    if (FHasDeclaration) {
+        result = "<?xml";
+        const auto attribute = [&](const char* AName, const std::string& AValue) {
+            if (AValue.empty()) return;
+            result.append(" ").append(AName).append("=\"").append(AValue).append("\"");
+        };
+        attribute("version", FVersion);
+        attribute("encoding", FEncoding);
+        attribute("standalone", FStandalone);
+        result.append("?>\n");
+    }
+    result.append(libxml::Serialize(reinterpret_cast<xmlNode*>(FDoc.get()), false));
+    return result;
+}
+
+void TXMLDocument::SaveToFile(const std::string& AFileName) const
+{
+    const std::string content = XML();
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(AFileName.c_str(), "wb"), std::fclose);
+    if (!file) throw Exception(Format("Cannot create file \"%s\". %s", AFileName.c_str(), std::strerror(errno)));
+    const bool written = std::fwrite(content.data(), 1, content.size(), file.get()) == content.size();
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!written || !closed) {
+        throw Exception(Format("Cannot write file \"%s\". %s", AFileName.c_str(), std::strerror(errno)));
+    }
+}
+
+void TXMLDocument::ChildrenChanged(const _xmlNode* AParent)
+{
+    ++FChildrenVersions[AParent];
+}
+
+std::uint64_t TXMLDocument::ChildrenVersion(const _xmlNode* AParent) const
+{
+    const auto found = FChildrenVersions.find(AParent);
+    return found == FChildrenVersions.end() ? 0 : found->second;
+}
+
+}  // namespace qorita::xml

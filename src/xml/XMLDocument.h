@@ -1,0 +1,75 @@
+#pragma once
+
+// The XML document under every message exchanged with the courier: a libxml2 tree
+// made empty (with its declaration) or parsed from the service's text, the binding
+// of its root element to an element type, whole-document serialization and files.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "xml/XMLForward.h"
+
+namespace qorita::xml {
+
+class TXMLDocument : public std::enable_shared_from_this<TXMLDocument> {
+    struct TPrivate {};
+
+public:
+    // A new document whose declaration reads version "1.0"; no root element yet.
+    static IXMLDocument Create();
+    // Parses AXml (UTF-8, a leading byte order mark is dropped) with a hardened
+    // parser: no DTD or external entity loading, no network, libxml2's default
+    // limits. Failure throws qorita::Exception with the parser's reason, the line
+    // and the start of the offending line.
+    static IXMLDocument Parse(std::string_view AXml);
+
+    TXMLDocument(TPrivate, _xmlDoc* ADoc);
+    ~TXMLDocument();
+    TXMLDocument(const TXMLDocument&) = delete;
+    TXMLDocument& operator=(const TXMLDocument&) = delete;
+
+    // The declaration, always written in the order version, encoding, standalone
+    // and without the attributes left empty. Setting any of them gives the
+    // document a declaration.
+    const std::string& Version() const { return FVersion; }
+    const std::string& Encoding() const { return FEncoding; }
+    const std::string& Standalone() const { return FStandalone; }
+    bool HasDeclaration() const { return FHasDeclaration; }
+    void SetVersion(std::string_view AValue);
+    void SetEncoding(std::string_view AValue);
+    void SetStandalone(std::string_view AValue);
+
+    // Binds the root to ATag/AType (ANamespaceURI empty: any namespace), appends
+    // the root when the document has none and returns the root's view: of AType
+    // when the root's name or local name is ATag, a plain view otherwise.
+    IXMLNode BindRoot(std::string_view ATag, TNodeFactory AType, std::string_view ANamespaceURI);
+    // The root's view under the current binding; null when there is no root.
+    IXMLNode DocumentElement();
+
+    // The whole document, declaration included when it has one, in UTF-8.
+    std::string XML() const;
+    // Writes XML() to AFileName; a file that cannot be written throws.
+    void SaveToFile(const std::string& AFileName) const;
+
+    // For the element views.
+    _xmlDoc* Handle() const { return FDoc.get(); }
+    // Child elements of AParent were added: lists over it must look again.
+    void ChildrenChanged(const _xmlNode* AParent);
+    std::uint64_t ChildrenVersion(const _xmlNode* AParent) const;
+
+private:
+    std::unique_ptr<_xmlDoc, void (*)(_xmlDoc*)> FDoc;
+    std::string FVersion;
+    std::string FEncoding;
+    std::string FStandalone;
+    bool FHasDeclaration = false;
+    std::string FRootTag;
+    std::string FRootNamespaceURI;
+    TNodeFactory FRootType = nullptr;
+    std::unordered_map<const _xmlNode*, std::uint64_t> FChildrenVersions;
+};
+
+}  // namespace qorita::xml

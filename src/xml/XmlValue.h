@@ -1,0 +1,54 @@
+#pragma once
+
+// Every conversion between a value and the text of an XML element lives here:
+// integers, doubles (locale-free, at most 15 significant digits, NaN/INF), and the
+// cuts, caps and roundings that the courier's request documents apply on writing.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qorita::xml {
+
+// Decimal digits with a leading "-" for negatives.
+std::string IntegerToText(std::int32_t AValue);
+
+// "NaN", "INF", "-INF", otherwise the shortest general form with at most 15
+// significant digits, "." as separator, no trailing zeros ("2.5", "12", "0.1").
+std::string DoubleToText(double AValue);
+
+std::string BooleanToText(bool AValue);
+
+// An empty text fails with "Could not convert variant of type (Null) into type
+// (Integer)"; a text that is not a 32-bit integer fails with the same message
+// naming the String type.
+std::int32_t TextToInteger(std::string_view AText);
+
+// Spaces around the number are ignored and an empty text gives 0; "NaN", "INF" and
+// "-INF" are accepted in any letter case; anything else must be a decimal number
+// with "." and an optional exponent, or the read fails with
+// "'<text>' is not a valid floating point value".
+double TextToDecimal(std::string_view AText);
+
+// Number of UTF-16 code units that the UTF-8 text takes (an invalid byte counts one).
+std::size_t Utf16Length(std::string_view AText);
+
+// The first ACodeUnits UTF-16 code units of the UTF-8 text. A character that would
+// straddle the cut (a surrogate pair) is left out whole: half a character would
+// corrupt the document.
+std::string CutUtf16(std::string_view AText, std::size_t ACodeUnits);
+
+// The text with every byte that is not part of a well-formed UTF-8 sequence
+// replaced by U+FFFD, so that nothing we write can make the document unreadable.
+std::string SanitizeUtf8(std::string_view AText);
+
+// ALimit when AValue >= ALimit (signed comparison), AValue otherwise.
+std::int32_t CapInteger(std::int32_t AValue, std::int32_t ALimit);
+
+// Rounds to APlaces decimal places, half to even, with the scaling done in extended
+// precision so that the decision follows the double actually held: 2.25 -> 2.2,
+// 2.35 -> 2.4 (held slightly above 2.35), 0.125 -> 0.12.
+double RoundHalfEven(double AValue, int APlaces);
+
+}  // namespace qorita::xml
