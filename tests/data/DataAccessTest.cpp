@@ -1,0 +1,220 @@
+#include "TestDatabase.h"
+#include "common/Exception.h"
+#include "data/DataAccess.h"
+#include "data/fb/FbConnection.h"
+#include "data/fb/FbTransaction.h"
+
+#include <gtest/gtest.h>
+
+namespace qorita {
+namespace {
+
+using test::TTestDatabase;
+
+// An access object's view of a fresh database: one connection, one transaction
+// that the test commits when it wants others to see the rows.
+class DataAccessTest : public ::testing::Test {
+protected:
+    void SetUp() override { Connection.Open(Db.Location(), {"SYSDBA", TTestDatabase::Password()}); }
+
+    void Begin() { Transaction.Start(); }
+    void Commit() { Transaction.Commit(); }
+
+    TTestDatabase Db;
+    fb::TFbConnection Connection;
+    fb::TFbTransaction Transaction{Connection};
+};
+
+TEST_F(DataAccessTest, CallRowLoadsWithNullsAsZeroAndSavesThemBackAsNull)
+{
+    Db.Exec("INSERT INTO QORITA_CHIAMATE (ID) VALUES (5)");
+    Begin();
+    TQorItaChiamateAccess access(&Connection, &Transaction);
+    TQorItaChiamateData call;
+    ASSERT_TRUE(access.Load(5, call));
+    EXPECT_EQ(call.Testata(), 0);
+    EXPECT_EQ(call.DataOra(), 0.0);
+    EXPECT_EQ(call.Operatore(), 0);
+    EXPECT_EQ(call.EsitoCodice(), 0);
+    access.Save(call);
+    Commit();
+    const auto row = Db.Query("SELECT * FROM QORITA_CHIAMATE WHERE ID=5").at(0);
+    EXPECT_EQ(row.at("TESTATA"), std::nullopt);
+    EXPECT_EQ(row.at("DATAORA"), std::nullopt);
+    EXPECT_EQ(row.at("OPERATORE"), std::nullopt);
+    EXPECT_EQ(row.at("ESITO_CODICE"), "0");  // the outcome code is always written
+    EXPECT_EQ(row.at("ESITO_MESSAGGIO"), std::nullopt);
+}
+
+TEST_F(DataAccessTest, CallRowMissingLeavesTheRecordUntouched)
+{
+    Begin();
+    TQorItaChiamateAccess access(&Connection, &Transaction);
+    TQorItaChiamateData call;
+    call.SetEsitoMessaggio("keep");
+    call.SetTestata(9);
+    EXPECT_FALSE(access.Load(0, call));
+    EXPECT_EQ(call.EsitoMessaggio(), "keep");
+    EXPECT_EQ(call.Testata(), 9);
+}
+
+TEST_F(DataAccessTest, CallRowSaveDrawsAnIdOnceAndStoresTextExactly)
+{
+    Begin();
+    TQorItaChiamateAccess access(&Connection, &Transaction);
+    TQorItaChiamateData call;
+    call.SetTestata(3);
+    call.SetOperatore(0);
+    call.SetDataOra(EncodeDateTime({2026, 12, 10, 8, 30, 15, 0}));
+    call.SetEsitoCodice(-1);
+    call.SetEsitoMessaggio("l'indirizzo \"già\" €\r\nseconda riga");
+    access.Save(call);
+    const std::int32_t id = call.Id();
+    EXPECT_GT(id, 0);
+    call.SetEsitoCodice(1);
+    access.Save(call);  // updates the same row
+    EXPECT_EQ(call.Id(), id);
+    Commit();
+    const auto rows = Db.Query("SELECT * FROM QORITA_CHIAMATE");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at("ESITO_CODICE"), "1");
+    EXPECT_EQ(rows[0].at("ESITO_MESSAGGIO"), "l'indirizzo \"già\" €\r\nseconda riga");
+    EXPECT_EQ(rows[0].at("OPERATORE"), std::nullopt);
+    EXPECT_EQ(rows[0].at("DATAORA"), "2026-12-10 08:30:15");
+}
+
+TEST_F(DataAccessTest, HeaderRoundTripsWithTheNullRules)
+{
+    Db.Exec("INSERT INTO QORITA_TESTATE (ID, COLLI, DOCUMENTO_ID, PESOTOTALE, TIPOETICHETTA, RAGIONESOCIALE) "
+            "VALUES (7, NULL, 0, 0.0, 'PDF', 'Rossi & Figli')");
+    Begin();
+    TQorItaTestateAccess access(&Connection, &Transaction);
+    TQorItaTestateData header;
+    ASSERT_TRUE(access.Load(7, header));
+    EXPECT_EQ(header.Colli(), 0);
+    EXPECT_EQ(header.GetTipoEtichetta(), TTipoEtichetta::tePdf);
+    EXPECT_FALSE(header.IsConfermata());
+    EXPECT_EQ(header.Status(), "");
+    header.SetContrassegnoTotale(1E-13);
+    header.SetNumeroSpedizione(123456);
+    access.Save(header);
+    Commit();
+    const auto row = Db.Query("SELECT * FROM QORITA_TESTATE WHERE ID=7").at(0);
+    EXPECT_EQ(row.at("COLLI"), "0");  // COLLI is always written
+    EXPECT_EQ(row.at("DOCUMENTO_ID"), std::nullopt);
+    EXPECT_EQ(row.at("PESOTOTALE"), std::nullopt);
+    EXPECT_EQ(row.at("CONTRASSEGNOTOTALE"), std::nullopt);
+    EXPECT_EQ(row.at("STATUS"), std::nullopt);
+    EXPECT_EQ(row.at("NUMEROSPEDIZIONE"), "123456");
+    EXPECT_EQ(row.at("RAGIONESOCIALE"), "Rossi & Figli");
+}
+
+TEST_F(DataAccessTest, HeaderStatusAndConfirmationDates)
+{
+    Begin();
+    TQorItaTestateAccess access(&Connection, &Transaction);
+    TQorItaTestateData header;
+    header.SetStatusTestata(TStatusTestata::sEliminata);
+    header.SetConfermaDataOra(-10.5);  // 1899-12-20 12:00: before 1899 still counts as set
+    EXPECT_TRUE(header.IsConfermata());
+    header.SetPesoTotale(12.345);
+    access.Save(header);
+    Commit();
+    const auto row = Db.Query("SELECT * FROM QORITA_TESTATE").at(0);
+    EXPECT_EQ(row.at("ID"), std::to_string(header.Id()));
+    EXPECT_EQ(row.at("STATUS"), "ELIMINATA");
+    EXPECT_EQ(row.at("CONFERMA_DATAORA"), "1899-12-20 12:00:00");
+    EXPECT_EQ(row.at("PESOTOTALE"), "12.345");
+}
+
+TEST(TipoEtichettaTest, OnlyExactPdfIsPdf)
+{
+    EXPECT_EQ(StrToTipoEtichetta("PDF"), TTipoEtichetta::tePdf);
+    for (const char* text : {"ZPL", "", "pdf", " PDF"}) EXPECT_EQ(StrToTipoEtichetta(text), TTipoEtichetta::teZpl);
+}
+
+TEST_F(DataAccessTest, ParcelsLoadAppendAndSaveInPlace)
+{
+    Db.Exec("INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO) VALUES (4, 1, 0, NULL)");
+    Db.Exec("INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO) VALUES (4, 2, 2.5, 10.5)");
+    Begin();
+    TQorItaRigheAccess access(&Connection, &Transaction);
+    TQorItaRigheList parcels;
+    EXPECT_FALSE(access.Load(99, parcels));
+    EXPECT_TRUE(parcels.empty());
+    ASSERT_TRUE(access.Load(4, parcels));
+    ASSERT_EQ(parcels.size(), 2u);
+    ASSERT_TRUE(access.Load(4, parcels));  // appends
+    EXPECT_EQ(parcels.size(), 4u);
+    parcels.resize(2);
+    const auto& first = parcels[0]->NCollo() == 1 ? parcels[0] : parcels[1];
+    EXPECT_EQ(first->ImportoContrassegno(), 0.0);
+    EXPECT_FALSE(first->IsInviata());
+    const std::string label(200000, 'L');
+    first->SetEtichetta(label);
+    first->SetInvioDataOra(EncodeDateTime({2026, 1, 1, 10, 0, 0, 0}));
+    auto added = std::make_unique<TQorItaRigheData>();
+    added->SetTestata(4);
+    added->SetNCollo(3);
+    parcels.push_back(std::move(added));
+    access.Save(parcels);
+    Commit();
+    const auto rows = Db.Query("SELECT * FROM QORITA_RIGHE WHERE TESTATA=4 ORDER BY NCOLLO");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].at("ETICHETTA")->size(), label.size());
+    EXPECT_EQ(rows[0].at("PESOREALE"), "0");  // the weight is written even when 0
+    EXPECT_EQ(rows[0].at("IMPORTOCONTRASSEGNO"), std::nullopt);
+    EXPECT_EQ(rows[1].at("IMPORTOCONTRASSEGNO"), "10.5");
+    EXPECT_EQ(rows[2].at("PESOREALE"), "0");
+    EXPECT_EQ(rows[2].at("CONTATOREPROGRESSIVO"), std::nullopt);
+}
+
+TEST_F(DataAccessTest, GeneratorsGiveIncreasingValues)
+{
+    Begin();
+    TQorItaRigheAccess access(&Connection, &Transaction);
+    const std::int32_t first = access.GenContatoreProgressivo();
+    const std::int32_t second = access.GenContatoreProgressivo();
+    EXPECT_EQ(second, first + 1);
+}
+
+TEST_F(DataAccessTest, LogRowsAreInsertedOnceWithTheirNullRules)
+{
+    Begin();
+    TQorItaLogAccess access(&Connection, &Transaction);
+    TQorItaLogData log;
+    log.SetDataOra(EncodeDateTime({2026, 2, 3, 4, 5, 6, 789}));
+    log.SetOperazione("AddParcel");
+    log.SetFileXmlRequest("/tmp/x_request.xml");
+    log.SetEsitoMessaggio("Collo 1: CAP errato\r\nCollo 2: peso 'zero'");
+    access.Save(log);
+    EXPECT_GT(log.Id(), 0);
+    EXPECT_THROW(access.Save(log), Exception);  // a second insert of the same ID
+    Commit();
+    const auto row = Db.Query("SELECT * FROM QORITA_LOG").at(0);
+    EXPECT_EQ(row.at("TESTATA"), std::nullopt);
+    EXPECT_EQ(row.at("OPERATORE"), std::nullopt);
+    EXPECT_EQ(row.at("FILEXML_RESPONSE"), std::nullopt);
+    EXPECT_EQ(row.at("ESITO_CODICE"), "0");
+    EXPECT_EQ(row.at("DATAORA"), "2026-02-03 04:05:06");
+    EXPECT_EQ(row.at("ESITO_MESSAGGIO"), "Collo 1: CAP errato\r\nCollo 2: peso 'zero'");
+}
+
+TEST_F(DataAccessTest, AMissingColumnIsTheDatabasesError)
+{
+    Db.Exec("ALTER TABLE QORITA_CHIAMATE DROP OPERATORE");
+    Db.Exec("INSERT INTO QORITA_CHIAMATE (ID) VALUES (1)");
+    Begin();
+    TQorItaChiamateAccess access(&Connection, &Transaction);
+    TQorItaChiamateData call;
+    EXPECT_THROW(access.Load(1, call), Exception);
+    try {
+        access.Save(call);
+        FAIL();
+    } catch (const Exception& error) {
+        EXPECT_NE(error.Message().find("OPERATORE"), std::string::npos) << error.Message();
+    }
+}
+
+}  // namespace
+}  // namespace qorita

@@ -1,0 +1,174 @@
+#include "TestDatabase.h"
+#include "common/Exception.h"
+#include "data/DataAccess.h"
+#include "data/KelTabX.h"
+#include "data/fb/FbConnection.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace qorita {
+namespace {
+
+using test::TTestDatabase;
+
+class KelTabXTest : public ::testing::Test {
+protected:
+    void SetUp() override { Connection.Open(Db.Location(), {"SYSDBA", TTestDatabase::Password()}); }
+
+    void FillValid()
+    {
+        Db.SetParameter("QORITA_SedeQor", "MI1");
+        Db.SetParameter("QORITA_CodiceClienteQor", "$1F");
+        Db.SetParameter("QORITA_PasswordClienteQor", " secret ");
+        Db.SetParameter("QORITA_CodiceContrattoQor", "-7");
+        Db.SetParameter("QORITA_RequestResponseDir", Db.Folder().string());
+        Db.SetParameter("QORITA_TipoEtichetta", "PDF");
+    }
+
+    TTestDatabase Db;
+    fb::TFbConnection Connection;
+};
+
+TEST_F(KelTabXTest, ReadsGeneralAndUserValuesSeparately)
+{
+    Db.SetParameter("NAME", "general");
+    Db.SetParameter("NAME", "user7", 7);
+    Db.SetParameter("NULLTEXT", std::nullopt);
+    TKelTabX tabx(&Connection);
+    EXPECT_EQ(tabx.GetParametroTesto("NAME", 0), "general");
+    EXPECT_EQ(tabx.GetParametroTesto("NAME", 7), "user7");
+    EXPECT_EQ(tabx.GetParametroTesto("NAME", 8), "");
+    EXPECT_EQ(tabx.GetParametroTesto("NULLTEXT", 0), "");
+    EXPECT_EQ(tabx.GetParametroTesto("MISSING", 0), "");
+    EXPECT_FALSE(tabx.InTransaction());  // a read outside a bracket leaves nothing open
+}
+
+TEST_F(KelTabXTest, WritesInsertThenUpdateAndKeepApostrophes)
+{
+    TKelTabX tabx(&Connection);
+    tabx.SetParametroTesto("P", "l'altro €", 0);
+    tabx.SetParametroTesto("P", "it's", 0);
+    tabx.SetParametroTesto("P", "user", 7);
+    tabx.SetParametroMemo("P", std::string(100000, 'm'), 0);
+    EXPECT_FALSE(tabx.InTransaction());
+    const auto rows = Db.Query("SELECT CODICE, TESTO, MEMO, UTENTE FROM TABX ORDER BY CODICE");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].at("TESTO"), "it's");  // stored exactly, not doubled
+    EXPECT_EQ(rows[0].at("MEMO")->size(), 100000u);
+    EXPECT_EQ(rows[0].at("UTENTE"), std::nullopt);
+    EXPECT_EQ(rows[1].at("TESTO"), "user");
+    EXPECT_EQ(rows[1].at("MEMO"), std::nullopt);
+    EXPECT_EQ(rows[1].at("UTENTE"), "7");
+    EXPECT_EQ(tabx.GetParametroTesto("P", 0), "it's");
+}
+
+TEST_F(KelTabXTest, ANameTooLongFailsWithTheDatabasesErrorAndLeavesNothingOpen)
+{
+    TKelTabX tabx(&Connection);
+    EXPECT_THROW(tabx.SetParametroTesto(std::string(65, 'N'), "v", 0), Exception);
+    EXPECT_FALSE(tabx.InTransaction());
+}
+
+TEST_F(KelTabXTest, ABracketCommitsItsWritesTogether)
+{
+    TKelTabX tabx(&Connection);
+    tabx.BeginUpdate();
+    tabx.SetParametroTesto("A", "1", 0);
+    tabx.SetParametroTesto("B", "2", 0);
+    EXPECT_EQ(Db.Query("SELECT * FROM TABX").size(), 0u);
+    EXPECT_THROW(tabx.BeginUpdate(), Exception);  // brackets do not nest
+    tabx.EndUpdate();
+    EXPECT_EQ(Db.Query("SELECT * FROM TABX").size(), 2u);
+    tabx.BeginUpdate();
+    tabx.SetParametroTesto("C", "3", 0);
+}
+
+TEST_F(KelTabXTest, DestroyingInsideABracketCommitsIt)
+{
+    {
+        TKelTabX tabx(&Connection);
+        tabx.BeginUpdate();
+        tabx.SetParametroTesto("C", "3", 0);
+    }
+    EXPECT_EQ(Db.Scalar("SELECT TESTO FROM TABX WHERE NOME='C'"), "3");
+}
+
+TEST_F(KelTabXTest, ParametersLoadExactlyAsStoredAndValidate)
+{
+    FillValid();
+    Db.SetParameter("QORITA_ServiceUrl", "https://127.0.0.1:1/zanwebservice.asmx?WSDL");
+    TKelTabX tabx(&Connection);
+    TQorItaParametriAccess access(&tabx);
+    TQorItaParametri parametri;
+    access.Load(parametri);
+    EXPECT_EQ(parametri.SedeQor(), "MI1");
+    EXPECT_EQ(parametri.CodiceClienteQor(), 31);
+    EXPECT_EQ(parametri.PasswordClienteQor(), " secret ");
+    EXPECT_EQ(parametri.CodiceContrattoQor(), -7);
+    EXPECT_EQ(parametri.TipoEtichetta(), "PDF");
+    EXPECT_EQ(parametri.ServiceUrl(), "https://127.0.0.1:1/zanwebservice.asmx?WSDL");
+    EXPECT_EQ(parametri.ServiceCaFile(), "");
+    EXPECT_NO_THROW(parametri.Validate());
+    EXPECT_FALSE(tabx.InTransaction());
+}
+
+TEST_F(KelTabXTest, UserValuesAreNotServiceParameters)
+{
+    Db.SetParameter("QORITA_SedeQor", "MI1", 3);
+    TKelTabX tabx(&Connection);
+    TQorItaParametriAccess access(&tabx);
+    TQorItaParametri parametri;
+    access.Load(parametri);
+    EXPECT_EQ(parametri.SedeQor(), "");
+}
+
+TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
+{
+    test::TTempDir dir;
+    const std::string file = (dir.Path() / "file.txt").string();
+    { std::ofstream(file) << "x"; }
+    const std::string link = (dir.Path() / "link").string();
+    std::filesystem::create_directory_symlink(dir.Path(), link);
+    auto valid = [&] {
+        TQorItaParametri p;
+        p.SetSedeQor("S");
+        p.SetCodiceClienteQor(1);
+        p.SetPasswordClienteQor("P");
+        p.SetCodiceContrattoQor(2);
+        p.SetRequestResponseDir(link);  // a link to a folder counts as a folder
+        p.SetTipoEtichetta("anything");
+        return p;
+    };
+    EXPECT_NO_THROW(valid().Validate());
+    struct Case {
+        std::function<void(TQorItaParametri&)> Change;
+        std::string Message;
+    };
+    const std::vector<Case> cases = {
+        {[](auto& p) { p.SetSedeQor(""); p.SetPasswordClienteQor(""); }, "Sede QOR non specificata"},
+        {[](auto& p) { p.SetCodiceClienteQor(0); }, "Codice Cliente QOR non specificato"},
+        {[](auto& p) { p.SetPasswordClienteQor(""); }, "Password Cliente QOR non specificata"},
+        {[](auto& p) { p.SetCodiceContrattoQor(0); }, "Codice Contratto QOR non specificato"},
+        {[](auto& p) { p.SetRequestResponseDir(""); }, "Percorso XML scambi rest QOR non specificata"},
+        {[&](auto& p) { p.SetRequestResponseDir(file); }, "Percorso XML scambi rest QOR " + file + " non trovata"},
+        {[](auto& p) { p.SetRequestResponseDir("/no/such/dir"); }, "Percorso XML scambi rest QOR /no/such/dir non trovata"},
+        {[](auto& p) { p.SetTipoEtichetta(""); }, "Tipo etichetta QOR non specificata"},
+    };
+    for (const Case& c : cases) {
+        TQorItaParametri p = valid();
+        c.Change(p);
+        try {
+            p.Validate();
+            ADD_FAILURE() << "no error for " << c.Message;
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.Message(), c.Message);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qorita
