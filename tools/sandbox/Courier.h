@@ -1,0 +1,59 @@
+#pragma once
+
+#include "Registry.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qorita::sandbox {
+
+struct TSoapCall;
+
+// The account the courier accepts. An empty site accepts any site code, a customer
+// code of 0 accepts any customer code; the password is always checked. Limited to
+// what the customer's request documents can carry (site 2 characters, customer
+// code up to 999999, password up to 10 characters), so that every request of a
+// correctly configured customer passes.
+struct TCredentials {
+    std::string SedeQor;
+    std::int32_t CodiceClienteQor = 0;
+    std::string PasswordClienteQor = "sandbox";
+};
+
+// The courier's answers, as the answer documents that go into the result element
+// of each operation (serialised XML of one element, namespace-free).
+class TCourier {
+public:
+    // Fails with qorita::Exception when the credentials exceed what a request can carry.
+    explicit TCourier(TCredentials ACredentials = {}, std::filesystem::path AStateFile = {});
+
+    static bool IsOperation(std::string_view AOperation);
+    // Dispatches on the operation; the call must name one of the three operations.
+    std::string Answer(const TSoapCall& ACall);
+
+    // AddParcel: XMLInfoParcel holds the Info document of the request.
+    std::string AddParcel(std::string_view AXmlInfoParcel);
+    // CloseWorkDayByShipmentNumber: _xmlRequest holds its Info document.
+    std::string CloseWorkDayByShipmentNumber(std::string_view AXmlRequest);
+    // DeleteSped: four plain parameters.
+    std::string DeleteSped(std::string_view ASedeQor, std::string_view ACodiceClienteQor,
+                           std::string_view APasswordClienteQor, std::string_view ANumSpedizione);
+
+    std::vector<TRegisteredShipment> Shipments() const;
+
+private:
+    bool Accepts(std::string_view ASedeQor, std::string_view ACodiceClienteQor,
+                 std::string_view APasswordClienteQor) const;
+    // The shipment registered under this number for this customer, or nullptr.
+    const TRegisteredShipment* FindOwn(std::int32_t ANumber, std::int32_t ACodiceClienteQor) const;
+
+    TCredentials FCredentials;
+    mutable std::mutex FMutex;  // one operation at a time, as the registry needs
+    TShipmentRegistry FRegistry;
+};
+
+}  // namespace qorita::sandbox
