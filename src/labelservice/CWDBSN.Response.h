@@ -1,0 +1,86 @@
+#pragma once
+
+// The CloseWorkDayByShipmentNumber answer: the overall outcome in
+// DescrizioneErrore ("OK" when confirmed) and one Parcel per shipment number with
+// its own esito; the esito of every item that is not "OK" is gathered into
+// ParcelErrors when the answer is read. Getters have the element's name, setters
+// add "Set".
+
+#include "xml/RestMessage.h"
+#include "xml/XMLNodeCollection.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qorita::cwdbsn_response {
+
+class TXMLCloseWorkDayByShipmentNumberResultType;
+class TXMLParcelType;
+class TXMLParcelTypeList;
+using IXMLCloseWorkDayByShipmentNumberResultType = std::shared_ptr<TXMLCloseWorkDayByShipmentNumberResultType>;
+using IXMLParcelType = std::shared_ptr<TXMLParcelType>;
+using IXMLParcelTypeList = std::shared_ptr<TXMLParcelTypeList>;
+
+class TXMLParcelType : public xml::TXMLNode {
+public:
+    TXMLParcelType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
+
+    std::int32_t NumeroDiSpedizioneQORDaConfermare();
+    std::string esito();
+    void SetNumeroDiSpedizioneQORDaConfermare(std::int32_t AValue);  // no cap in the answer
+    void Setesito(std::string_view AValue);
+    // True unless esito is exactly "OK" (a missing esito is added empty).
+    bool HasError();
+};
+
+class TXMLParcelTypeList : public xml::TXMLNodeCollection {
+public:
+    // Lists the Parcel children of the root element AHost.
+    TXMLParcelTypeList(const xml::IXMLDocument& ADocument, _xmlNode* AHost);
+
+    IXMLParcelType Add();
+    IXMLParcelType Insert(int AIndex);
+    IXMLParcelType Parcel(int AIndex);
+};
+
+class TXMLCloseWorkDayByShipmentNumberResultType : public xml::TXMLNode {
+public:
+    TXMLCloseWorkDayByShipmentNumberResultType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
+
+    // The root's xmlns attribute (its default namespace declaration).
+    std::string xmlns() const;
+    std::string DescrizioneErrore();
+    const IXMLParcelTypeList& Parcel() const { return FParcel; }
+    void Setxmlns(std::string_view AValue);
+    void SetDescrizioneErrore(std::string_view AValue);
+    // True unless DescrizioneErrore is exactly "OK".
+    bool HasError();
+
+private:
+    IXMLParcelTypeList FParcel;
+};
+
+// The document's root bound as CloseWorkDayByShipmentNumberResult, in any
+// namespace; "Interface not supported" when the root has another name.
+IXMLCloseWorkDayByShipmentNumberResultType GetCloseWorkDayByShipmentNumberResult(const xml::IXMLDocument& ADocument);
+
+class TCWDBSNResponse : public xml::TRestMessage {
+public:
+    // Parses the answer (an empty or malformed text throws the parse message),
+    // binds the root and gathers the esito of every item in error.
+    explicit TCWDBSNResponse(const std::string& AXml);
+
+    const IXMLCloseWorkDayByShipmentNumberResultType& CloseWorkDayByShipmentNumberResult() const
+    {
+        return FCloseWorkDayByShipmentNumberResult;
+    }
+    const std::vector<std::string>& ParcelErrors() const { return FParcelErrors; }
+
+private:
+    IXMLCloseWorkDayByShipmentNumberResultType FCloseWorkDayByShipmentNumberResult;
+    std::vector<std::string> FParcelErrors;
+};
+
+}  // namespace qorita::cwdbsn_response

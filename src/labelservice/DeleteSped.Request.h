@@ -1,0 +1,48 @@
+#pragma once
+
+// The DeleteSped request: the courier account and the shipment number to delete.
+// The service takes the four values as separate parameters read back from this
+// document, which is kept as the archived copy; values are written whole, with no
+// cut or cap. Getters have the element's name, setters add "Set".
+
+#include "xml/RestMessage.h"
+#include "xml/XMLNode.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qorita::deletesped_request {
+
+class TXMLDeleteSpedType;
+using IXMLDeleteSpedType = std::shared_ptr<TXMLDeleteSpedType>;
+
+class TXMLDeleteSpedType : public xml::TXMLNode {
+public:
+    TXMLDeleteSpedType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
+
+    std::string SedeQor();
+    std::int32_t CodiceClienteQor();
+    std::string PasswordClienteQor();
+    std::int32_t NumSpedizione();
+    void SetSedeQor(std::string_view AValue);
+    void SetCodiceClienteQor(std::int32_t AValue);
+    void SetPasswordClienteQor(std::string_view AValue);
+    void SetNumSpedizione(std::int32_t AValue);
+};
+
+// The document's root bound as DeleteSped (appended when the document has none).
+IXMLDeleteSpedType GetDeleteSped(const xml::IXMLDocument& ADocument);
+
+class TDeleteSpedRequest : public xml::TRestMessage {
+public:
+    // The declaration and an empty DeleteSped element.
+    TDeleteSpedRequest();
+
+    const IXMLDeleteSpedType& Info() const { return FInfo; }
+
+private:
+    IXMLDeleteSpedType FInfo;
+};
+
+}  // namespace qorita::deletesped_request

@@ -1,0 +1,11 @@
+# The six message documents exchanged with the courier, over the XML binding layer.
+add_library(qorita_messages STATIC
+  AddParcel.Request.cpp
+  AddParcel.Response.cpp
+  CWDBSN.Request.cpp
+  CWDBSN.Response.cpp
+  DeleteSped.Request.cpp
+  DeleteSped.Response.cpp
+)
+target_link_libraries(qorita_messages PUBLIC qorita_xml)
+target_compile_options(qorita_messages PRIVATE -Wconversion)
