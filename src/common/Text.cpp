@@ -93,4 +93,14 @@ std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault)
     return TryStrToInt(AText).value_or(ADefault);
 }
 
+std::string JoinLines(const std::vector<std::string>& AEntries)
+{
+    std::string text;
+    for (const std::string& entry : AEntries) {
+        text += entry;
+        text += "\r\n";
+    }
+    return text;
+}
+
 }  // namespace qorita

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qorita {
 
@@ -19,5 +20,8 @@ std::optional<std::int32_t> TryStrToInt(std::string_view AText);
 
 // TryStrToInt, or ADefault when the text is not an integer.
 std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault);
+
+// The entries one after the other, each followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& AEntries);
 
 }  // namespace qorita
