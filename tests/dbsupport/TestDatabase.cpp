@@ -74,30 +74,42 @@ std::string SchemaSql()
 
 std::string TTestDatabase::Password() { return "quillbark"; }
 
-TTestDatabase::TTestDatabase(bool AWithSchema) : FConnection(std::make_unique<fb::TFbConnection>())
+TTestDatabase::TTestDatabase(bool AWithSchema, bool AThroughServer)
 {
     const std::string path = (FDir.Path() / "test.fdb").string();
-    const std::string host = ServerHost();
+    std::string host = ServerHost();
+    if (AThroughServer && host.empty()) host = "localhost";
     FLocation = host.empty() ? path : host + ":" + path;
-    FConnection->Create(FLocation, {"SYSDBA", Password()});
+    {
+        fb::TFbConnection connection;
+        connection.Create(FLocation, {"SYSDBA", Password()});
+    }
     if (AWithSchema) ExecScript(SchemaSql());
 }
 
 TTestDatabase::~TTestDatabase()
 {
     try {
-        FConnection->Drop();
+        Connect()->Drop();
     } catch (...) {
         // The folder goes anyway.
     }
 }
 
+std::unique_ptr<fb::TFbConnection> TTestDatabase::Connect() const
+{
+    auto connection = std::make_unique<fb::TFbConnection>();
+    connection->Open(FLocation, {"SYSDBA", Password()});
+    return connection;
+}
+
 void TTestDatabase::Exec(const std::string& ASql)
 {
-    fb::TFbTransaction transaction(*FConnection);
+    const auto connection = Connect();
+    fb::TFbTransaction transaction(*connection);
     transaction.Start();
     {
-        fb::TFbStatement statement(*FConnection, transaction, ASql, false);
+        fb::TFbStatement statement(*connection, transaction, ASql, false);
         statement.Execute();
     }
     transaction.Commit();
@@ -112,10 +124,11 @@ void TTestDatabase::ExecScript(const std::string& AScript)
 std::vector<TRow> TTestDatabase::Query(const std::string& ASql)
 {
     std::vector<TRow> rows;
-    fb::TFbTransaction transaction(*FConnection);
+    const auto connection = Connect();
+    fb::TFbTransaction transaction(*connection);
     transaction.Start();
     {
-        fb::TFbStatement statement(*FConnection, transaction, ASql, false);
+        fb::TFbStatement statement(*connection, transaction, ASql, false);
         statement.Execute();
         while (!statement.Eof()) {
             TRow row;
@@ -147,11 +160,12 @@ std::optional<std::string> TTestDatabase::Scalar(const std::string& ASql)
 void TTestDatabase::SetParameter(const std::string& ANome, const std::optional<std::string>& ATesto,
                                  std::optional<std::int32_t> AUtente)
 {
-    fb::TFbTransaction transaction(*FConnection);
+    const auto connection = Connect();
+    fb::TFbTransaction transaction(*connection);
     transaction.Start();
     {
         fb::TFbStatement statement(
-            *FConnection, transaction,
+            *connection, transaction,
             "INSERT INTO TABX (CODICE, NOME, TESTO, UTENTE) VALUES (GEN_ID(CODICETABXCOUNTER,1), :NOME, :TESTO, :UTENTE)");
         statement.Param("NOME").SetText(ANome);
         if (ATesto) statement.Param("TESTO").SetText(*ATesto);

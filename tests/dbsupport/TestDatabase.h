@@ -33,10 +33,14 @@ private:
     std::filesystem::path FPath;
 };
 
+// The embedded engine opens a file for one process at a time, so the fixture
+// attaches for each of its own operations and holds no connection while the
+// program under test runs. Tests that need two processes on one database at the
+// same moment use the server (AThroughServer).
 class TTestDatabase {
 public:
     // AWithSchema false creates an empty database (no tables).
-    explicit TTestDatabase(bool AWithSchema = true);
+    explicit TTestDatabase(bool AWithSchema = true, bool AThroughServer = false);
     ~TTestDatabase();
 
     // The location to hand to the program (a file path, or host:path).
@@ -55,10 +59,12 @@ public:
     void SetParameter(const std::string& ANome, const std::optional<std::string>& ATesto,
                       std::optional<std::int32_t> AUtente = std::nullopt);
 
+    // A new connection to the database, for tests that hold one open.
+    std::unique_ptr<fb::TFbConnection> Connect() const;
+
 private:
     TTempDir FDir;
     std::string FLocation;
-    std::unique_ptr<fb::TFbConnection> FConnection;
 };
 
 // The text of sql/schema.sql.
