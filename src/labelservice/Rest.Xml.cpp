@@ -60,6 +60,22 @@ bool IsBlankText(const xmlNode* ANode)
     return true;
 }
 
+struct TFirstError {
+    bool Seen = false;
+    std::string Message;
+    int Line = 0;
+};
+
+void RecordFirstError(void* AContext, xmlError* AError)
+{
+    auto* first = static_cast<TFirstError*>(static_cast<xmlParserCtxt*>(AContext)->_private);
+    if (first == nullptr || first->Seen || AError == nullptr || AError->level < XML_ERR_ERROR)
+        return;
+    first->Seen = true;
+    first->Message = AError->message != nullptr ? AError->message : "Unknown parse error";
+    first->Line = AError->line;
+}
+
 }  // namespace
 
 TDocPtr ParseXml(std::string_view AText)
@@ -69,17 +85,27 @@ TDocPtr ParseXml(std::string_view AText)
     if (AText.size() > static_cast<std::size_t>(INT_MAX))
         throw Exception("Document too large to parse");
     std::unique_ptr<xmlParserCtxt, TParserCtxtFree> ctxt(xmlNewParserCtxt());
-    if (!ctxt)
+    if (!ctxt || ctxt->sax == nullptr)
         throw Exception("Out of memory creating an XML parser");
+    // libxml2 keeps scanning after the first fatal error and its "last error"
+    // then names a later, less telling one; this context's own handler keeps
+    // the first. The handler receives the context, _private carries our record.
+    TFirstError first;
+    ctxt->_private = &first;
+    ctxt->sax->serror = &RecordFirstError;
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS;
     TDocPtr doc(xmlCtxtReadMemory(ctxt.get(), AText.data(), static_cast<int>(AText.size()), nullptr, nullptr, options));
     if (doc && ctxt->wellFormed)
         return doc;
-    const xmlError* error = xmlCtxtGetLastError(ctxt.get());
-    std::string reason = error != nullptr && error->message != nullptr ? error->message : "Unknown parse error";
+    std::string reason = first.Message;
+    int line = first.Line;
+    if (!first.Seen) {
+        const xmlError* error = xmlCtxtGetLastError(ctxt.get());
+        reason = error != nullptr && error->message != nullptr ? error->message : "Unknown parse error";
+        line = error != nullptr ? error->line : 0;
+    }
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
         reason.pop_back();
-    const int line = error != nullptr ? error->line : 0;
     throw Exception(Format("%s%s%s: %d%s%s", reason.c_str(), "\r\n", "Line", line, "\r\n",
                            SourceLine(AText, line, 40).c_str()));
 }

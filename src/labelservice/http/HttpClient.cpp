@@ -6,6 +6,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace qorita::http {
@@ -31,6 +32,7 @@ struct THttpClient::TImpl {
     // Filled by the callbacks during one request.
     THttpResponse Response;
     bool BodyTooLarge = false;
+    std::string_view Upload;  // the POST body still to send
 
     template <typename T>
     void Set(CURLoption AOption, T AValue)
@@ -46,6 +48,7 @@ struct THttpClient::TImpl {
 
     static size_t OnBody(char* AData, size_t ASize, size_t ACount, void* AUser);
     static size_t OnHeader(char* AData, size_t ASize, size_t ACount, void* AUser);
+    static size_t OnRead(char* ABuffer, size_t ASize, size_t ACount, void* AUser);
     static CURLcode OnSslContext(CURL* AHandle, void* ASslCtx, void* AUser);
 };
 
@@ -83,6 +86,15 @@ size_t THttpClient::TImpl::OnHeader(char* AData, size_t ASize, size_t ACount, vo
     return length;
 }
 
+size_t THttpClient::TImpl::OnRead(char* ABuffer, size_t ASize, size_t ACount, void* AUser)
+{
+    auto* self = static_cast<TImpl*>(AUser);
+    const size_t length = std::min(ASize * ACount, self->Upload.size());
+    std::copy_n(self->Upload.data(), length, ABuffer);
+    self->Upload.remove_prefix(length);
+    return length;
+}
+
 CURLcode THttpClient::TImpl::OnSslContext(CURL*, void* ASslCtx, void* AUser)
 {
     auto* self = static_cast<TImpl*>(AUser);
@@ -117,6 +129,9 @@ std::string THttpClient::TImpl::TransportMessage(CURLcode ACode) const
 {
     if (BodyTooLarge || ACode == CURLE_FILESIZE_EXCEEDED)
         return Format("Answer refused: larger than the limit of %zu bytes", Limits.MaxBodyBytes);
+    // libcurl wanted to send the request again on a new connection (see Post).
+    if (ACode == CURLE_SEND_FAIL_REWIND)
+        return "The server closed the connection without answering; the request was not sent again";
     if (ErrorBuffer[0] != '\0')
         return ErrorBuffer;
     return curl_easy_strerror(ACode);
@@ -177,9 +192,16 @@ THttpResponse THttpClient::Get(const std::string& AUrl, const THeaders& AHeaders
 
 THttpResponse THttpClient::Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody)
 {
+    // The body goes through a read callback that cannot rewind: when a reused
+    // connection dies after the request went out, libcurl would silently post
+    // it again on a new one (with POSTFIELDS it can). A label request sent
+    // twice may be charged twice, so that retry must fail instead.
     FImpl->Set(CURLOPT_POST, 1L);
+    FImpl->Set(CURLOPT_POSTFIELDS, static_cast<const char*>(nullptr));
     FImpl->Set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(ABody.size()));
-    FImpl->Set(CURLOPT_POSTFIELDS, ABody.data());
+    FImpl->Set(CURLOPT_READFUNCTION, &TImpl::OnRead);
+    FImpl->Set(CURLOPT_READDATA, FImpl.get());
+    FImpl->Upload = ABody;
     // Without this libcurl sends "Expect: 100-continue" for large bodies and
     // waits for an interim answer the service may never send.
     THeaders headers = AHeaders;

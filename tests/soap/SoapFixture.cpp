@@ -1,0 +1,129 @@
+#include "SoapFixture.h"
+
+#include "common/Exception.h"
+
+namespace qorita::soaptest {
+
+using namespace testsupport;
+
+TCertificateFiles TrustedCertificates()
+{
+    return EnsureTestCertificates(std::filesystem::path(QORITA_TEST_CERT_DIR) / "trusted");
+}
+
+TCertificateFiles UntrustedCertificates()
+{
+    return EnsureTestCertificates(std::filesystem::path(QORITA_TEST_CERT_DIR) / "untrusted");
+}
+
+TCertificateFiles OtherHostCertificates()
+{
+    return EnsureTestCertificates(std::filesystem::path(QORITA_TEST_CERT_DIR) / "otherhost", "DNS:other.example");
+}
+
+std::string TestWsdl(const TWsdlOptions& AOptions)
+{
+    const auto operation = [&](const std::string& AName) {
+        std::string text = "<wsdl:operation name=\"" + AName + "\">";
+        text += AOptions.SoapActions ? "<soap:operation soapAction=\"urn:test:labels/action/" + AName +
+                                           "\" style=\"document\"/>"
+                                     : "<soap:operation style=\"document\"/>";
+        text += "<wsdl:input><soap:body use=\"literal\"";
+        if (AOptions.WrapperNamespace)
+            text += " namespace=\"" + *AOptions.WrapperNamespace + "\"";
+        text += "/></wsdl:input><wsdl:output><soap:body use=\"literal\"/></wsdl:output></wsdl:operation>\n";
+        return text;
+    };
+    std::string wsdl =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+        "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\""
+        " xmlns:soap=\"http://schemas.xmlsoap.org/wsdl/soap/\""
+        " xmlns:soap12=\"http://schemas.xmlsoap.org/wsdl/soap12/\""
+        " xmlns:tns=\"urn:test:labels\" targetNamespace=\"urn:test:labels\">\n";
+    if (AOptions.Binding) {
+        wsdl += "<wsdl:binding name=\"LabelsSoap\" type=\"tns:LabelsPortType\">"
+                "<soap:binding transport=\"http://schemas.xmlsoap.org/soap/http\"/>\n";
+        wsdl += operation("AddParcel") + operation("CloseWorkDayByShipmentNumber") + operation("DeleteSped");
+        wsdl += "</wsdl:binding>\n";
+    }
+    // Decoys: another service with a port of the same name, and the SOAP 1.2
+    // port of the right service listed first.
+    wsdl += "<wsdl:service name=\"OtherService\"><wsdl:port name=\"ZanWebServiceSoap\" binding=\"tns:LabelsSoap\">"
+            "<soap:address location=\"https://127.0.0.1:1/decoy\"/></wsdl:port></wsdl:service>\n";
+    if (AOptions.Service) {
+        wsdl += "<wsdl:service name=\"ZanWebService\">"
+                "<wsdl:port name=\"ZanWebServiceSoap12\" binding=\"tns:LabelsSoap12\">"
+                "<soap12:address location=\"https://127.0.0.1:1/soap12\"/></wsdl:port>"
+                "<wsdl:port name=\"ZanWebServiceSoap\" binding=\"tns:LabelsSoap\">"
+                "<soap:address location=\"" + AOptions.Endpoint + "\"/></wsdl:port></wsdl:service>\n";
+    }
+    wsdl += "</wsdl:definitions>\n";
+    return wsdl;
+}
+
+std::string AnswerEnvelope(const std::string& ABodyContent, const char* ANamespace)
+{
+    return std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<soap:Envelope xmlns:soap=\"") + ANamespace +
+           "\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n  <soap:Body>\n    " + ABodyContent +
+           "\n  </soap:Body>\n</soap:Envelope>\n";
+}
+
+std::string ResultEnvelope(const std::string& AOperation, const std::string& APayload)
+{
+    return AnswerEnvelope("<r:" + AOperation + "Response xmlns:r=\"urn:test:labels/\">\n      <r:" + AOperation +
+                          "Result>\n        " + APayload + "\n      </r:" + AOperation + "Result>\n    </r:" +
+                          AOperation + "Response>");
+}
+
+TSoapTest::TSoapTest() : FServer(std::make_unique<TTestHttpsServer>(TrustedCertificates())) {}
+
+std::string TSoapTest::WsdlUrl() const
+{
+    return FServer->BaseUrl() + WsdlPath + "?WSDL";
+}
+
+std::string TSoapTest::EndpointUrl() const
+{
+    return FServer->BaseUrl() + EndpointPath;
+}
+
+labelservice::TServiceSettings TSoapTest::Settings() const
+{
+    return {WsdlUrl(), TrustedCertificates().CaCert.string()};
+}
+
+void TSoapTest::ServeWsdl(TWsdlOptions AOptions)
+{
+    if (AOptions.Endpoint.empty())
+        AOptions.Endpoint = EndpointUrl();
+    TAnswer answer;
+    answer.Body = TestWsdl(AOptions);
+    FServer->Serve(WsdlPath, answer);
+}
+
+void TSoapTest::EnqueueAnswer(const std::string& ABody, int AStatus, const std::string& AContentType)
+{
+    TAnswer answer;
+    answer.Status = AStatus;
+    answer.ContentType = AContentType;
+    answer.Body = ABody;
+    FServer->Enqueue(answer);
+}
+
+std::shared_ptr<labelservice::ILabelServiceSoap> TSoapTest::Proxy(const http::THttpLimits& ALimits) const
+{
+    return labelservice::GetLabelServiceSoap(Settings(), ALimits);
+}
+
+std::string TSoapTest::ErrorOf(const std::function<void()>& AAction)
+{
+    try {
+        AAction();
+    } catch (const Exception& error) {
+        return error.Message();
+    }
+    ADD_FAILURE() << "no qorita::Exception raised";
+    return {};
+}
+
+}  // namespace qorita::soaptest

@@ -1,0 +1,62 @@
+#pragma once
+
+// What the SOAP client tests share: certificates, a scriptable HTTPS server
+// playing the courier, a service description written for it, and answer
+// envelopes.
+
+#include "TestHttpsServer.h"
+#include "labelservice/Rest.h"
+#include "labelservice/http/HttpClient.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace qorita::soaptest {
+
+inline constexpr const char* WsdlPath = "/zanwebservice.asmx";
+inline constexpr const char* EndpointPath = "/labels/endpoint.asmx";
+
+// Certificate sets in the build tree, made on first use. Each has its own
+// authority; "Trusted" is the one the client is told about.
+testsupport::TCertificateFiles TrustedCertificates();
+testsupport::TCertificateFiles UntrustedCertificates();
+testsupport::TCertificateFiles OtherHostCertificates();  // valid for other.example only
+
+struct TWsdlOptions {
+    std::string Endpoint{};  // soap:address location (the test server's endpoint when empty)
+    std::optional<std::string> WrapperNamespace = "urn:test:labels/";  // soap:body namespace
+    bool SoapActions = true;                             // soap:operation soapAction attributes
+    bool Binding = true;                                 // the binding element itself
+    bool Service = true;                                 // the ZanWebService / ZanWebServiceSoap port
+};
+std::string TestWsdl(const TWsdlOptions& AOptions);
+
+// SOAP envelope (1.1 unless told) around the body content.
+std::string AnswerEnvelope(const std::string& ABodyContent,
+                           const char* ANamespace = "http://schemas.xmlsoap.org/soap/envelope/");
+// A regular answer whose result element carries APayload.
+std::string ResultEnvelope(const std::string& AOperation, const std::string& APayload);
+
+class TSoapTest : public ::testing::Test {
+protected:
+    TSoapTest();
+
+    testsupport::TTestHttpsServer& Server() { return *FServer; }
+    std::string WsdlUrl() const;
+    std::string EndpointUrl() const;
+    labelservice::TServiceSettings Settings() const;
+    void ServeWsdl(TWsdlOptions AOptions = {});
+    void EnqueueAnswer(const std::string& ABody, int AStatus = 200,
+                       const std::string& AContentType = "text/xml; charset=utf-8");
+    std::shared_ptr<labelservice::ILabelServiceSoap> Proxy(const http::THttpLimits& ALimits = {}) const;
+
+    // The message of the Exception AAction raised (fails the test when none).
+    static std::string ErrorOf(const std::function<void()>& AAction);
+
+    std::unique_ptr<testsupport::TTestHttpsServer> FServer;
+};
+
+}  // namespace qorita::soaptest

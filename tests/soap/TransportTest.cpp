@@ -1,0 +1,254 @@
+// The transport under hostile conditions: certificate and host-name checks,
+// refused and silent ports, stalls in both directions, cut-off, dropped and
+// oversized answers. Every case must end promptly with a clear error.
+
+#include "SoapFixture.h"
+
+#include <chrono>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace qorita::soaptest {
+namespace {
+
+using testsupport::TAnswer;
+using namespace std::chrono_literals;
+
+// A loopback port whose listen queue is full: connection attempts get no
+// answer at all, like a host that is unreachable.
+class TSilentPort {
+public:
+    TSilentPort()
+    {
+        FListener = Socket();
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (bind(FListener, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(FListener, 0) != 0 ||
+            getsockname(FListener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("silent port");
+        FPort = ntohs(address.sin_port);
+        for (int& filler : FFillers) {
+            filler = Socket();
+            (void)connect(filler, reinterpret_cast<sockaddr*>(&address), length);  // non-blocking
+        }
+    }
+    ~TSilentPort()
+    {
+        for (int filler : FFillers)
+            close(filler);
+        close(FListener);
+    }
+    int Port() const { return FPort; }
+
+private:
+    static int Socket()
+    {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            throw std::runtime_error("socket");
+        return fd;
+    }
+    int FListener = -1;
+    int FFillers[3] = {-1, -1, -1};
+    int FPort = 0;
+};
+
+// A port on which nothing listens.
+int ClosedPort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+bool Contains(const std::string& AText, const std::string& APart)
+{
+    return AText.find(APart) != std::string::npos;
+}
+
+http::THttpLimits ShortLimits()
+{
+    http::THttpLimits limits;
+    limits.ConnectTimeout = 1000ms;
+    limits.StallTimeout = 2s;
+    return limits;
+}
+
+TEST_F(TSoapTest, ServerCertificateIsVerifiedAgainstSystemStorePlusCaFile)
+{
+    ServeWsdl();
+    EnqueueAnswer(ResultEnvelope("AddParcel", "<Esito>0</Esito>"));
+    EXPECT_EQ(Proxy()->AddParcel("<Info/>"), "<Esito>0</Esito>");
+
+    // Without the extra authority the system store alone does not know ours.
+    const std::string unknown =
+        ErrorOf([&] { labelservice::GetLabelServiceSoap({WsdlUrl(), ""})->AddParcel("<Info/>"); });
+    EXPECT_TRUE(Contains(unknown, "Unable to load WSDL File/Location: " + WsdlUrl() + ".  Error [SSL certificate problem"))
+        << unknown;
+    // A server whose certificate comes from an authority we were not told about.
+    testsupport::TTestHttpsServer stranger(UntrustedCertificates());
+    const std::string untrusted = ErrorOf([&] {
+        labelservice::GetLabelServiceSoap({stranger.BaseUrl() + WsdlPath, TrustedCertificates().CaCert.string()})
+            ->AddParcel("<Info/>");
+    });
+    EXPECT_TRUE(Contains(untrusted, "SSL certificate problem: unable to get local issuer certificate")) << untrusted;
+    EXPECT_TRUE(stranger.Requests().empty());
+    // A trusted certificate issued for another host name.
+    testsupport::TTestHttpsServer impostor(OtherHostCertificates());
+    const std::string otherHost = ErrorOf([&] {
+        labelservice::GetLabelServiceSoap({impostor.BaseUrl() + WsdlPath, OtherHostCertificates().CaCert.string()})
+            ->AddParcel("<Info/>");
+    });
+    EXPECT_TRUE(Contains(otherHost, "does not match target host name '127.0.0.1'") ||
+                Contains(otherHost, "no alternative certificate subject name matches"))
+        << otherHost;
+    EXPECT_TRUE(impostor.Requests().empty());
+}
+
+TEST_F(TSoapTest, UnreadableCaFileIsReported)
+{
+    const std::string missing = (std::filesystem::path(QORITA_TEST_CERT_DIR) / "no-such-ca.pem").string();
+    const std::string error =
+        ErrorOf([&] { labelservice::GetLabelServiceSoap({WsdlUrl(), missing})->AddParcel("<Info/>"); });
+    EXPECT_TRUE(error.starts_with("Cannot read the CA file '" + missing + "': ")) << error;
+    EXPECT_TRUE(Server().Requests().empty());
+}
+
+TEST_F(TSoapTest, RefusedAndSilentPortsEndTheCall)
+{
+    const std::string refusedUrl = "https://127.0.0.1:" + std::to_string(ClosedPort()) + WsdlPath;
+    const std::string refused = ErrorOf([&] { labelservice::GetLabelServiceSoap({refusedUrl, ""})->AddParcel("x"); });
+    EXPECT_TRUE(Contains(refused, "Unable to load WSDL File/Location: " + refusedUrl + ".  Error [Failed to connect"))
+        << refused;
+
+    TSilentPort silent;
+    const std::string silentUrl = "https://127.0.0.1:" + std::to_string(silent.Port()) + WsdlPath;
+    const auto start = std::chrono::steady_clock::now();
+    const std::string timedOut =
+        ErrorOf([&] { labelservice::GetLabelServiceSoap({silentUrl, ""}, ShortLimits())->AddParcel("x"); });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+    EXPECT_TRUE(Contains(timedOut, "Timeout was reached")) << timedOut;
+}
+
+TEST_F(TSoapTest, StalledAnswerAndStalledRequestAreAborted)
+{
+    ServeWsdl();
+    const std::string answer = ResultEnvelope("AddParcel", "<Esito>0</Esito>");
+    TAnswer stallMidBody;
+    stallMidBody.Body = answer;
+    stallMidBody.Mode = TAnswer::TMode::StallMidBody;
+    stallMidBody.SentBytes = answer.size() / 2;
+    Server().Enqueue(stallMidBody);
+    TAnswer neverReads;
+    neverReads.Mode = TAnswer::TMode::StallBeforeBody;
+    Server().Enqueue(neverReads);
+    TAnswer noAnswer;
+    noAnswer.Delay = 60min;  // the server thinks for ever
+    noAnswer.Body = answer;
+    Server().Enqueue(noAnswer);
+
+    const struct {
+        const char* Name;
+        std::string Request;
+    } cases[] = {
+        {"answer stops mid-body", "<Info/>"},
+        // Large enough to fill the socket buffers, so that sending stalls.
+        {"request body never read", "<Info>" + std::string(32 * 1024 * 1024, 'x') + "</Info>"},
+        {"answer never starts", "<Info/>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto start = std::chrono::steady_clock::now();
+        const std::string error = ErrorOf([&] { Proxy(ShortLimits())->AddParcel(c.Request); });
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_TRUE(Contains(error, "Operation too slow")) << error;
+        EXPECT_GE(elapsed, 2s);
+        EXPECT_LT(elapsed, 15s);
+    }
+}
+
+TEST_F(TSoapTest, CutOffAndDroppedAnswersAreNotRetried)
+{
+    ServeWsdl();
+    const std::string answer = ResultEnvelope("AddParcel", "<Esito>0</Esito>");
+    TAnswer cut;
+    cut.Body = answer;
+    cut.Mode = TAnswer::TMode::CutOff;
+    cut.SentBytes = 40;
+    Server().Enqueue(cut);
+    TAnswer drop;
+    drop.Mode = TAnswer::TMode::Drop;
+    Server().Enqueue(drop);
+    // Extra answers that a retry would consume and turn into success.
+    EnqueueAnswer(answer);
+    EnqueueAnswer(answer);
+
+    const std::string cutError = ErrorOf([&] { Proxy()->AddParcel("<Info/>"); });
+    EXPECT_TRUE(Contains(cutError, "transfer closed with " + std::to_string(answer.size() - 40) +
+                                       " bytes remaining to read"))
+        << cutError;
+    // The POST travels on the connection the description came through; when
+    // the server drops it without a word, the request must not be sent again.
+    const std::string dropError = ErrorOf([&] { Proxy()->AddParcel("<Info/>"); });
+    EXPECT_FALSE(dropError.empty());
+
+    std::size_t posts = 0;
+    for (const auto& request : Server().Requests())
+        posts += request.Method == "POST" ? 1 : 0;
+    EXPECT_EQ(posts, 2u) << dropError;
+}
+
+TEST_F(TSoapTest, OversizedAnswersAreRefused)
+{
+    ServeWsdl();
+    TAnswer declared;  // announces 600 MB up front
+    declared.Mode = TAnswer::TMode::Endless;
+    declared.EndlessLength = 600ull * 1024 * 1024;
+    Server().Enqueue(declared);
+    TAnswer chunked;  // no length: refused while it streams in
+    chunked.Mode = TAnswer::TMode::Endless;
+    Server().Enqueue(chunked);
+
+    EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }),
+              "Answer refused: larger than the limit of 134217728 bytes");
+    http::THttpLimits small;
+    small.MaxBodyBytes = 1024 * 1024;
+    EXPECT_EQ(ErrorOf([&] { Proxy(small)->AddParcel("<Info/>"); }),
+              "Answer refused: larger than the limit of 1048576 bytes");
+}
+
+// The real bound: a server that stops mid-answer is given up after 60 s.
+// Its own suite, so that CTest can label it "slow".
+class TSoapSlowTest : public TSoapTest {};
+
+TEST_F(TSoapSlowTest, RealStallBoundIsSixtySeconds)
+{
+    ServeWsdl();
+    const std::string answer = ResultEnvelope("AddParcel", "<Esito>0</Esito>");
+    TAnswer stall;
+    stall.Body = answer;
+    stall.Mode = TAnswer::TMode::StallMidBody;
+    stall.SentBytes = 10;
+    Server().Enqueue(stall);
+
+    const auto start = std::chrono::steady_clock::now();
+    const std::string error = ErrorOf([&] { Proxy()->AddParcel("<Info/>"); });
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(Contains(error, "Operation too slow. Less than 1 bytes/sec transferred the last 60 seconds")) << error;
+    EXPECT_GE(elapsed, 60s);
+    EXPECT_LT(elapsed, 75s);
+}
+
+}  // namespace
+}  // namespace qorita::soaptest
