@@ -12,7 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <regex>
+#include <algorithm>
+#include <cctype>
 
 extern char** environ;
 
@@ -113,20 +114,29 @@ TEST(SandboxBinaryTest, PrintsWsdlAndCaThenStopsCleanlyOnSigterm)
         TTempDir state;
         TChild sandbox({"--port", "0", "--state", state.Path().string(), "--customer", "4242", "--password", "pw"});
         const std::string line = sandbox.ReadLine();
-        std::smatch parts;
-        ASSERT_TRUE(std::regex_match(
-            line, parts, std::regex("wsdl=(https://127\\.0\\.0\\.1:[0-9]+/zanwebservice\\.asmx\\?WSDL) ca=(.+)")))
-            << line;
-        EXPECT_EQ(std::filesystem::path(parts[2].str()), state.Path() / "ca.pem");
-        const THttpAnswer wsdl = HttpsGet(parts[1], parts[2].str());
+        // wsdl=https://127.0.0.1:PORT/zanwebservice.asmx?WSDL ca=PATH
+        const std::string prefix = "wsdl=https://127.0.0.1:";
+        const std::string suffix = "/zanwebservice.asmx?WSDL";
+        const std::size_t caAt = line.find(" ca=");
+        ASSERT_EQ(line.rfind(prefix, 0), 0u) << line;
+        ASSERT_NE(caAt, std::string::npos) << line;
+        const std::string url = line.substr(5, caAt - 5);
+        const std::string ca = line.substr(caAt + 4);
+        ASSERT_GT(url.size(), prefix.size() - 5 + suffix.size());
+        ASSERT_EQ(url.substr(url.size() - suffix.size()), suffix);
+        const std::string port = url.substr(prefix.size() - 5, url.size() - suffix.size() - (prefix.size() - 5));
+        EXPECT_TRUE(!port.empty() && std::all_of(port.begin(), port.end(), [](unsigned char c) { return std::isdigit(c); }))
+            << port;
+        EXPECT_EQ(std::filesystem::path(ca), state.Path() / "ca.pem");
+        const THttpAnswer wsdl = HttpsGet(url, ca);
         EXPECT_EQ(wsdl.Error, "");
         EXPECT_EQ(wsdl.Status, 200);
 
         // The credentials of the command line are the ones accepted.
-        const std::string endpoint = parts[1].str().substr(0, parts[1].str().find('?'));
+        const std::string endpoint = url.substr(0, url.find('?'));
         const auto add = [&](const std::string& ACliente, const std::string& APassword) {
             const THttpAnswer answer =
-                HttpsPost(endpoint, parts[2].str(),
+                HttpsPost(endpoint, ca,
                           RequestEnvelope("AddParcel", {{"XMLInfoParcel", AddParcelRequest({TParcelValues{}}, "MI",
                                                                                            ACliente, APassword)}}),
                           {"Content-Type: text/xml; charset=utf-8"});

@@ -302,17 +302,18 @@ TEST(SandboxLifecycleTest, StopInterruptsADelayedAnswer)
     stuck.Delay = std::chrono::minutes(5);
     sandbox.QueueAnswer(stuck);
     std::thread client([&sandbox] { HttpsGet(sandbox.WsdlUrl(), sandbox.CaFile()); });
-    // Wait until the request is inside the server, then stop it.
-    for (int i = 0; i < 10000 && sandbox.Requests().empty(); ++i) {
-        std::this_thread::yield();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_EQ(sandbox.Requests().size(), 1u);
+    ASSERT_TRUE(sandbox.WaitForRequests(1, std::chrono::seconds(20)));
     const auto start = std::chrono::steady_clock::now();
     sandbox.Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     client.join();
     sandbox.Stop();  // a second stop is harmless
+
+    // And it can serve again afterwards.
+    sandbox.Start();
+    EXPECT_EQ(HttpsGet(sandbox.WsdlUrl(), sandbox.CaFile()).Status, 200);
+    EXPECT_FALSE(sandbox.WaitForRequests(3, std::chrono::milliseconds(10)));
+    EXPECT_TRUE(sandbox.WaitForRequests(2, std::chrono::milliseconds(10)));
 }
 
 TEST(SandboxLifecycleTest, StateFolderKeepsAuthorityAndShipmentsAcrossRuns)

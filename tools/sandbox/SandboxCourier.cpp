@@ -117,6 +117,7 @@ struct TSandboxCourier::TImpl {
 
     mutable std::mutex Mutex;  // guards what follows
     std::condition_variable StopSignal;
+    mutable std::condition_variable RequestSignal;
     bool Stopping = false;
     std::deque<TScriptedAnswer> Scripted;
     std::vector<TReceivedRequest> Received;
@@ -225,6 +226,7 @@ void TSandboxCourier::TImpl::Handle(const httplib::Request& ARequest, httplib::R
         const std::lock_guard lock(Mutex);
         Received.push_back(std::move(received));
     }
+    RequestSignal.notify_all();
     try {
         if (const auto scripted = TakeScripted(ARequest.method)) {
             ServeScripted(*scripted, ARequest, AResponse);
@@ -380,6 +382,12 @@ void TSandboxCourier::ClearRequests()
 {
     const std::lock_guard lock(FImpl->Mutex);
     FImpl->Received.clear();
+}
+
+bool TSandboxCourier::WaitForRequests(std::size_t ACount, std::chrono::milliseconds ATimeout) const
+{
+    std::unique_lock lock(FImpl->Mutex);
+    return FImpl->RequestSignal.wait_for(lock, ATimeout, [&] { return FImpl->Received.size() >= ACount; });
 }
 
 std::vector<TRegisteredShipment> TSandboxCourier::Shipments() const

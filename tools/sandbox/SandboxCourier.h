@@ -78,6 +78,9 @@ public:
 
     std::vector<TReceivedRequest> Requests() const;
     void ClearRequests();
+    // Waits until at least ACount requests have been received (before they are
+    // answered); false when ATimeout passed first.
+    bool WaitForRequests(std::size_t ACount, std::chrono::milliseconds ATimeout) const;
 
     // What the courier registered, ordered by shipment number.
     std::vector<TRegisteredShipment> Shipments() const;
