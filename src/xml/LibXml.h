@@ -3,6 +3,7 @@
 // The one place that includes libxml2 for the binding layer: the library's
 // headers and one owner per libxml2 handle. Included by .cpp files of src/xml only.
 
+#include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>

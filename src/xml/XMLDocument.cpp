@@ -68,18 +68,51 @@ std::string_view SourceLine(std::string_view AText, int ALine)
     return AText.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
-std::string ParseErrorMessage(const xmlError* AError, std::string_view AText)
+// The first error of a parse, which names the cause: libxml2 goes on after a
+// fatal error and its last error is often only the consequence ("Premature end of
+// data" after a tag mismatch).
+struct TFirstError {
+    bool Recorded = false;
+    std::string Message;
+    int Line = 0;
+};
+
+// Installed in the context's own SAX handler (never as a global handler); the
+// context is the handler's user data and points at the TFirstError.
+void RecordFirstError(void* AUserData, xmlError* AError)
 {
-    std::string reason = AError != nullptr && AError->message != nullptr ? AError->message
+    auto* context = static_cast<xmlParserCtxt*>(AUserData);
+    auto* first = context != nullptr ? static_cast<TFirstError*>(context->_private) : nullptr;
+    if (first == nullptr || first->Recorded || AError == nullptr || AError->level < XML_ERR_ERROR) return;
+    first->Recorded = true;
+    first->Message = AError->message != nullptr ? AError->message : "";
+    first->Line = AError->line;
+}
+
+std::string ParseErrorMessage(const TFirstError& AFirst, const xmlError* ALast, std::string_view AText)
+{
+    std::string reason = AFirst.Recorded ? AFirst.Message
+                         : ALast != nullptr && ALast->message != nullptr ? ALast->message
                                                                          : "The XML text could not be parsed";
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
         reason.pop_back();
     }
-    const int line = AError != nullptr ? AError->line : 0;
+    const int line = AFirst.Recorded ? AFirst.Line : ALast != nullptr ? ALast->line : 0;
     // The offending line may hold the very bytes that were refused: keep the
     // message valid UTF-8.
     const std::string source = CutUtf16(SanitizeUtf8(SourceLine(AText, line).substr(0, 160)), 40);
     return Format("%s%s%s: %d%s%s", SanitizeUtf8(reason).c_str(), "\r\n", "Line", line, "\r\n", source.c_str());
+}
+
+// The text is UTF-8. libxml2 guesses UTF-16, UCS-4 or EBCDIC from the first
+// bytes when no encoding is named; naming UTF-8 for such a start makes those
+// bytes the parse error they are. Ordinary text starts with "<" or a blank and
+// is parsed in place, without the copy that naming an encoding costs.
+const char* ForcedEncoding(std::string_view AText)
+{
+    if (AText.size() < 4) return nullptr;
+    const auto detected = xmlDetectCharEncoding(reinterpret_cast<const unsigned char*>(AText.data()), 4);
+    return detected == XML_CHAR_ENCODING_NONE || detected == XML_CHAR_ENCODING_UTF8 ? nullptr : "UTF-8";
 }
 
 // Whether the declaration at the start of AText names an encoding.
@@ -117,11 +150,14 @@ IXMLDocument TXMLDocument::Parse(std::string_view AXml)
     // reach the next document.
     libxml::ParserCtxtPtr context(xmlNewParserCtxt());
     if (!context) throw std::bad_alloc();
+    TFirstError firstError;
+    context->_private = &firstError;
+    context->sax->serror = RecordFirstError;
     libxml::DocPtr doc(xmlCtxtReadMemory(context.get(), text.empty() ? "" : text.data(), static_cast<int>(text.size()),
-                                         nullptr, nullptr, ParseOptions));
+                                         nullptr, ForcedEncoding(text), ParseOptions));
     // A prefix without declaration is not namespace-well-formed: refuse it too.
     if (!doc || !context->wellFormed || !context->nsWellFormed) {
-        std::string message = ParseErrorMessage(xmlCtxtGetLastError(context.get()), text);
+        std::string message = ParseErrorMessage(firstError, xmlCtxtGetLastError(context.get()), text);
         xmlResetLastError();
         throw Exception(message);
     }

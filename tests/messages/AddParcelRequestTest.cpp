@@ -1,0 +1,202 @@
+#include "labelservice/AddParcel.Request.h"
+
+#include "common/Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace qorita::addparcel_request {
+namespace {
+
+const std::string Declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+
+TEST(AddParcelRequest, StartsWithTheDeclarationAndAnEmptyInfo)
+{
+    TAddParcelRequest request;
+    EXPECT_EQ(request.XMLDocument()->XML(), Declaration + "<Info/>\n");
+    EXPECT_EQ(request.Info()->Parcel()->Count(), 0);
+    EXPECT_EQ(request.Info()->Parcel(), request.Info()->Parcel());
+}
+
+TEST(AddParcelRequest, ElementsStandInTheOrderTheCreationSetsThem)
+{
+    TAddParcelRequest request;
+    const IXMLInfoType& info = request.Info();
+    info->SetSedeQor("MI");
+    info->SetCodiceClienteQor(123456);
+    info->SetPasswordClienteQor("secret");
+    EXPECT_EQ(info->XML(),
+              "<Info><SedeQor>MI</SedeQor><CodiceClienteQor>123456</CodiceClienteQor>"
+              "<PasswordClienteQor>secret</PasswordClienteQor></Info>");
+
+    const IXMLParcelType first = info->Parcel()->Add();
+    first->SetCodiceContrattoQor(77);
+    first->SetRagioneSociale("Rossi & Figli");
+    first->SetIndirizzo("Via Roma 1");
+    first->SetLocalita("Milano");
+    first->SetZipcode("20100");
+    first->SetProvincia("MI");
+    first->SetColli(2);
+    first->SetPesoReale(2.25);
+    first->SetGeneraPdf(4);
+    first->SetContatoreProgressivo(1001);
+    first->SetEmail("");
+    first->SetCellulare1("3331234567");
+    first->SetServiziAccessori("");
+    const IXMLParcelType second = info->Parcel()->Add();
+    second->SetCodiceContrattoQor(77);
+    second->SetRagioneSociale("Bianchi");
+    second->SetIndirizzo("Corso Italia 5");
+    second->SetLocalita("Roma");
+    second->SetZipcode("00100");
+    second->SetProvincia("RM");
+    second->SetColli(1);
+    second->SetPesoReale(10);
+    second->SetGeneraPdf(6);
+    second->SetContatoreProgressivo(1002);
+    second->SetEmail("b@example.com");
+    second->SetCellulare1("");
+    second->SetServiziAccessori("");
+    second->SetImportoContrassegno(19.999);
+    second->SetModalitaIncasso("CONT");
+
+    EXPECT_EQ(info->Parcel()->Count(), 2);
+    EXPECT_EQ(info->Parcel()->Parcel(1)->RagioneSociale(), "Bianchi");
+    EXPECT_EQ(request.XMLDocument()->XML(),
+              Declaration +
+                  "<Info><SedeQor>MI</SedeQor><CodiceClienteQor>123456</CodiceClienteQor>"
+                  "<PasswordClienteQor>secret</PasswordClienteQor>"
+                  "<Parcel><CodiceContrattoQor>77</CodiceContrattoQor><RagioneSociale>Rossi &amp; Figli</RagioneSociale>"
+                  "<Indirizzo>Via Roma 1</Indirizzo><Localita>Milano</Localita><Zipcode>20100</Zipcode>"
+                  "<Provincia>MI</Provincia><Colli>2</Colli><PesoReale>2.2</PesoReale><GeneraPdf>4</GeneraPdf>"
+                  "<ContatoreProgressivo>1001</ContatoreProgressivo><Email></Email><Cellulare1>3331234567</Cellulare1>"
+                  "<ServiziAccessori></ServiziAccessori></Parcel>"
+                  "<Parcel><CodiceContrattoQor>77</CodiceContrattoQor><RagioneSociale>Bianchi</RagioneSociale>"
+                  "<Indirizzo>Corso Italia 5</Indirizzo><Localita>Roma</Localita><Zipcode>00100</Zipcode>"
+                  "<Provincia>RM</Provincia><Colli>1</Colli><PesoReale>10</PesoReale><GeneraPdf>6</GeneraPdf>"
+                  "<ContatoreProgressivo>1002</ContatoreProgressivo><Email>b@example.com</Email>"
+                  "<Cellulare1></Cellulare1><ServiziAccessori></ServiziAccessori>"
+                  "<ImportoContrassegno>20</ImportoContrassegno><ModalitaIncasso>CONT</ModalitaIncasso></Parcel>"
+                  "</Info>\n");
+}
+
+// One written value: the setter applied to a fresh request and the element it leaves.
+struct WriteCase {
+    const char* Name;
+    std::function<void(TXMLInfoType&, TXMLParcelType&)> Write;
+    const char* Element;
+};
+
+class AddParcelRequestWrite : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(AddParcelRequestWrite, CutsCapsAndRounds)
+{
+    TAddParcelRequest request;
+    const IXMLParcelType parcel = request.Info()->Parcel()->Add();
+    GetParam().Write(*request.Info(), *parcel);
+    const std::string xml = request.Info()->XML();
+    EXPECT_NE(xml.find(GetParam().Element), std::string::npos) << xml;
+}
+
+const std::string Forty(40, 'R');
+const std::string SeventyFive(75, 'e');
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AddParcelRequestWrite,
+    ::testing::Values(
+        WriteCase{"SedeThreeChars", [](auto& i, auto&) { i.SetSedeQor("MIL"); }, "<SedeQor>MI</SedeQor>"},
+        WriteCase{"SedeOneChar", [](auto& i, auto&) { i.SetSedeQor("M"); }, "<SedeQor>M</SedeQor>"},
+        WriteCase{"ClienteSevenDigits", [](auto& i, auto&) { i.SetCodiceClienteQor(1234567); },
+                  "<CodiceClienteQor>999999</CodiceClienteQor>"},
+        WriteCase{"ClienteAtLimit", [](auto& i, auto&) { i.SetCodiceClienteQor(999999); },
+                  "<CodiceClienteQor>999999</CodiceClienteQor>"},
+        WriteCase{"ClienteNegative", [](auto& i, auto&) { i.SetCodiceClienteQor(-3); },
+                  "<CodiceClienteQor>-3</CodiceClienteQor>"},
+        WriteCase{"PasswordTwelve", [](auto& i, auto&) { i.SetPasswordClienteQor("abcdefghijkl"); },
+                  "<PasswordClienteQor>abcdefghij</PasswordClienteQor>"},
+        WriteCase{"Contratto", [](auto&, auto& p) { p.SetCodiceContrattoQor(10000); },
+                  "<CodiceContrattoQor>9999</CodiceContrattoQor>"},
+        WriteCase{"RagioneSocialeForty", [](auto&, auto& p) { p.SetRagioneSociale(Forty); },
+                  "<RagioneSociale>RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR</RagioneSociale>"},
+        WriteCase{"RagioneSocialePairAtTheCut",
+                  [](auto&, auto& p) { p.SetRagioneSociale(std::string(34, 'A') + "😀tail"); },
+                  "<RagioneSociale>AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA</RagioneSociale>"},
+        WriteCase{"RagioneSocialeAccentsCountOnce",
+                  [](auto&, auto& p) { p.SetRagioneSociale(std::string(33, 'A') + "èèè"); },
+                  "<RagioneSociale>AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAèè</RagioneSociale>"},
+        WriteCase{"Indirizzo", [](auto&, auto& p) { p.SetIndirizzo(Forty); },
+                  "<Indirizzo>RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR</Indirizzo>"},
+        WriteCase{"Localita", [](auto&, auto& p) { p.SetLocalita(Forty); },
+                  "<Localita>RRRRRRRRRRRRRRRRRRRRRRRRRRRRRR</Localita>"},
+        WriteCase{"Zipcode", [](auto&, auto& p) { p.SetZipcode("201000"); }, "<Zipcode>20100</Zipcode>"},
+        WriteCase{"Provincia", [](auto&, auto& p) { p.SetProvincia("MIL"); }, "<Provincia>MI</Provincia>"},
+        WriteCase{"ColliThousand", [](auto&, auto& p) { p.SetColli(1000); }, "<Colli>999</Colli>"},
+        WriteCase{"ColliZero", [](auto&, auto& p) { p.SetColli(0); }, "<Colli>0</Colli>"},
+        WriteCase{"PesoHalfToEven", [](auto&, auto& p) { p.SetPesoReale(2.25); }, "<PesoReale>2.2</PesoReale>"},
+        WriteCase{"PesoHeldAboveHalf", [](auto&, auto& p) { p.SetPesoReale(2.35); }, "<PesoReale>2.4</PesoReale>"},
+        WriteCase{"PesoUp", [](auto&, auto& p) { p.SetPesoReale(2.75); }, "<PesoReale>2.8</PesoReale>"},
+        WriteCase{"PesoWhole", [](auto&, auto& p) { p.SetPesoReale(10); }, "<PesoReale>10</PesoReale>"},
+        WriteCase{"ImportoHalfToEven", [](auto&, auto& p) { p.SetImportoContrassegno(0.125); },
+                  "<ImportoContrassegno>0.12</ImportoContrassegno>"},
+        WriteCase{"ImportoCarries", [](auto&, auto& p) { p.SetImportoContrassegno(19.999); },
+                  "<ImportoContrassegno>20</ImportoContrassegno>"},
+        WriteCase{"ImportoTwoPlaces", [](auto&, auto& p) { p.SetImportoContrassegno(35.5); },
+                  "<ImportoContrassegno>35.5</ImportoContrassegno>"},
+        WriteCase{"ModalitaSevenChars", [](auto&, auto& p) { p.SetModalitaIncasso("ASSEGNO"); },
+                  "<ModalitaIncasso>ASSE</ModalitaIncasso>"},
+        WriteCase{"GeneraPdfUncapped", [](auto&, auto& p) { p.SetGeneraPdf(123456); },
+                  "<GeneraPdf>123456</GeneraPdf>"},
+        WriteCase{"Contatore", [](auto&, auto& p) { p.SetContatoreProgressivo(1000000000); },
+                  "<ContatoreProgressivo>999999999</ContatoreProgressivo>"},
+        WriteCase{"EmailSeventy", [](auto&, auto& p) { p.SetEmail(SeventyFive); },
+                  "<Email>eeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee</Email>"},
+        WriteCase{"EmailEmpty", [](auto&, auto& p) { p.SetEmail(""); }, "<Email></Email>"},
+        WriteCase{"Cellulare", [](auto&, auto& p) { p.SetCellulare1("+39 333 123 4567 890 12"); },
+                  "<Cellulare1>+39 333 123 4567 890</Cellulare1>"},
+        WriteCase{"Servizi", [](auto&, auto& p) { p.SetServiziAccessori(SeventyFive); },
+                  "<ServiziAccessori>eeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee</ServiziAccessori>"}),
+    [](const auto& AInfo) { return std::string(AInfo.param.Name); });
+
+TEST(AddParcelRequest, ReadsGiveBackWhatTheElementsHold)
+{
+    TAddParcelRequest request;
+    const IXMLParcelType parcel = request.Info()->Parcel()->Add();
+    parcel->SetPesoReale(2.25);
+    parcel->SetImportoContrassegno(0.125);
+    parcel->SetColli(1000);
+    EXPECT_EQ(parcel->PesoReale(), 2.2);
+    EXPECT_EQ(parcel->ImportoContrassegno(), 0.12);
+    EXPECT_EQ(parcel->Colli(), 999);
+    try {
+        parcel->GeneraPdf();
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Could not convert variant of type (Null) into type (Integer)");
+    }
+}
+
+TEST(AddParcelRequest, ValidateAcceptsOnlyTheCourierCollectionModes)
+{
+    TAddParcelRequest request;
+    const IXMLParcelType parcel = request.Info()->Parcel()->Add();
+    parcel->SetColli(1);
+    EXPECT_NO_THROW(parcel->Validate());  // no mode: valid, and the element now exists, empty
+    EXPECT_EQ(parcel->XML(), "<Parcel><Colli>1</Colli><ModalitaIncasso></ModalitaIncasso></Parcel>");
+    for (const auto code : ModalitaIncassoCodes) {
+        parcel->SetModalitaIncasso(code);
+        EXPECT_NO_THROW(parcel->Validate()) << code;
+    }
+    for (const char* wrong : {"cont", "XX", "ASRX"}) {
+        parcel->SetModalitaIncasso(wrong);
+        try {
+            parcel->Validate();
+            ADD_FAILURE() << wrong;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), "Modalità incasso " + std::string(wrong) + " non riconosciuta");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qorita::addparcel_request

@@ -1,0 +1,232 @@
+#include "labelservice/AddParcel.Response.h"
+
+#include "common/Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace qorita::addparcel_response {
+namespace {
+
+std::string CreateError(const std::string& AXml)
+{
+    try {
+        TAddParcelResponse response(AXml);
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "(created)";
+}
+
+TEST(AddParcelResponse, ARefusedRequestGivesItsReasonAndNoInfoLabel)
+{
+    TAddParcelResponse refused("<DescrizioneErrore>Password errata</DescrizioneErrore>");
+    EXPECT_EQ(refused.DescrizioneErrore(), "Password errata");
+    EXPECT_TRUE(refused.ParcelErrors().empty());
+    EXPECT_EQ(refused.InfoLabel(), nullptr);
+
+    for (const char* empty : {"<DescrizioneErrore/>", "<DescrizioneErrore></DescrizioneErrore>"}) {
+        TAddParcelResponse response(empty);
+        EXPECT_EQ(response.DescrizioneErrore(), "");
+        EXPECT_TRUE(response.ParcelErrors().empty());
+        EXPECT_EQ(response.InfoLabel(), nullptr);
+    }
+}
+
+TEST(AddParcelResponse, RefusedParcelsAreGatheredInDocumentOrder)
+{
+    TAddParcelResponse response(
+        "<InfoLabel>"
+        "<Parcel><NumeroSpedizione>5001</NumeroSpedizione><ContatoreProgressivo>11</ContatoreProgressivo>"
+        "<PdfLabel>JVBERi0x</PdfLabel></Parcel>"
+        "<Parcel><NoteSpedizione>CAP non valido</NoteSpedizione></Parcel>"
+        "<Parcel><NoteSpedizione>Provincia errata</NoteSpedizione></Parcel>"
+        "</InfoLabel>");
+    EXPECT_EQ(response.DescrizioneErrore(), "");
+    ASSERT_NE(response.InfoLabel(), nullptr);
+    EXPECT_EQ(response.InfoLabel()->Count(), 3);
+    EXPECT_EQ(response.ParcelErrors(), (std::vector<std::string>{"CAP non valido", "Provincia errata"}));
+    const IXMLParcelType registered = response.InfoLabel()->Parcel(0);
+    EXPECT_FALSE(registered->HasError());
+    EXPECT_EQ(registered->NumeroSpedizione(), 5001);
+    EXPECT_EQ(registered->ContatoreProgressivo(), 11);
+    EXPECT_EQ(registered->Etichetta(), "JVBERi0x");
+    EXPECT_TRUE(response.InfoLabel()->Parcel(1)->HasError());
+    EXPECT_EQ(response.InfoLabel()->Parcel(1)->XML(), "<Parcel><NoteSpedizione>CAP non valido</NoteSpedizione></Parcel>");
+}
+
+TEST(AddParcelResponse, AnInfoLabelWithoutParcelsHasNoErrors)
+{
+    TAddParcelResponse response("<InfoLabel/>");
+    EXPECT_EQ(response.InfoLabel()->Count(), 0);
+    EXPECT_TRUE(response.ParcelErrors().empty());
+}
+
+TEST(AddParcelResponse, ReadingTheNumberOfARefusedParcelFailsAndLeavesTheElement)
+{
+    TAddParcelResponse response("<InfoLabel><Parcel><NoteSpedizione>x</NoteSpedizione></Parcel></InfoLabel>");
+    const IXMLParcelType parcel = response.InfoLabel()->Parcel(0);
+    try {
+        parcel->NumeroSpedizione();
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Could not convert variant of type (Null) into type (Integer)");
+    }
+    EXPECT_EQ(parcel->XML(), "<Parcel><NoteSpedizione>x</NoteSpedizione><NumeroSpedizione></NumeroSpedizione></Parcel>");
+    EXPECT_FALSE(parcel->HasError());
+}
+
+struct LabelCase {
+    const char* Parcel;
+    const char* Etichetta;
+};
+
+class AddParcelResponseLabel : public ::testing::TestWithParam<LabelCase> {};
+
+TEST_P(AddParcelResponseLabel, TakesThePdfLabelElseTheZpl)
+{
+    TAddParcelResponse response(std::string("<InfoLabel>") + GetParam().Parcel + "</InfoLabel>");
+    EXPECT_EQ(response.InfoLabel()->Parcel(0)->Etichetta(), GetParam().Etichetta);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddParcelResponseLabel,
+    ::testing::Values(LabelCase{"<Parcel><PdfLabel>PDF</PdfLabel><Zpl>ZPL</Zpl></Parcel>", "PDF"},
+                      LabelCase{"<Parcel><PdfLabel/><Zpl>ZPL</Zpl></Parcel>", "ZPL"},
+                      LabelCase{"<Parcel><Zpl>^XA^XZ</Zpl></Parcel>", "^XA^XZ"},
+                      LabelCase{"<Parcel><PdfLabel/><Zpl/></Parcel>", ""}, LabelCase{"<Parcel/>", ""}));
+
+TEST(AddParcelResponse, NamespacedAnswersBindByName)
+{
+    for (const char* text : {"<InfoLabel xmlns=\"urn:courier\"><Parcel><NumeroSpedizione>7</NumeroSpedizione></Parcel>"
+                             "<Parcel><NoteSpedizione>no</NoteSpedizione></Parcel></InfoLabel>",
+                             "<c:InfoLabel xmlns:c=\"urn:courier\"><c:Parcel><c:NumeroSpedizione>7</c:NumeroSpedizione>"
+                             "</c:Parcel><c:Parcel><c:NoteSpedizione>no</c:NoteSpedizione></c:Parcel></c:InfoLabel>"}) {
+        TAddParcelResponse response(text);
+        EXPECT_EQ(response.InfoLabel()->Count(), 2) << text;
+        EXPECT_EQ(response.InfoLabel()->Parcel(0)->NumeroSpedizione(), 7) << text;
+        EXPECT_EQ(response.ParcelErrors(), std::vector<std::string>{"no"}) << text;
+    }
+    TAddParcelResponse refused("<DescrizioneErrore xmlns=\"urn:courier\">ko</DescrizioneErrore>");
+    EXPECT_EQ(refused.DescrizioneErrore(), "ko");
+}
+
+TEST(AddParcelResponse, AnswersThatCannotBeReadFailCreation)
+{
+    EXPECT_EQ(CreateError("<soap:Fault xmlns:soap=\"urn:s\"/>"), "Interface not supported");
+    EXPECT_EQ(CreateError("<DescrizioneErrore><a/></DescrizioneErrore>"),
+              "Element \"DescrizioneErrore\" does not contain a single text node");
+    EXPECT_EQ(CreateError("<InfoLabel><Parcel><NoteSpedizione>a<b/></NoteSpedizione></Parcel></InfoLabel>"),
+              "Element \"NoteSpedizione\" does not contain a single text node");
+    EXPECT_EQ(CreateError("<InfoLabel><Parcel></InfoLabel>"),
+              "Opening and ending tag mismatch: Parcel line 1 and InfoLabel\r\nLine: 1\r\n<InfoLabel><Parcel></InfoLabel>");
+    EXPECT_EQ(CreateError(""), "Document is empty\r\nLine: 1\r\n");
+}
+
+TEST(AddParcelResponse, TheSavedAnswerShowsTheNoteAddedToARefusedParcel)
+{
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("qorita-addparcel-" + std::to_string(std::random_device()()) + ".xml");
+    {
+        TAddParcelResponse response("<InfoLabel>\n  <Parcel><Colli>1</Colli></Parcel>\n</InfoLabel>");
+        EXPECT_EQ(response.ParcelErrors(), std::vector<std::string>{""});
+        response.SaveToFile(path.string());
+    }
+    std::ifstream in(path, std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(path);
+    EXPECT_EQ(saved, "<InfoLabel><Parcel><Colli>1</Colli><NoteSpedizione></NoteSpedizione></Parcel></InfoLabel>\n");
+}
+
+// Every property of the answer's parcel, in the order of the type.
+struct Property {
+    const char* Name;
+    std::string (TXMLParcelType::*GetText)();
+    void (TXMLParcelType::*SetText)(std::string_view);
+    std::int32_t (TXMLParcelType::*GetInteger)();
+    void (TXMLParcelType::*SetInteger)(std::int32_t);
+};
+
+const Property Properties[] = {
+    {"SiglaMittente", &TXMLParcelType::SiglaMittente, &TXMLParcelType::SetSiglaMittente, nullptr, nullptr},
+    {"NumeroSpedizione", nullptr, nullptr, &TXMLParcelType::NumeroSpedizione, &TXMLParcelType::SetNumeroSpedizione},
+    {"TotaleColli", nullptr, nullptr, &TXMLParcelType::TotaleColli, &TXMLParcelType::SetTotaleColli},
+    {"TipoCollo", &TXMLParcelType::TipoCollo, &TXMLParcelType::SetTipoCollo, nullptr, nullptr},
+    {"SiglaSedeDestino", &TXMLParcelType::SiglaSedeDestino, &TXMLParcelType::SetSiglaSedeDestino, nullptr, nullptr},
+    {"DenominazioneMittente", &TXMLParcelType::DenominazioneMittente, &TXMLParcelType::SetDenominazioneMittente, nullptr, nullptr},
+    {"DenominazioneDestinatario", &TXMLParcelType::DenominazioneDestinatario, &TXMLParcelType::SetDenominazioneDestinatario, nullptr, nullptr},
+    {"IndirizzoDestinatario", &TXMLParcelType::IndirizzoDestinatario, &TXMLParcelType::SetIndirizzoDestinatario, nullptr, nullptr},
+    {"CittaDestinatario", &TXMLParcelType::CittaDestinatario, &TXMLParcelType::SetCittaDestinatario, nullptr, nullptr},
+    {"ProvinciaDestinatario", &TXMLParcelType::ProvinciaDestinatario, &TXMLParcelType::SetProvinciaDestinatario, nullptr, nullptr},
+    {"DataSpedizione", &TXMLParcelType::DataSpedizione, &TXMLParcelType::SetDataSpedizione, nullptr, nullptr},
+    {"DescrizioneSedeDestino", &TXMLParcelType::DescrizioneSedeDestino, &TXMLParcelType::SetDescrizioneSedeDestino, nullptr, nullptr},
+    {"PesoSpedizione", &TXMLParcelType::PesoSpedizione, &TXMLParcelType::SetPesoSpedizione, nullptr, nullptr},
+    {"ImportoAssegnato", &TXMLParcelType::ImportoAssegnato, &TXMLParcelType::SetImportoAssegnato, nullptr, nullptr},
+    {"ImportoCassegno", &TXMLParcelType::ImportoCassegno, &TXMLParcelType::SetImportoCassegno, nullptr, nullptr},
+    {"TotaleImportodaIncassare", &TXMLParcelType::TotaleImportodaIncassare, &TXMLParcelType::SetTotaleImportodaIncassare, nullptr, nullptr},
+    {"TelefonoSede", &TXMLParcelType::TelefonoSede, &TXMLParcelType::SetTelefonoSede, nullptr, nullptr},
+    {"NoteSpedizione", &TXMLParcelType::NoteSpedizione, &TXMLParcelType::SetNoteSpedizione, nullptr, nullptr},
+    {"DescrizioneTipoPorto", &TXMLParcelType::DescrizioneTipoPorto, &TXMLParcelType::SetDescrizioneTipoPorto, nullptr, nullptr},
+    {"SiglaCSM", &TXMLParcelType::SiglaCSM, &TXMLParcelType::SetSiglaCSM, nullptr, nullptr},
+    {"DescrizioneCSM1", &TXMLParcelType::DescrizioneCSM1, &TXMLParcelType::SetDescrizioneCSM1, nullptr, nullptr},
+    {"DescrizioneCSM2", &TXMLParcelType::DescrizioneCSM2, &TXMLParcelType::SetDescrizioneCSM2, nullptr, nullptr},
+    {"Percorso1", &TXMLParcelType::Percorso1, &TXMLParcelType::SetPercorso1, nullptr, nullptr},
+    {"Percorso2", &TXMLParcelType::Percorso2, &TXMLParcelType::SetPercorso2, nullptr, nullptr},
+    {"Percorso3", &TXMLParcelType::Percorso3, &TXMLParcelType::SetPercorso3, nullptr, nullptr},
+    {"RapportoPesoVolume", nullptr, nullptr, &TXMLParcelType::RapportoPesoVolume, &TXMLParcelType::SetRapportoPesoVolume},
+    {"ProgressivoCollo", nullptr, nullptr, &TXMLParcelType::ProgressivoCollo, &TXMLParcelType::SetProgressivoCollo},
+    {"CodiceZona", &TXMLParcelType::CodiceZona, &TXMLParcelType::SetCodiceZona, nullptr, nullptr},
+    {"RiferimentiCliente", &TXMLParcelType::RiferimentiCliente, &TXMLParcelType::SetRiferimentiCliente, nullptr, nullptr},
+    {"Reverse", &TXMLParcelType::Reverse, &TXMLParcelType::SetReverse, nullptr, nullptr},
+    {"Sprinter", &TXMLParcelType::Sprinter, &TXMLParcelType::SetSprinter, nullptr, nullptr},
+    {"Bda", nullptr, nullptr, &TXMLParcelType::Bda, &TXMLParcelType::SetBda},
+    {"ContatoreProgressivo", nullptr, nullptr, &TXMLParcelType::ContatoreProgressivo, &TXMLParcelType::SetContatoreProgressivo},
+    {"PdfLabel", &TXMLParcelType::PdfLabel, &TXMLParcelType::SetPdfLabel, nullptr, nullptr},
+    {"Zpl", &TXMLParcelType::Zpl, &TXMLParcelType::SetZpl, nullptr, nullptr},
+    {"InfoPrivacy", &TXMLParcelType::InfoPrivacy, &TXMLParcelType::SetInfoPrivacy, nullptr, nullptr},
+    {"SiglaCSMEmergenza", &TXMLParcelType::SiglaCSMEmergenza, &TXMLParcelType::SetSiglaCSMEmergenza, nullptr, nullptr},
+    {"Priorita", &TXMLParcelType::Priorita, &TXMLParcelType::SetPriorita, nullptr, nullptr},
+    {"Barcode2D", &TXMLParcelType::Barcode2D, &TXMLParcelType::SetBarcode2D, nullptr, nullptr},
+    {"ReverseA", &TXMLParcelType::ReverseA, &TXMLParcelType::SetReverseA, nullptr, nullptr},
+    {"ReverseB", &TXMLParcelType::ReverseB, &TXMLParcelType::SetReverseB, nullptr, nullptr},
+    {"ReverseC", &TXMLParcelType::ReverseC, &TXMLParcelType::SetReverseC, nullptr, nullptr},
+    {"ReverseD", &TXMLParcelType::ReverseD, &TXMLParcelType::SetReverseD, nullptr, nullptr},
+};
+
+TEST(AddParcelResponse, EveryParcelPropertyWritesAndReadsItsOwnElement)
+{
+    static_assert(std::size(Properties) == 43);
+    TAddParcelResponse response("<InfoLabel/>");
+    const IXMLParcelType parcel = response.InfoLabel()->Add();
+    std::string expected = "<Parcel>";
+    int number = 0;
+    for (const Property& property : Properties) {
+        ++number;
+        if (property.SetText != nullptr) {
+            const std::string value = std::string("v") + property.Name;
+            ((*parcel).*property.SetText)(value);
+            expected += std::string("<") + property.Name + ">" + value + "</" + property.Name + ">";
+        } else {
+            ((*parcel).*property.SetInteger)(-number);
+            expected += std::string("<") + property.Name + ">" + std::to_string(-number) + "</" + property.Name + ">";
+        }
+    }
+    EXPECT_EQ(parcel->XML(), expected + "</Parcel>");
+    number = 0;
+    for (const Property& property : Properties) {
+        ++number;
+        if (property.GetText != nullptr) {
+            EXPECT_EQ(((*parcel).*property.GetText)(), std::string("v") + property.Name);
+        } else {
+            EXPECT_EQ(((*parcel).*property.GetInteger)(), -number) << property.Name;
+        }
+    }
+    EXPECT_EQ(response.InfoLabel()->Count(), 1);
+}
+
+}  // namespace
+}  // namespace qorita::addparcel_response

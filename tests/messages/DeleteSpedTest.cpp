@@ -1,0 +1,76 @@
+#include "labelservice/DeleteSped.Request.h"
+#include "labelservice/DeleteSped.Response.h"
+
+#include "common/Exception.h"
+#include "xml/XmlValue.h"
+
+#include <gtest/gtest.h>
+
+namespace qorita {
+namespace {
+
+using deletesped_request::TDeleteSpedRequest;
+using deletesped_response::TDeleteSpedResponse;
+
+TEST(DeleteSpedRequest, CarriesTheFullValuesInOrder)
+{
+    TDeleteSpedRequest request;
+    EXPECT_EQ(request.Info()->XML(), "<DeleteSped/>");
+    request.Info()->SetSedeQor("MIL");
+    request.Info()->SetCodiceClienteQor(1234567);
+    request.Info()->SetPasswordClienteQor("abcdefghijkl");
+    request.Info()->SetNumSpedizione(1000000000);
+    EXPECT_EQ(request.XMLDocument()->XML(),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+              "<DeleteSped><SedeQor>MIL</SedeQor><CodiceClienteQor>1234567</CodiceClienteQor>"
+              "<PasswordClienteQor>abcdefghijkl</PasswordClienteQor><NumSpedizione>1000000000</NumSpedizione>"
+              "</DeleteSped>\n");
+}
+
+TEST(DeleteSpedRequest, TheValuesReadBackAreTheElementsTexts)
+{
+    TDeleteSpedRequest request;
+    request.Info()->SetCodiceClienteQor(-4);
+    request.Info()->SetNumSpedizione(0);
+    EXPECT_EQ(xml::IntegerToText(request.Info()->NumSpedizione()), "0");
+    EXPECT_EQ(xml::IntegerToText(request.Info()->CodiceClienteQor()), "-4");
+    EXPECT_EQ(request.Info()->SedeQor(), "");  // read of a missing element adds it, empty
+    EXPECT_EQ(request.Info()->XML(),
+              "<DeleteSped><CodiceClienteQor>-4</CodiceClienteQor><NumSpedizione>0</NumSpedizione>"
+              "<SedeQor></SedeQor></DeleteSped>");
+}
+
+TEST(DeleteSpedResponse, TheRootsOwnTextIsTheOutcome)
+{
+    for (const auto& [text, outcome] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"<DescrizioneErrore>OK</DescrizioneErrore>", "OK"},
+             {"<DescrizioneErrore>Spedizione inesistente</DescrizioneErrore>", "Spedizione inesistente"},
+             {"<DescrizioneErrore/>", ""},
+             {"<DescrizioneErrore></DescrizioneErrore>", ""},
+             {"<DescrizioneErrore xmlns=\"urn:courier\">OK</DescrizioneErrore>", "OK"}}) {
+        TDeleteSpedResponse response(text);
+        EXPECT_EQ(response.DescrizioneErrore(), outcome) << text;
+    }
+}
+
+TEST(DeleteSpedResponse, ARootWithChildrenFailsOnlyWhenRead)
+{
+    TDeleteSpedResponse response("<DescrizioneErrore><a/>b</DescrizioneErrore>");
+    try {
+        (void)response.DescrizioneErrore();
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Element \"DescrizioneErrore\" does not contain a single text node");
+    }
+    response.XMLDocument()->XML();
+    try {
+        TDeleteSpedResponse other("<Risultato>OK</Risultato>");
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Interface not supported");
+    }
+    EXPECT_THROW(TDeleteSpedResponse("<DescrizioneErrore>OK"), Exception);
+}
+
+}  // namespace
+}  // namespace qorita

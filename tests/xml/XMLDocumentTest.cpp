@@ -1,0 +1,198 @@
+#include "xml/RestMessage.h"
+#include "xml/XMLDocument.h"
+#include "xml/XMLNode.h"
+
+#include "common/Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace qorita::xml {
+namespace {
+
+std::string ParseError(const std::string& AText)
+{
+    try {
+        TXMLDocument::Parse(AText);
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "(parsed)";
+}
+
+class TempFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::random_device random;
+        FFolder = std::filesystem::temp_directory_path() / ("qorita-xml-" + std::to_string(random()));
+        std::filesystem::create_directories(FFolder);
+    }
+    void TearDown() override { std::filesystem::remove_all(FFolder); }
+
+    static std::string ReadFile(const std::filesystem::path& APath)
+    {
+        std::ifstream in(APath, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    std::filesystem::path FFolder;
+};
+
+TEST(XMLDocument, ANewMessageIsTheDeclarationAlone)
+{
+    TRestMessage message("");
+    EXPECT_EQ(message.XMLDocument()->XML(), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n");
+    EXPECT_EQ(message.XMLDocument()->DocumentElement(), nullptr);
+}
+
+TEST(XMLDocument, DeclarationAttributesKeepTheirOrderWhateverTheOrderSet)
+{
+    const auto standaloneFirst = TXMLDocument::Create();
+    standaloneFirst->SetStandalone("yes");
+    standaloneFirst->SetEncoding("UTF-8");
+    const auto encodingFirst = TXMLDocument::Create();
+    encodingFirst->SetEncoding("UTF-8");
+    encodingFirst->SetStandalone("yes");
+    EXPECT_EQ(standaloneFirst->XML(), encodingFirst->XML());
+    EXPECT_EQ(encodingFirst->XML(), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n");
+
+    const auto versionOnly = TXMLDocument::Create();
+    EXPECT_EQ(versionOnly->XML(), "<?xml version=\"1.0\"?>\n");
+}
+
+TEST(XMLDocument, ADocumentFromTextKeepsOnlyWhatTheTextHolds)
+{
+    TRestMessage plain("<DescrizioneErrore/>");
+    EXPECT_FALSE(plain.XMLDocument()->HasDeclaration());
+    EXPECT_EQ(plain.XMLDocument()->XML(), "<DescrizioneErrore/>\n");
+
+    TRestMessage declared("<?xml version=\"1.0\" standalone=\"no\"?><a>x</a>");
+    EXPECT_EQ(declared.XMLDocument()->XML(), "<?xml version=\"1.0\" standalone=\"no\"?>\n<a>x</a>\n");
+}
+
+TEST(XMLDocument, TheTextIsReadAsUtf8WhateverEncodingItsDeclarationNames)
+{
+    const auto document = TXMLDocument::Parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>città</a>");
+    EXPECT_EQ(document->DocumentElement()->Text(), "città");
+    // Written as UTF-8, so the declaration says so.
+    EXPECT_EQ(document->XML(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a>città</a>\n");
+}
+
+TEST(XMLDocument, ALeadingByteOrderMarkIsDropped)
+{
+    const auto document = TXMLDocument::Parse("\xEF\xBB\xBF<a>x</a>");
+    EXPECT_EQ(document->DocumentElement()->Text(), "x");
+    EXPECT_EQ(document->XML(), "<a>x</a>\n");
+}
+
+TEST(XMLDocument, WhitespaceBetweenElementsIsNotKept)
+{
+    const auto document = TXMLDocument::Parse("<a>\n  <b>1</b>\r\n  <c>  </c>\n</a>");
+    EXPECT_EQ(document->DocumentElement()->XML(), "<a><b>1</b><c>  </c></a>");
+}
+
+TEST(XMLDocument, ParseErrorsGiveReasonLineAndTheStartOfTheLine)
+{
+    EXPECT_EQ(ParseError("<Info>\n<SedeQor>AB</Sede>\n</Info>"),
+              "Opening and ending tag mismatch: SedeQor line 2 and Sede\r\nLine: 2\r\n<SedeQor>AB</Sede>");
+    EXPECT_EQ(ParseError(""), "Document is empty\r\nLine: 1\r\n");
+    EXPECT_EQ(ParseError("<a>1</a><b/>"), "Extra content at the end of the document\r\nLine: 1\r\n<a>1</a><b/>");
+    // Only the first 40 characters of the offending line are quoted.
+    const std::string longLine = "<a x=\"" + std::string(60, 'y') + "\" x=\"z\"/>";
+    EXPECT_EQ(ParseError(longLine), "Attribute x redefined\r\nLine: 1\r\n" + longLine.substr(0, 40));
+    // A prefix that was never declared is refused too.
+    EXPECT_EQ(ParseError("<p:a/>"), "Namespace prefix p on a is not defined\r\nLine: 1\r\n<p:a/>");
+}
+
+TEST(XMLDocument, TheErrorOfOneParseDoesNotReachTheNext)
+{
+    const std::string first = ParseError("<a>\n<b></a>");
+    EXPECT_NE(first.find("Line: 2"), std::string::npos) << first;
+    EXPECT_EQ(TXMLDocument::Parse("<c>ok</c>")->DocumentElement()->Text(), "ok");
+    EXPECT_EQ(ParseError("<d>"), "Premature end of data in tag d line 1\r\nLine: 1\r\n<d>");
+}
+
+TEST(XMLDocument, RootBindingTypesTheRootByNameInAnyNamespace)
+{
+    struct TRootType : TXMLNode {
+        using TXMLNode::TXMLNode;
+    };
+    for (const char* text : {"<Info/>", "<Info xmlns=\"urn:courier\"/>", "<q:Info xmlns:q=\"urn:courier\"/>"}) {
+        const auto document = TXMLDocument::Parse(text);
+        EXPECT_NE(std::dynamic_pointer_cast<TRootType>(document->BindRoot("Info", &MakeNode<TRootType>, "")), nullptr)
+            << text;
+    }
+    const auto other = TXMLDocument::Parse("<Fault/>");
+    const IXMLNode plain = other->BindRoot("Info", &MakeNode<TRootType>, "");
+    EXPECT_EQ(plain->LocalName(), "Fault");
+    try {
+        Supports<TRootType>(plain);
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Interface not supported");
+    }
+    // A namespace named in the binding must match.
+    const auto namespaced = TXMLDocument::Parse("<Info xmlns=\"urn:other\"/>");
+    EXPECT_EQ(std::dynamic_pointer_cast<TRootType>(namespaced->BindRoot("Info", &MakeNode<TRootType>, "urn:courier")),
+              nullptr);
+}
+
+TEST(XMLDocument, BindingAnEmptyDocumentAppendsTheRootAfterTheDeclaration)
+{
+    TRestMessage message("");
+    const IXMLNode root = message.XMLDocument()->BindRoot("Info", &MakeNode<TXMLNode>, "");
+    root->SetChildText("SedeQor", "MI");
+    EXPECT_EQ(message.XMLDocument()->XML(),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Info><SedeQor>MI</SedeQor></Info>\n");
+}
+
+TEST(XMLDocument, AHeldRootViewKeepsTheDocumentAlive)
+{
+    IXMLNode root;
+    {
+        TRestMessage message("<a><b>kept</b></a>");
+        root = message.XMLDocument()->DocumentElement();
+    }
+    EXPECT_EQ(root->ChildText("b"), "kept");
+}
+
+using XMLDocumentFile = TempFolder;
+
+TEST_F(XMLDocumentFile, SavedFilesAreUtf8AndReadBack)
+{
+    TRestMessage request("");
+    const IXMLNode root = request.XMLDocument()->BindRoot("Info", &MakeNode<TXMLNode>, "");
+    root->SetChildText("RagioneSociale", "Caffè & Co. <Città> 😀");
+    const auto path = FFolder / "request.xml";
+    request.SaveToFile(path.string());
+    const std::string written = ReadFile(path);
+    EXPECT_EQ(written, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                       "<Info><RagioneSociale>Caffè &amp; Co. &lt;Città&gt; 😀</RagioneSociale></Info>\n");
+    TRestMessage readBack(written);
+    EXPECT_EQ(readBack.XMLDocument()->DocumentElement()->ChildText("RagioneSociale"), "Caffè & Co. <Città> 😀");
+
+    TRestMessage response("<DescrizioneErrore>Già presente</DescrizioneErrore>");
+    response.SaveToFile((FFolder / "response.xml").string());
+    EXPECT_EQ(ReadFile(FFolder / "response.xml"), "<DescrizioneErrore>Già presente</DescrizioneErrore>\n");
+}
+
+TEST_F(XMLDocumentFile, AFileThatCannotBeWrittenFails)
+{
+    TRestMessage message("<a/>");
+    const auto path = FFolder / "missing" / "a.xml";
+    try {
+        message.SaveToFile(path.string());
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Cannot create file \"" + path.string() + "\". No such file or directory");
+    }
+    EXPECT_EQ(message.XMLDocument()->XML(), "<a/>\n");
+}
+
+}  // namespace
+}  // namespace qorita::xml
