@@ -18,8 +18,12 @@ add_library(qorita_soap STATIC
   Rest.Envelope.cpp
   Rest.Answer.cpp
   Rest.cpp
+  LabelService.cpp
 )
 target_include_directories(qorita_soap PUBLIC ${PROJECT_SOURCE_DIR}/src)
+# LabelService.cpp, the facade, turns the message documents into the proxy's
+# texts and back: hence qorita_messages.
 target_link_libraries(qorita_soap
-  PUBLIC qorita_common qorita_http
+  PUBLIC qorita_common qorita_http qorita_messages
   PRIVATE LibXml2::LibXml2)
+
