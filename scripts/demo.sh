@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Shows qorita at work on a fresh machine: installs what is missing, builds,
+# creates demo/ with an embedded database (tables from sql/schema.sql, TABX
+# filled, one shipment of three parcels, a call row), starts the sandbox
+# courier, runs a real CreaConferma and shows what happened.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+./scripts/setup.sh
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j"$(nproc)" --target qorita qorita-sandbox qorita-labels
+
+demo=$root/demo
+rm -rf "$demo"
+mkdir -p "$demo/scambi" "$demo/labels" "$demo/sandbox"
+db=$demo/demo.fdb
+
+sql() { isql-fb -q -user SYSDBA -password quillbark "$db"; }
+
+echo "== Creating the demo database $db"
+{
+  echo "CREATE DATABASE '$db' USER 'SYSDBA' PASSWORD 'quillbark' DEFAULT CHARACTER SET UTF8;"
+  cat sql/schema.sql
+  echo "COMMIT;"
+} | isql-fb -q >/dev/null
+
+echo "== Starting the sandbox courier"
+build/qorita-sandbox --port 0 --state "$demo/sandbox" --password sandbox >"$demo/sandbox.out" 2>"$demo/sandbox.err" &
+sandbox_pid=$!
+trap 'kill $sandbox_pid 2>/dev/null; wait $sandbox_pid 2>/dev/null || true' EXIT
+for _ in $(seq 1 100); do
+  [[ -s $demo/sandbox.out ]] && break
+  sleep 0.1
+done
+line=$(head -n1 "$demo/sandbox.out")
+[[ $line == wsdl=* ]] || { echo "the sandbox did not start:"; cat "$demo/sandbox.err"; exit 1; }
+wsdl=${line#wsdl=}; wsdl=${wsdl%% ca=*}
+ca=${line#* ca=}
+echo "   $line"
+
+echo "== Filling TABX, one shipment of three parcels (PDF labels, one with cash on delivery) and a call row"
+sql <<SQL >/dev/null
+INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_SedeQor', 'MI');
+INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_CodiceClienteQor', '1234');
+INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_PasswordClienteQor', 'sandbox');
+INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_CodiceContrattoQor', '77');
+INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_RequestResponseDir', '$demo/scambi');
+INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_TipoEtichetta', 'PDF');
+INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_ServiceUrl', '$wsdl');
+INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_ServiceCaFile', '$ca');
+INSERT INTO QORITA_TESTATE (ID, DOCUMENTO_ID, RAGIONESOCIALE, INDIRIZZO, LOCALITA, ZIPCODE, PROVINCIA, COLLI,
+  TIPOETICHETTA, PESOTOTALE, CONTRASSEGNOTOTALE, MODALITAINCASSO, EMAIL, CELLULARE1, STATUS)
+  VALUES (GEN_ID(QORITA_TESTATE_ID,1), 5001, 'Trattoria Da Niccolò', 'Via dell''Orto 12', 'Firenze', '50125', 'FI', 3,
+  'PDF', 7.5, 49.9, 'CONT', 'ordini@example.com', '3331234567', 'VALIDA');
+INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE) VALUES (GEN_ID(QORITA_TESTATE_ID,0), 1, 2.5);
+INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO) VALUES (GEN_ID(QORITA_TESTATE_ID,0), 2, 3.0, 49.9);
+INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE) VALUES (GEN_ID(QORITA_TESTATE_ID,0), 3, 2.0);
+INSERT INTO QORITA_CHIAMATE (ID, TESTATA, DATAORA, OPERATORE) VALUES (GEN_ID(QORITA_CHIAMATE_ID,1), GEN_ID(QORITA_TESTATE_ID,0), CURRENT_TIMESTAMP, 7);
+COMMIT;
+SQL
+call_id=$(echo "SELECT GEN_ID(QORITA_CHIAMATE_ID,0) FROM RDB\$DATABASE;" | sql | awk 'NF && $1 ~ /^[0-9]+$/ {print $1}')
+header_id=$(echo "SELECT TESTATA FROM QORITA_CHIAMATE WHERE ID=$call_id;" | sql | awk 'NF && $1 ~ /^[0-9]+$/ {print $1}')
+
+echo
+echo "== build/qorita -CreaConferma DatabaseName=$db ChiamataId=$call_id"
+set +e
+build/qorita -CreaConferma "DatabaseName=$db" "ChiamataId=$call_id"
+code=$?
+set -e
+echo "   exit code: $code"
+
+show() { echo; echo "== $1"; echo "SET LIST ON; $2" | sql | sed -e '/^$/N;/^\n$/D' -e 's/^/   /'; }
+show "Call row (QORITA_CHIAMATE)" "SELECT ID, TESTATA, OPERATORE, ESITO_CODICE, ESITO_MESSAGGIO FROM QORITA_CHIAMATE WHERE ID=$call_id;"
+show "Header (QORITA_TESTATE)" "SELECT ID, RAGIONESOCIALE, TIPOETICHETTA, NUMEROSPEDIZIONE, CONFERMA_DATAORA, CONFERMA_OPERATORE, STATUS FROM QORITA_TESTATE WHERE ID=$header_id;"
+show "Parcels (QORITA_RIGHE)" "SELECT NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO, CONTATOREPROGRESSIVO, INVIO_DATAORA, INVIO_OPERATORE, CHAR_LENGTH(ETICHETTA) AS LABEL_CHARACTERS FROM QORITA_RIGHE WHERE TESTATA=$header_id ORDER BY NCOLLO;"
+show "Exchange log (QORITA_LOG)" "SELECT ID, OPERAZIONE, DATAORA, ESITO_CODICE, ESITO_MESSAGGIO, FILEXML_REQUEST, FILEXML_RESPONSE FROM QORITA_LOG ORDER BY ID;"
+
+echo
+echo "== Archived exchanges ($demo/scambi)"
+ls -l "$demo/scambi" | tail -n +2 | sed 's/^/   /'
+request=$(ls "$demo"/scambi/*_AddParcelRequest.xml | head -n1)
+echo "   $(basename "$request"):"
+head -c 600 "$request" | sed 's/^/     /'; echo " ..."
+
+echo
+echo "== Labels written to $demo/labels"
+build/qorita-labels "$db" "$header_id" "$demo/labels" | sed 's/^/   /'

@@ -1,0 +1,89 @@
+// Crea: registers the unsent parcels of the shipment with the courier and stores
+// the shipment number, counters and labels it returns.
+#include "app/ChiamataHandler.h"
+#include "app/ChiamataHandler.Step.h"
+
+#include "common/Exception.h"
+#include "common/Text.h"
+#include "data/DataAccess.h"
+#include "labelservice/AddParcel.Request.h"
+#include "labelservice/AddParcel.Response.h"
+
+#include <cmath>
+
+namespace qorita {
+namespace {
+
+std::int32_t GeneraPdfCode(TTipoEtichetta ATipo) { return ATipo == TTipoEtichetta::tePdf ? 4 : 6; }
+
+}  // namespace
+
+void TChiamataHandler::EseguiCrea()
+{
+    const std::unique_ptr<TSpedizione> spedizione = LoadSpedizione();
+    if (spedizione->IsInviata()) {
+        SetEsito(1, "Spedizione già creata");
+        return;
+    }
+    InviaSpedizione(*spedizione);
+}
+
+std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAddParcelRequest(
+    TSpedizione& ASpedizione)
+{
+    auto request = std::make_unique<addparcel_request::TAddParcelRequest>();
+    const addparcel_request::IXMLInfoType& info = request->Info();
+    info->SetSedeQor(FParametri->SedeQor());
+    info->SetCodiceClienteQor(FParametri->CodiceClienteQor());
+    info->SetPasswordClienteQor(FParametri->PasswordClienteQor());
+    const TQorItaTestateData& testata = ASpedizione.Testata();
+    for (const auto& parcel : ASpedizione.Righe()) {
+        if (parcel->IsInviata()) continue;
+        const addparcel_request::IXMLParcelType item = info->Parcel()->Add();
+        item->SetCodiceContrattoQor(FParametri->CodiceContrattoQor());
+        item->SetRagioneSociale(testata.RagioneSociale());
+        item->SetIndirizzo(testata.Indirizzo());
+        item->SetLocalita(testata.Localita());
+        item->SetZipcode(testata.ZipCode());
+        item->SetProvincia(testata.Provincia());
+        item->SetColli(1);  // every item stands for one parcel
+        item->SetPesoReale(parcel->PesoReale());
+        item->SetGeneraPdf(GeneraPdfCode(testata.GetTipoEtichetta()));
+        // One counter per item, drawn now: a parcel the courier refuses gets a
+        // new one when it is sent again.
+        item->SetContatoreProgressivo(GetRigheAccess().GenContatoreProgressivo());
+        item->SetEmail(testata.EMail());
+        item->SetCellulare1(testata.Cellulare1());
+        item->SetServiziAccessori(testata.ServiziAccessori());
+        if (std::fabs(parcel->ImportoContrassegno()) > 1e-12) {
+            item->SetImportoContrassegno(parcel->ImportoContrassegno());
+            item->SetModalitaIncasso(testata.ModalitaIncasso());
+        }
+    }
+    return request;
+}
+
+void TChiamataHandler::InviaSpedizione(TSpedizione& ASpedizione)
+{
+    const std::unique_ptr<addparcel_request::TAddParcelRequest> request = BuildAddParcelRequest(ASpedizione);
+    // Every parcel has a send time but the header no number: nothing to send.
+    if (request->Info()->Parcel()->Count() == 0) return;
+
+    const std::unique_ptr<TQorItaLogData> log = NewLog(ASpedizione, "AddParcel");
+    RunStep(
+        *log, [&] { return ExchangeAddParcel(*request, *log); },
+        [&](addparcel_response::TAddParcelResponse& AResponse) {
+            ASpedizione.AssignAddParcelResponse(AResponse, *log);
+            SaveTestata(ASpedizione.Testata());
+            SaveRighe(ASpedizione.Righe());
+            if (!AResponse.ParcelErrors().empty()) {
+                // Some parcels refused: the accepted ones are saved, the
+                // exchange itself succeeded, the call reports the refusals.
+                const std::string errors = JoinLines(AResponse.ParcelErrors());
+                log->SetEsitoMessaggio(errors);
+                throw Exception(errors);
+            }
+        });
+}
+
+}  // namespace qorita

@@ -1,0 +1,162 @@
+// The exchanges with the courier: each archives its request and response as XML
+// files, calls the service, judges the answer and is recorded in one log row.
+#include "app/ChiamataHandler.h"
+
+#include "app/Console.h"
+#include "common/Exception.h"
+#include "common/Text.h"
+#include "data/DataAccess.h"
+#include "labelservice/AddParcel.Request.h"
+#include "labelservice/AddParcel.Response.h"
+#include "labelservice/CWDBSN.Request.h"
+#include "labelservice/CWDBSN.Response.h"
+#include "labelservice/DeleteSped.Request.h"
+#include "labelservice/DeleteSped.Response.h"
+#include "labelservice/LabelService.h"
+
+#include <cstdio>
+
+namespace qorita {
+namespace {
+
+constexpr const char* kConnectionError = "Errore durante la connessione al server QOR";
+constexpr const char* kNegativeAnswer = "Risposta negativa dal server QOR";
+
+// Archiving is best effort: a file that cannot be written leaves an empty name
+// in the log row and the exchange goes on.
+template <typename TMessage>
+std::string Archive(const TMessage& AMessage, const std::string& AFileName)
+{
+    try {
+        AMessage.SaveToFile(AFileName);
+        return AFileName;
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+labelservice::TServiceSettings Settings(const TQorItaParametri& AParametri)
+{
+    return {AParametri.ServiceUrl(), AParametri.ServiceCaFile()};
+}
+
+// Calls the service; every failure of the call becomes the connection error.
+template <typename TCall>
+auto CallService(TCall ACall)
+{
+    try {
+        return ACall();
+    } catch (const std::exception& error) {
+        throw Exception(ComposeMessage(kConnectionError, error.what()));
+    }
+}
+
+}  // namespace
+
+std::string TChiamataHandler::XmlFileName(const std::string& AFolder, std::int32_t ATestata, TDateTime ADataOra,
+                                          const std::string& AOperazione, const std::string& AKind)
+{
+    std::string name = AFolder;
+    if (name.empty() || name.back() != '/') name += '/';
+    char id[16];
+    std::snprintf(id, sizeof id, "%08d", ATestata);
+    name += id;
+    name += '_';
+    name += FormatStamp(ADataOra);
+    name += '_';
+    name += AOperazione;
+    name += AKind;
+    name += ".xml";
+    return name;
+}
+
+std::string TChiamataHandler::XmlFileName(const TQorItaLogData& ALog, const std::string& AKind) const
+{
+    return XmlFileName(FParametri->RequestResponseDir(), ALog.Testata(), ALog.DataOra(), ALog.Operazione(), AKind);
+}
+
+std::unique_ptr<TQorItaLogData> TChiamataHandler::NewLog(const TSpedizione& ASpedizione,
+                                                         const std::string& AOperazione) const
+{
+    auto log = std::make_unique<TQorItaLogData>();
+    log->SetTestata(const_cast<TSpedizione&>(ASpedizione).Testata().Id());
+    log->SetDataOra(Now());
+    log->SetOperatore(FChiamata->Operatore());
+    log->SetOperazione(AOperazione);
+    log->SetEsitoCodice(0);
+    log->SetEsitoMessaggio("OK");
+    return log;
+}
+
+void TChiamataHandler::SaveLog(TQorItaLogData& AData)
+{
+    try {
+        GetLogAccess().Save(AData);
+    } catch (const std::exception& error) {
+        WriteLines("(Errore non bloccante) Fallita scrittura QORITA_LOG:");
+        WriteLines(error.what());
+    }
+}
+
+std::unique_ptr<addparcel_response::TAddParcelResponse> TChiamataHandler::ExchangeAddParcel(
+    const addparcel_request::TAddParcelRequest& ARequest, TQorItaLogData& ALog)
+{
+    ALog.SetFileXmlRequest(Archive(ARequest, XmlFileName(ALog, "Request")));
+    ALog.SetFileXmlResponse({});
+    auto response = CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings(*FParametri)); });
+    ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
+    if (!response->DescrizioneErrore().empty()) {
+        throw Exception(ComposeMessage(kNegativeAnswer, response->DescrizioneErrore()));
+    }
+    const auto sent = static_cast<std::size_t>(ARequest.Info()->Parcel()->Count());
+    if (sent == response->ParcelErrors().size()) {
+        throw Exception(ComposeMessage(kNegativeAnswer, JoinLines(response->ParcelErrors())));
+    }
+    // An error answer with an empty description carries no labels at all:
+    // taking it over would record nothing while the call looked successful.
+    if (!response->InfoLabel()) {
+        throw Exception(ComposeMessage(kNegativeAnswer, "Risposta senza etichette e senza descrizione dell'errore"));
+    }
+    return response;
+}
+
+std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TChiamataHandler::ExchangeCWDBSN(
+    const cwdbsn_request::TCWDBSNRequest& ARequest, TQorItaLogData& ALog)
+{
+    ALog.SetFileXmlRequest(Archive(ARequest, XmlFileName(ALog, "Request")));
+    ALog.SetFileXmlResponse({});
+    auto response = CallService(
+        [&] { return labelservice::TLabelService::CloseWorkDayByShipmentNumber(ARequest, Settings(*FParametri)); });
+    ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
+    const std::string descrizione = response->CloseWorkDayByShipmentNumberResult()->DescrizioneErrore();
+    if (!descrizione.empty() && UpperCase(descrizione) != "OK") {
+        throw Exception(ComposeMessage(kNegativeAnswer, descrizione));
+    }
+    const auto sent = static_cast<std::size_t>(ARequest.Info()->Parcel()->Count());
+    if (sent < response->ParcelErrors().size()) {
+        throw Exception(ComposeMessage(kNegativeAnswer, JoinLines(response->ParcelErrors())));
+    }
+    return response;
+}
+
+std::unique_ptr<deletesped_response::TDeleteSpedResponse> TChiamataHandler::ExchangeDeleteSped(
+    const deletesped_request::TDeleteSpedRequest& ARequest, TQorItaLogData& ALog)
+{
+    ALog.SetFileXmlRequest(Archive(ARequest, XmlFileName(ALog, "Request")));
+    ALog.SetFileXmlResponse({});
+    auto response =
+        CallService([&] { return labelservice::TLabelService::DeleteSped(ARequest, Settings(*FParametri)); });
+    ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
+    // The courier answers in words: a deletion done, or a shipment it does not
+    // know (already gone), both count as deleted.
+    const std::string descrizione = response->DescrizioneErrore();
+    const std::string upper = UpperCase(descrizione);
+    const bool accepted = upper.empty() || upper.find("ELIMINAZIONE") != std::string::npos ||
+                          upper.find("AVVENUTA") != std::string::npos ||
+                          upper.find(std::to_string(ARequest.Info()->NumSpedizione())) != std::string::npos ||
+                          upper.find("NON PRESENTE") != std::string::npos;
+    if (!accepted) throw Exception(ComposeMessage(kNegativeAnswer, descrizione));
+    return response;
+}
+
+}  // namespace qorita

@@ -1,0 +1,98 @@
+// The shipment of the call: loading, its two state questions, taking over the
+// courier's answers, and saving header and parcels.
+#include "app/ChiamataHandler.h"
+
+#include "common/Exception.h"
+#include "data/DataAccess.h"
+#include "labelservice/AddParcel.Response.h"
+#include "labelservice/CWDBSN.Response.h"
+#include "labelservice/DeleteSped.Response.h"
+
+namespace qorita {
+
+std::size_t TChiamataHandler::TSpedizione::CountInviate() const
+{
+    std::size_t count = 0;
+    for (const auto& parcel : FRighe) {
+        if (parcel->IsInviata()) ++count;
+    }
+    return count;
+}
+
+bool TChiamataHandler::TSpedizione::IsInviata() const
+{
+    return CountInviate() == FRighe.size() && FTestata.NumeroSpedizione() != 0;
+}
+
+// The request carried one item per unsent parcel, in list order, and the answer
+// one item per request item in the same order. All parcels of one answer must
+// share one shipment number.
+void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::TAddParcelResponse& AFrom,
+                                                           const TQorItaLogData& ALog)
+{
+    std::int32_t numero = 0;
+    int position = 0;
+    for (const auto& parcel : FRighe) {
+        if (parcel->IsInviata()) continue;
+        const addparcel_response::IXMLParcelType item = AFrom.InfoLabel()->Parcel(position++);
+        // A parcel the courier refused has no number; it stays unsent.
+        if (item->HasError()) continue;
+        if (numero == 0) {
+            numero = item->NumeroSpedizione();
+        } else if (item->NumeroSpedizione() != numero) {
+            throw Exception("Numeri spedizione differenti assegnati da QOR ai colli");
+        }
+        parcel->SetContatoreProgressivo(item->ContatoreProgressivo());
+        parcel->SetEtichetta(item->Etichetta());
+        parcel->SetInvioDataOra(ALog.DataOra());
+        parcel->SetInvioOperatore(ALog.Operatore());
+    }
+    FTestata.SetNumeroSpedizione(numero);
+}
+
+void TChiamataHandler::TSpedizione::AssignCWDBSNResponse(const cwdbsn_response::TCWDBSNResponse&,
+                                                        const TQorItaLogData& ALog)
+{
+    FTestata.SetConfermaDataOra(ALog.DataOra());
+    FTestata.SetConfermaOperatore(ALog.Operatore());
+}
+
+void TChiamataHandler::TSpedizione::AssignDeleteSpedResponse(const deletesped_response::TDeleteSpedResponse&,
+                                                            const TQorItaLogData& ALog)
+{
+    FTestata.SetEliminazioneDataOra(ALog.DataOra());
+    FTestata.SetEliminazioneOperatore(ALog.Operatore());
+}
+
+std::unique_ptr<TChiamataHandler::TSpedizione> TChiamataHandler::LoadSpedizione()
+{
+    auto spedizione = std::make_unique<TSpedizione>();
+    const std::int32_t testata = FChiamata->Testata();
+    if (!GetTestateAccess().Load(testata, spedizione->Testata())) {
+        throw Exception(Format("Record ID %d non trovato in QORITA_TESTATE", testata));
+    }
+    if (!GetRigheAccess().Load(testata, spedizione->Righe())) {
+        throw Exception(Format("Nessun record trovato in QORITA_RIGHE con TESTATA=%d", testata));
+    }
+    return spedizione;
+}
+
+void TChiamataHandler::SaveTestata(TQorItaTestateData& AData)
+{
+    try {
+        GetTestateAccess().Save(AData);
+    } catch (const std::exception& error) {
+        throw Exception(ComposeMessage("Fallito aggiornamento QORITA_TESTATE:", error.what()));
+    }
+}
+
+void TChiamataHandler::SaveRighe(TQorItaRigheList& AData)
+{
+    try {
+        GetRigheAccess().Save(AData);
+    } catch (const std::exception& error) {
+        throw Exception(ComposeMessage("Fallito aggiornamento QORITA_RIGHE:", error.what()));
+    }
+}
+
+}  // namespace qorita

@@ -1,0 +1,145 @@
+#include "app/ChiamataHandler.h"
+
+#include "app/CmdParams.h"
+#include "app/Console.h"
+#include "common/Exception.h"
+#include "data/DataAccess.h"
+#include "data/KelTabX.h"
+#include "data/fb/FbConnection.h"
+#include "data/fb/FbTransaction.h"
+
+#include <exception>
+
+namespace qorita {
+namespace {
+
+// The calling application's database account.
+constexpr const char* kUserName = "SYSDBA";
+constexpr const char* kPassword = "quillbark";
+
+}  // namespace
+
+TChiamataHandler::TChiamataHandler() = default;
+TChiamataHandler::~TChiamataHandler() = default;
+
+void TChiamataHandler::Esegui(const TCmdParams& AParams)
+{
+    const std::unique_ptr<TComando> comando = AParams.GetComando();
+    if (!comando) {
+        // Refused before any connection, so that no call row is touched.
+        throw Exception(Format("Comando CMD \"%s\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina",
+                               AParams.NomeComando().c_str()));
+    }
+    ConnectDatabase(comando->DatabaseName());
+    GetTransaction().Start();
+
+    std::exception_ptr escaping;
+    try {
+        LoadChiamata(comando->ChiamataId());
+        SetEsito(0, "OK");
+        try {
+            LoadParametri();
+            if (dynamic_cast<const TCreaConfermaComando*>(comando.get())) {
+                EseguiCreaConferma();
+            } else if (dynamic_cast<const TCreaComando*>(comando.get())) {
+                EseguiCrea();
+            } else if (dynamic_cast<const TConfermaComando*>(comando.get())) {
+                EseguiConferma();
+            } else if (dynamic_cast<const TEliminaComando*>(comando.get())) {
+                EseguiElimina();
+            }
+        } catch (const std::exception& error) {
+            SetEsito(-1, error.what());
+        }
+    } catch (...) {
+        escaping = std::current_exception();
+    }
+    if (FChiamataTrovata) SaveChiamata();
+    GetTransaction().Commit();
+    if (escaping) std::rethrow_exception(escaping);
+}
+
+void TChiamataHandler::SetEsito(std::int32_t ACodice, const std::string& AMessaggio)
+{
+    FChiamata->SetEsitoCodice(ACodice);
+    FChiamata->SetEsitoMessaggio(AMessaggio);
+}
+
+void TChiamataHandler::ConnectDatabase(const std::string& ADatabaseName)
+{
+    if (!FDatabase) FDatabase = std::make_unique<fb::TFbConnection>();
+    try {
+        FDatabase->Open(ADatabaseName, {kUserName, kPassword});
+    } catch (const std::exception& error) {
+        throw Exception(ComposeMessage(Format("Impossibile stabilire la connessione al DB %s", ADatabaseName.c_str()),
+                                       error.what()));
+    }
+    if (!FKelTabX) FKelTabX = std::make_unique<TKelTabX>(FDatabase.get());
+}
+
+fb::TFbTransaction& TChiamataHandler::GetTransaction()
+{
+    if (!FTransaction) {
+        FTransaction = std::make_unique<fb::TFbTransaction>(*FDatabase, fb::TFbTransactionOptions{true, true, false});
+    }
+    return *FTransaction;
+}
+
+TQorItaChiamateAccess& TChiamataHandler::GetChiamateAccess()
+{
+    if (!FChiamateAccess) FChiamateAccess = std::make_unique<TQorItaChiamateAccess>(FDatabase.get(), &GetTransaction());
+    return *FChiamateAccess;
+}
+
+TQorItaTestateAccess& TChiamataHandler::GetTestateAccess()
+{
+    if (!FTestateAccess) FTestateAccess = std::make_unique<TQorItaTestateAccess>(FDatabase.get(), &GetTransaction());
+    return *FTestateAccess;
+}
+
+TQorItaRigheAccess& TChiamataHandler::GetRigheAccess()
+{
+    if (!FRigheAccess) FRigheAccess = std::make_unique<TQorItaRigheAccess>(FDatabase.get(), &GetTransaction());
+    return *FRigheAccess;
+}
+
+TQorItaLogAccess& TChiamataHandler::GetLogAccess()
+{
+    if (!FLogAccess) FLogAccess = std::make_unique<TQorItaLogAccess>(FDatabase.get(), &GetTransaction());
+    return *FLogAccess;
+}
+
+TQorItaParametriAccess& TChiamataHandler::GetParametriAccess()
+{
+    if (!FParametriAccess) FParametriAccess = std::make_unique<TQorItaParametriAccess>(FKelTabX.get());
+    return *FParametriAccess;
+}
+
+void TChiamataHandler::LoadParametri()
+{
+    FParametri = std::make_unique<TQorItaParametri>();
+    GetParametriAccess().Load(*FParametri);
+    FParametri->Validate();
+}
+
+void TChiamataHandler::LoadChiamata(std::int32_t AId)
+{
+    FChiamata = std::make_unique<TQorItaChiamateData>();
+    FChiamataTrovata = GetChiamateAccess().Load(AId, *FChiamata);
+    if (!FChiamataTrovata) throw Exception(Format("Record ID %d non trovato in QORITA_CHIAMATE", AId));
+    if (FChiamata->Testata() == 0) {
+        throw Exception(Format("Record ID %d in QORITA_CHIAMATE senza valore nel campo TESTATA", AId));
+    }
+}
+
+void TChiamataHandler::SaveChiamata()
+{
+    try {
+        GetChiamateAccess().Save(*FChiamata);
+    } catch (const std::exception& error) {
+        WriteLines("(Errore non bloccante) Fallito aggiornamento QORITA_CHIAMATE:");
+        WriteLines(error.what());
+    }
+}
+
+}  // namespace qorita

@@ -1,0 +1,146 @@
+#pragma once
+
+// Runs one call from start to end: connection, the run's single transaction,
+// the call row, the courier parameters, one operation, the outcome written back
+// and one commit. Nothing is ever rolled back: log and shipment rows written
+// before a failure are committed together with the outcome.
+#include "common/DateTime.h"
+#include "data/DataObject.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace qorita {
+
+namespace fb {
+class TFbConnection;
+class TFbTransaction;
+}  // namespace fb
+namespace addparcel_request {
+class TAddParcelRequest;
+}
+namespace addparcel_response {
+class TAddParcelResponse;
+}
+namespace cwdbsn_request {
+class TCWDBSNRequest;
+}
+namespace cwdbsn_response {
+class TCWDBSNResponse;
+}
+namespace deletesped_request {
+class TDeleteSpedRequest;
+}
+namespace deletesped_response {
+class TDeleteSpedResponse;
+}
+
+class TCmdParams;
+class TKelTabX;
+class TQorItaChiamateAccess;
+class TQorItaTestateAccess;
+class TQorItaRigheAccess;
+class TQorItaLogAccess;
+class TQorItaParametriAccess;
+
+class TChiamataHandler {
+public:
+    // One shipment in memory for the length of one operation: its header and
+    // its parcels, in the order the database returned them.
+    class TSpedizione {
+    public:
+        TQorItaTestateData& Testata() { return FTestata; }
+        TQorItaRigheList& Righe() { return FRighe; }
+
+        // Every parcel sent and the header numbered.
+        bool IsInviata() const;
+        bool IsConfermata() const { return FTestata.IsConfermata(); }
+
+        void AssignAddParcelResponse(addparcel_response::TAddParcelResponse& AFrom, const TQorItaLogData& ALog);
+        void AssignCWDBSNResponse(const cwdbsn_response::TCWDBSNResponse& AFrom, const TQorItaLogData& ALog);
+        void AssignDeleteSpedResponse(const deletesped_response::TDeleteSpedResponse& AFrom,
+                                      const TQorItaLogData& ALog);
+
+    private:
+        std::size_t CountInviate() const;
+
+        TQorItaTestateData FTestata;
+        TQorItaRigheList FRighe;
+    };
+
+    TChiamataHandler();
+    ~TChiamataHandler();
+    TChiamataHandler(const TChiamataHandler&) = delete;
+    TChiamataHandler& operator=(const TChiamataHandler&) = delete;
+
+    // Errors that cannot be recorded in the call row escape to the caller.
+    void Esegui(const TCmdParams& AParams);
+
+    // The archive file of one exchange: folder (with a delimiter), header ID as
+    // "00000000", the log record's stamp as "yyyymmddhhnnss", operation + kind.
+    static std::string XmlFileName(const std::string& AFolder, std::int32_t ATestata, TDateTime ADataOra,
+                                   const std::string& AOperazione, const std::string& AKind);
+
+private:
+    void ConnectDatabase(const std::string& ADatabaseName);
+    fb::TFbTransaction& GetTransaction();
+    TQorItaChiamateAccess& GetChiamateAccess();
+    TQorItaTestateAccess& GetTestateAccess();
+    TQorItaRigheAccess& GetRigheAccess();
+    TQorItaLogAccess& GetLogAccess();
+    TQorItaParametriAccess& GetParametriAccess();
+    void LoadParametri();
+    void LoadChiamata(std::int32_t AId);
+    void SaveChiamata();
+
+    std::unique_ptr<TSpedizione> LoadSpedizione();
+    void SaveTestata(TQorItaTestateData& AData);
+    void SaveRighe(TQorItaRigheList& AData);
+    void SaveLog(TQorItaLogData& AData);
+
+    std::unique_ptr<TQorItaLogData> NewLog(const TSpedizione& ASpedizione, const std::string& AOperazione) const;
+    std::string XmlFileName(const TQorItaLogData& ALog, const std::string& AKind) const;
+    std::unique_ptr<addparcel_response::TAddParcelResponse> ExchangeAddParcel(
+        const addparcel_request::TAddParcelRequest& ARequest, TQorItaLogData& ALog);
+    std::unique_ptr<cwdbsn_response::TCWDBSNResponse> ExchangeCWDBSN(const cwdbsn_request::TCWDBSNRequest& ARequest,
+                                                                     TQorItaLogData& ALog);
+    std::unique_ptr<deletesped_response::TDeleteSpedResponse> ExchangeDeleteSped(
+        const deletesped_request::TDeleteSpedRequest& ARequest, TQorItaLogData& ALog);
+
+    void EseguiCrea();
+    void EseguiConferma();
+    void EseguiCreaConferma();
+    void EseguiElimina();
+    void InviaSpedizione(TSpedizione& ASpedizione);
+    void ConfermaSpedizione(TSpedizione& ASpedizione);
+    void EliminaSpedizione(TSpedizione& ASpedizione);
+    std::unique_ptr<addparcel_request::TAddParcelRequest> BuildAddParcelRequest(TSpedizione& ASpedizione);
+    std::unique_ptr<cwdbsn_request::TCWDBSNRequest> BuildCWDBSNRequest(TSpedizione& ASpedizione);
+    std::unique_ptr<deletesped_request::TDeleteSpedRequest> BuildDeleteSpedRequest(TSpedizione& ASpedizione);
+
+    void SetEsito(std::int32_t ACodice, const std::string& AMessaggio);
+
+    // The frame of every step: an exchange error marks the log record -1 with
+    // its message and is passed on; once the record is open it is written at
+    // the end of the step however the step ends. Defined in
+    // ChiamataHandler.Step.h.
+    template <typename TExchange, typename TTakeOver>
+    void RunStep(TQorItaLogData& ALog, TExchange&& AExchange, TTakeOver&& ATakeOver);
+
+    // Declared in the order they are created; destroyed in reverse, so the
+    // statements go before the transactions and the connection.
+    std::unique_ptr<fb::TFbConnection> FDatabase;
+    std::unique_ptr<fb::TFbTransaction> FTransaction;
+    std::unique_ptr<TKelTabX> FKelTabX;
+    std::unique_ptr<TQorItaChiamateAccess> FChiamateAccess;
+    std::unique_ptr<TQorItaTestateAccess> FTestateAccess;
+    std::unique_ptr<TQorItaRigheAccess> FRigheAccess;
+    std::unique_ptr<TQorItaLogAccess> FLogAccess;
+    std::unique_ptr<TQorItaParametriAccess> FParametriAccess;
+    std::unique_ptr<TQorItaParametri> FParametri;
+    std::unique_ptr<TQorItaChiamateData> FChiamata;
+    bool FChiamataTrovata = false;
+};
+
+}  // namespace qorita

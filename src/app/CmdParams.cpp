@@ -1,0 +1,74 @@
+#include "app/CmdParams.h"
+
+#include "common/Exception.h"
+#include "common/Text.h"
+
+namespace qorita {
+
+TCmdParams::TCmdParams(const std::vector<std::string>& AArguments)
+{
+    for (const std::string& argument : AArguments) {
+        if (!argument.empty() && argument[0] == '-') {
+            FComandi.push_back(argument.substr(1));
+            continue;
+        }
+        const auto equals = argument.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = UpperCase(argument.substr(0, equals));
+        if (!FParams.emplace(key, argument.substr(equals + 1)).second) throw TDuplicateParameter();
+    }
+}
+
+void TCmdParams::CheckRequired(const std::string& AName) const
+{
+    const auto found = FParams.find(UpperCase(AName));
+    if (found == FParams.end()) throw Exception(Format("Parametro CMD %s non rilevato", AName.c_str()));
+    if (found->second.empty()) {
+        throw Exception(Format("Parametro CMD %s \"%s\" non valido", AName.c_str(), found->second.c_str()));
+    }
+}
+
+void TCmdParams::Validate() const
+{
+    if (FComandi.empty()) throw Exception("Nessun comando CMD rilevato");
+    if (FComandi.size() > 1) throw Exception("Rilevati più di 1 comando CMD");
+    if (FParams.empty()) throw Exception("Nessun parametro CMD rilevato");
+    CheckRequired("DatabaseName");
+    CheckRequired("ChiamataId");
+}
+
+std::string TCmdParams::GetDatabaseName() const
+{
+    const auto found = FParams.find(UpperCase("DatabaseName"));
+    return found == FParams.end() ? std::string() : found->second;
+}
+
+std::int32_t TCmdParams::GetChiamataId() const
+{
+    const auto found = FParams.find(UpperCase("ChiamataId"));
+    return found == FParams.end() ? 0 : StrToIntDef(found->second, 0);
+}
+
+std::string TCmdParams::NomeComando() const { return FComandi.empty() ? std::string() : FComandi.front(); }
+
+std::unique_ptr<TComando> TCmdParams::GetComando() const
+{
+    const std::string name = UpperCase(NomeComando());
+    std::unique_ptr<TComando> comando;
+    if (name == UpperCase("CreaConferma")) {
+        comando = std::make_unique<TCreaConfermaComando>();
+    } else if (name == UpperCase("Crea")) {
+        comando = std::make_unique<TCreaComando>();
+    } else if (name == UpperCase("Conferma")) {
+        comando = std::make_unique<TConfermaComando>();
+    } else if (name == UpperCase("Elimina")) {
+        comando = std::make_unique<TEliminaComando>();
+    } else {
+        return nullptr;
+    }
+    comando->FDatabaseName = GetDatabaseName();
+    comando->FChiamataId = GetChiamataId();
+    return comando;
+}
+
+}  // namespace qorita

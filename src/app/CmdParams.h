@@ -1,0 +1,64 @@
+#pragma once
+
+// The command line: "-<Command> DatabaseName=<location> ChiamataId=<id>", in
+// any order. Arguments beginning with "-" are commands, arguments holding "="
+// are parameters (key upper-cased, value kept as typed), the rest is ignored.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qorita {
+
+class TComando {
+public:
+    virtual ~TComando() = default;
+    const std::string& DatabaseName() const { return FDatabaseName; }
+    std::int32_t ChiamataId() const { return FChiamataId; }
+
+private:
+    friend class TCmdParams;
+    std::string FDatabaseName;
+    std::int32_t FChiamataId = 0;
+};
+
+// The class of the command object is the command.
+class TCreaComando : public TComando {};
+class TConfermaComando : public TComando {};
+class TCreaConfermaComando : public TComando {};
+class TEliminaComando : public TComando {};
+
+// Raised while the arguments are read when a parameter key comes twice. The
+// entry reports it on standard error, like an error nobody handled.
+class TDuplicateParameter : public std::exception {
+public:
+    const char* what() const noexcept override { return "Duplicates not allowed"; }
+};
+
+class TCmdParams {
+public:
+    // AArguments are the process arguments without the program name.
+    explicit TCmdParams(const std::vector<std::string>& AArguments);
+
+    // Raises with the first failing check's message.
+    void Validate() const;
+    // A new command object for the first command, or nullptr when its name is
+    // none of the four.
+    std::unique_ptr<TComando> GetComando() const;
+    // The first command as typed (for the message about an unknown command).
+    std::string NomeComando() const;
+
+    const std::map<std::string, std::string>& Params() const { return FParams; }
+    const std::vector<std::string>& Comandi() const { return FComandi; }
+
+private:
+    void CheckRequired(const std::string& AName) const;
+    std::string GetDatabaseName() const;
+    std::int32_t GetChiamataId() const;
+
+    std::map<std::string, std::string> FParams;
+    std::vector<std::string> FComandi;
+};
+
+}  // namespace qorita

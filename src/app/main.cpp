@@ -1,0 +1,52 @@
+// qorita: one run handles one call of the order-management application.
+//   qorita -<Crea|Conferma|CreaConferma|Elimina> DatabaseName=<db> ChiamataId=<id>
+// Exit code 0 when the call row received an outcome (also a failed one), 1 when
+// the call could not be handled; the reason is then printed on standard output.
+#include "app/ChiamataHandler.h"
+#include "app/CmdParams.h"
+#include "app/Console.h"
+
+#include <clocale>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Upper-casing of command names and parameter keys follows the user's
+// character classes; numbers never follow the locale.
+void SetUpLocale()
+{
+    const char* locale = std::setlocale(LC_CTYPE, "");
+    if (!locale || std::strcmp(locale, "C") == 0 || std::strcmp(locale, "POSIX") == 0) {
+        // Without a configured locale, still treat text as UTF-8.
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    SetUpLocale();
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    int exitCode = 0;
+    std::unique_ptr<qorita::TCmdParams> params;
+    try {
+        params = std::make_unique<qorita::TCmdParams>(arguments);
+    } catch (const std::exception& error) {
+        // Not an error of the call: reported like one that nobody handled.
+        qorita::WriteLines(stderr, error.what());
+        return 1;
+    }
+    try {
+        params->Validate();
+        qorita::TChiamataHandler handler;
+        handler.Esegui(*params);
+    } catch (const std::exception& error) {
+        exitCode = 1;
+        qorita::WriteLines(error.what());
+    }
+    return exitCode;
+}

@@ -1,0 +1,87 @@
+#include "CallFixture.h"
+
+#include <filesystem>
+
+namespace qorita::test {
+
+CallFixture::CallFixture(bool AThroughServer) : Db(true, AThroughServer), ExchangeDir((Db.Folder() / "scambi").string())
+{
+    std::filesystem::create_directories(ExchangeDir);
+}
+
+void CallFixture::SetParameters(const std::string& AServiceUrl, const std::string& ACaFile)
+{
+    Db.SetParameter("QORITA_SedeQor", "MI");
+    Db.SetParameter("QORITA_CodiceClienteQor", "1234");
+    Db.SetParameter("QORITA_PasswordClienteQor", "sandbox");
+    Db.SetParameter("QORITA_CodiceContrattoQor", "77");
+    Db.SetParameter("QORITA_RequestResponseDir", ExchangeDir);
+    Db.SetParameter("QORITA_TipoEtichetta", "ZPL");
+    if (!AServiceUrl.empty()) Db.SetParameter("QORITA_ServiceUrl", AServiceUrl);
+    if (!ACaFile.empty()) Db.SetParameter("QORITA_ServiceCaFile", ACaFile);
+}
+
+std::int32_t CallFixture::AddShipment(const TShipmentSpec& ASpec)
+{
+    const std::int32_t id = std::stoi(*Db.Scalar("SELECT GEN_ID(QORITA_TESTATE_ID,1) FROM RDB$DATABASE"));
+    auto quoted = [](const std::string& AText) {
+        std::string result = "'";
+        for (char c : AText) {
+            result += c;
+            if (c == '\'') result += '\'';
+        }
+        return result + "'";
+    };
+    Db.Exec("INSERT INTO QORITA_TESTATE (ID, RAGIONESOCIALE, INDIRIZZO, LOCALITA, ZIPCODE, PROVINCIA, COLLI, "
+            "TIPOETICHETTA, NUMEROSPEDIZIONE, CONFERMA_DATAORA, MODALITAINCASSO, EMAIL, STATUS) VALUES (" +
+            std::to_string(id) + ", " + quoted(ASpec.RagioneSociale) + ", 'Via Roma 1', 'Milano', " +
+            quoted(ASpec.ZipCode) + ", 'MI', " + std::to_string(ASpec.Parcels.size()) + ", " +
+            quoted(ASpec.TipoEtichetta) + ", " +
+            (ASpec.NumeroSpedizione ? std::to_string(ASpec.NumeroSpedizione) : "NULL") + ", " +
+            (ASpec.ConfermaDataOra ? quoted(*ASpec.ConfermaDataOra) : "NULL") +
+            ", 'CONT', 'rossi@example.com', 'VALIDA')");
+    int ncollo = 0;
+    for (const TParcelSpec& parcel : ASpec.Parcels) {
+        ++ncollo;
+        Db.Exec("INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO, INVIO_DATAORA, "
+                "CONTATOREPROGRESSIVO) VALUES (" +
+                std::to_string(id) + ", " + std::to_string(ncollo) + ", " + std::to_string(parcel.Peso) + ", " +
+                std::to_string(parcel.Contrassegno) + ", " +
+                (parcel.InvioDataOra ? quoted(*parcel.InvioDataOra) : "NULL") + ", " +
+                (parcel.InvioDataOra ? "1" : "NULL") + ")");
+    }
+    return id;
+}
+
+std::int32_t CallFixture::AddCall(std::int32_t ATestata, std::int32_t AOperatore)
+{
+    const std::int32_t id = std::stoi(*Db.Scalar("SELECT GEN_ID(QORITA_CHIAMATE_ID,1) FROM RDB$DATABASE"));
+    Db.Exec("INSERT INTO QORITA_CHIAMATE (ID, TESTATA, DATAORA, OPERATORE) VALUES (" + std::to_string(id) + ", " +
+            (ATestata ? std::to_string(ATestata) : "NULL") + ", CURRENT_TIMESTAMP, " + std::to_string(AOperatore) +
+            ")");
+    return id;
+}
+
+TRunResult CallFixture::Run(const std::string& ACommand, std::int32_t AChiamataId)
+{
+    return RunQorita({"-" + ACommand, "DatabaseName=" + Db.Location(), "ChiamataId=" + std::to_string(AChiamataId)});
+}
+
+TRow CallFixture::CallRow(std::int32_t AId)
+{
+    return Db.Query("SELECT * FROM QORITA_CHIAMATE WHERE ID=" + std::to_string(AId)).at(0);
+}
+
+TRow CallFixture::Header(std::int32_t AId)
+{
+    return Db.Query("SELECT * FROM QORITA_TESTATE WHERE ID=" + std::to_string(AId)).at(0);
+}
+
+std::vector<TRow> CallFixture::Parcels(std::int32_t ATestata)
+{
+    return Db.Query("SELECT * FROM QORITA_RIGHE WHERE TESTATA=" + std::to_string(ATestata) + " ORDER BY NCOLLO");
+}
+
+std::vector<TRow> CallFixture::LogRows() { return Db.Query("SELECT * FROM QORITA_LOG ORDER BY ID"); }
+
+}  // namespace qorita::test

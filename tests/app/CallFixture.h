@@ -1,0 +1,52 @@
+#pragma once
+
+// A calling application in miniature: a fresh database with the courier
+// parameters, shipments and call rows, and the real binary run on them.
+#include "RunProgram.h"
+#include "TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qorita::test {
+
+struct TParcelSpec {
+    double Peso = 1.5;
+    double Contrassegno = 0.0;
+    // Set to make the parcel already sent.
+    std::optional<std::string> InvioDataOra = std::nullopt;
+};
+
+struct TShipmentSpec {
+    std::string RagioneSociale = "Rossi Srl";
+    std::string ZipCode = "20100";
+    std::string TipoEtichetta = "ZPL";
+    std::int32_t NumeroSpedizione = 0;
+    std::optional<std::string> ConfermaDataOra = std::nullopt;
+    std::vector<TParcelSpec> Parcels{TParcelSpec{}};
+};
+
+class CallFixture : public ::testing::Test {
+protected:
+    explicit CallFixture(bool AThroughServer = false);
+
+    // The six required values plus the service location and CA when given.
+    void SetParameters(const std::string& AServiceUrl = {}, const std::string& ACaFile = {});
+    std::int32_t AddShipment(const TShipmentSpec& ASpec = {});
+    std::int32_t AddCall(std::int32_t ATestata, std::int32_t AOperatore = 42);
+    TRunResult Run(const std::string& ACommand, std::int32_t AChiamataId);
+
+    TRow CallRow(std::int32_t AId);
+    TRow Header(std::int32_t AId);
+    std::vector<TRow> Parcels(std::int32_t ATestata);
+    std::vector<TRow> LogRows();
+
+    TTestDatabase Db;
+    std::string ExchangeDir;
+};
+
+}  // namespace qorita::test

@@ -1,0 +1,69 @@
+#include "RunProgram.h"
+#include "TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace qorita::test {
+namespace {
+
+struct CommandLineCase {
+    std::vector<std::string> Arguments;
+    std::string Out;
+};
+
+class MalformedCommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
+
+// Each is refused before any database work: the database named does not exist,
+// so reaching it would print a connection error instead.
+TEST_P(MalformedCommandLineTest, PrintsTheFirstFailingCheckAndExitsWithOne)
+{
+    const TRunResult result = RunQorita(GetParam().Arguments);
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(result.Out, GetParam().Out);
+    EXPECT_EQ(result.Err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MalformedCommandLineTest,
+    ::testing::Values(
+        CommandLineCase{{}, "Nessun comando CMD rilevato\r\n"},
+        CommandLineCase{{"DatabaseName=x", "ChiamataId=1"}, "Nessun comando CMD rilevato\r\n"},
+        CommandLineCase{{"-Crea", "-Crea", "DatabaseName=x", "ChiamataId=1"}, "Rilevati più di 1 comando CMD\r\n"},
+        CommandLineCase{{"-Crea", "Foo"}, "Nessun parametro CMD rilevato\r\n"},
+        CommandLineCase{{"-Crea", "=x"}, "Parametro CMD DatabaseName non rilevato\r\n"},
+        CommandLineCase{{"-Crea", "ChiamataId=7"}, "Parametro CMD DatabaseName non rilevato\r\n"},
+        CommandLineCase{{"-Crea", "DatabaseName=", "ChiamataId=7"}, "Parametro CMD DatabaseName \"\" non valido\r\n"},
+        CommandLineCase{{"-Crea", "DatabaseName=x"}, "Parametro CMD ChiamataId non rilevato\r\n"},
+        CommandLineCase{{"-Crea", "DatabaseName=x", "chiamataid="}, "Parametro CMD ChiamataId \"\" non valido\r\n"},
+        // A command none of the four is refused before any connection.
+        CommandLineCase{{"-Stampa", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
+                        "Comando CMD \"Stampa\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina\r\n"},
+        CommandLineCase{{"-", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
+                        "Comando CMD \"\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina\r\n"},
+        CommandLineCase{{"-DatabaseName=x", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
+                        "Comando CMD \"DatabaseName=x\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o "
+                        "-Elimina\r\n"},
+        CommandLineCase{{"-Creare", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
+                        "Comando CMD \"Creare\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina\r\n"}));
+
+TEST(CommandLineTest, ARepeatedKeyIsReportedOnStandardErrorBeforeValidation)
+{
+    const TRunResult result = RunQorita({"DatabaseName=x", "databasename=y", "-Crea", "-Crea"});
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(result.Out, "");
+    EXPECT_EQ(result.Err, "Duplicates not allowed\r\n");
+}
+
+TEST(CommandLineTest, AnUnreachableDatabaseGivesTheConnectionMessageOnTwoLines)
+{
+    const TRunResult result = RunQorita({"-crea", "databasename=/no/such/folder/db.fdb", "CHIAMATAID=5", "Extra=1"});
+    EXPECT_EQ(result.ExitCode, 1);
+    const std::string first = "Impossibile stabilire la connessione al DB /no/such/folder/db.fdb\r\n";
+    ASSERT_GE(result.Out.size(), first.size());
+    EXPECT_EQ(result.Out.substr(0, first.size()), first);
+    EXPECT_NE(result.Out.find("/no/such/folder/db.fdb", first.size()), std::string::npos) << result.Out;
+    EXPECT_EQ(result.Out.substr(result.Out.size() - 2), "\r\n");
+}
+
+}  // namespace
+}  // namespace qorita::test
