@@ -102,7 +102,8 @@ std::string ExtractPayload(const http::THttpResponse& AResponse, const std::stri
     const std::vector<xmlNode*> content = ContentChildren(result);
     if (content.size() != 1)
         throw Exception(noResult);
-    return NodeXml(content.front());
+    // The payload is nearly the whole answer when it carries labels.
+    return NodeXml(content.front(), AResponse.Body.size());
 }
 
 }  // namespace qorita::labelservice

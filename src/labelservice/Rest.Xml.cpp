@@ -17,9 +17,6 @@ namespace {
 struct TParserCtxtFree {
     void operator()(xmlParserCtxt* ACtxt) const noexcept { xmlFreeParserCtxt(ACtxt); }
 };
-struct TBufferFree {
-    void operator()(xmlBuffer* ABuffer) const noexcept { xmlBufferFree(ABuffer); }
-};
 
 std::string_view ToView(const xmlChar* AText)
 {
@@ -74,6 +71,47 @@ void RecordFirstError(void* AContext, xmlError* AError)
     first->Seen = true;
     first->Message = AError->message != nullptr ? AError->message : "Unknown parse error";
     first->Line = AError->line;
+}
+
+// Whether ANode's own namespace, an attribute's or a descendant's is declared
+// outside the subtree of ANode.
+bool UsesOuterNamespace(const xmlNode* ARoot)
+{
+    const auto declaredInside = [ARoot](const xmlNode* AElement, const xmlNs* ANs) {
+        for (const xmlNode* scope = AElement; scope != nullptr; scope = scope->parent) {
+            for (const xmlNs* ns = scope->nsDef; ns != nullptr; ns = ns->next)
+                if (ns == ANs)
+                    return true;
+            if (scope == ARoot)
+                break;
+        }
+        return false;
+    };
+    const xmlNode* node = ARoot;
+    while (node != nullptr) {
+        if (node->type == XML_ELEMENT_NODE) {
+            if (node->ns != nullptr && !declaredInside(node, node->ns))
+                return true;
+            for (const xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next)
+                if (attr->ns != nullptr && !declaredInside(node, attr->ns))
+                    return true;
+            if (node->children != nullptr) {
+                node = node->children;
+                continue;
+            }
+        }
+        // Next in document order, without leaving the subtree.
+        while (node != ARoot && node->next == nullptr)
+            node = node->parent;
+        node = node == ARoot ? nullptr : node->next;
+    }
+    return false;
+}
+
+int AppendToString(void* AContext, const char* AData, int ALength)
+{
+    static_cast<std::string*>(AContext)->append(AData, static_cast<std::size_t>(ALength));
+    return ALength;
 }
 
 }  // namespace
@@ -158,13 +196,15 @@ std::string NodeText(const xmlNode* ANode)
     return result;
 }
 
-std::string NodeXml(const xmlNode* ANode)
+std::string NodeXml(const xmlNode* ANode, std::size_t ASizeHint)
 {
-    // An element is copied into a document of its own: libxml2 then declares
-    // on the copy every namespace that was declared further up in the answer.
+    // An element that uses a namespace declared further up in the answer is
+    // copied into a document of its own: libxml2 then declares the namespace
+    // on the copy. Otherwise the node is written as it is, which spares
+    // copying a payload of several megabytes of labels.
     TDocPtr holder;
     const xmlNode* node = ANode;
-    if (ANode->type == XML_ELEMENT_NODE) {
+    if (ANode->type == XML_ELEMENT_NODE && UsesOuterNamespace(ANode)) {
         holder.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
         xmlNode* copy = holder ? xmlDocCopyNode(const_cast<xmlNode*>(ANode), holder.get(), 1) : nullptr;
         if (copy == nullptr)
@@ -172,10 +212,15 @@ std::string NodeXml(const xmlNode* ANode)
         xmlDocSetRootElement(holder.get(), copy);
         node = copy;
     }
-    std::unique_ptr<xmlBuffer, TBufferFree> buffer(xmlBufferCreate());
-    if (!buffer || xmlNodeDump(buffer.get(), node->doc, const_cast<xmlNode*>(node), 0, 0) < 0)
+    std::string markup;
+    markup.reserve(ASizeHint);
+    xmlOutputBuffer* output = xmlOutputBufferCreateIO(&AppendToString, nullptr, &markup, nullptr);
+    if (output == nullptr)
         throw Exception("Out of memory serializing an XML node");
-    return std::string(ToView(xmlBufferContent(buffer.get())));
+    xmlNodeDumpOutput(output, node->doc, const_cast<xmlNode*>(node), 0, 0, nullptr);
+    if (xmlOutputBufferClose(output) < 0)
+        throw Exception("Out of memory serializing an XML node");
+    return markup;
 }
 
 std::vector<xmlNode*> ContentChildren(const xmlNode* AElement)

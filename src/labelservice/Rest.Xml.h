@@ -39,7 +39,8 @@ xmlNode* FindChild(const xmlNode* AElement, std::string_view ANamespace, std::st
 std::string NodeText(const xmlNode* ANode);
 // Markup of the node alone, without declaration or added whitespace; an element
 // carries the declarations of every namespace it or its descendants use.
-std::string NodeXml(const xmlNode* ANode);
+// ASizeHint: room to reserve for the markup (a large payload then grows once).
+std::string NodeXml(const xmlNode* ANode, std::size_t ASizeHint = 0);
 // Child nodes that count as content: whitespace-only text is not counted.
 std::vector<xmlNode*> ContentChildren(const xmlNode* AElement);
 

@@ -188,6 +188,9 @@ TTestHttpsServer::TTestHttpsServer(const TCertificateFiles& ACertificates)
         impl.Record(ARequest, std::move(body));
         impl.Answer(ARequest, AResponse, answer);
     });
+    // Answers go out in several writes (head, body): without this, Nagle's
+    // algorithm holds the second until the client's delayed ACK, 40 ms later.
+    impl.Server.set_tcp_nodelay(true);
     // Binding also starts listening: connections queue up from here on, so the
     // server is ready as soon as the constructor returns.
     impl.Port = impl.Server.bind_to_any_port("127.0.0.1");

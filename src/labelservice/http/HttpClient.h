@@ -10,12 +10,15 @@
 //   CURLOPT_LOW_SPEED_TIME = StallTimeout. Once connected, a transfer that
 //   moves less than one byte per second for StallTimeout, while sending the
 //   request or while waiting for and reading the answer, is aborted. A server
-//   that trickles a byte now and then is caught too.
+//   that trickles a byte now and then is caught too. libcurl averages the speed
+//   over the last few seconds, so the abort comes up to 5 s after the bound.
 // There is deliberately no total time-out: a large label answer on a slow line
 // may take longer than any fixed bound as long as it keeps moving.
 //
 // TLS: the peer certificate and host name are always verified, against the
-// system store plus, when given, the certificates of an extra PEM file.
+// system store plus, when given, the certificates of an extra PEM file. The
+// system store is read through its hashed directory when there is one (see
+// UseSystemStoreDirectory in the .cpp: it saves a bundle parse per connection).
 // Redirects are not followed; each request is sent once.
 
 #include <chrono>
