@@ -222,6 +222,12 @@ TServiceBinding TServiceDescription::Resolve(const std::string& AOperation)
         // service's usual action, namespace followed by the operation name.
         result.SoapAction = std::string(ServiceNamespace) + AOperation;
     }
+    // The action travels as a header: a line break in it (written as a character
+    // reference in the description) would let the description add headers.
+    for (const char c : result.SoapAction)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            throw Exception(Format("Invalid soapAction for operation %s in WSDL '%s'", AOperation.c_str(),
+                                   Location().c_str()));
     xmlNode* address = port ? FindChild(port, Soap11BindingNs, "address") : nullptr;
     result.Endpoint = address ? Trim(Attribute(address, "location").value_or("")) : std::string();
     if (result.Endpoint.empty())

@@ -99,6 +99,19 @@ TEST_F(TSoapTest, AnswerRulesAndMessages)
                         "<m>no</m></soap:Detail></soap:Fault>",
                         Soap12),
          "<soap:Detail xmlns:soap=\"http://www.w3.org/2003/05/soap-envelope\"><m>no</m></soap:Detail>"},
+        // Entities: an external one is never loaded, an exploding one is refused.
+        {"external entity", 500, Xml,
+         "<!DOCTYPE s:Envelope [<!ENTITY xxe SYSTEM \"file:///etc/hostname\">]>" +
+             Fault("<faultstring>&xxe;</faultstring>").substr(Fault("").find("<soap:Envelope")),
+         "<soap:Fault xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><faultcode>soap:Server</faultcode>"
+         "<faultstring>&xxe;</faultstring></soap:Fault>"},
+        {"entity expansion bomb", 200, Xml,
+         "<!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+         "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">"
+         "<!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\"><!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\">"
+         "<!ENTITY i \"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">]><r>&i;</r>",
+         "Detected an entity reference loop\r\nLine: 1\r\n<!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!E"},
         // Result element and payload.
         {"payload keeps the namespaces it uses", 200, Xml,
          "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" xmlns:l=\"urn:labels\"><s:Body>"

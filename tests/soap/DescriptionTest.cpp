@@ -39,6 +39,20 @@ TEST_F(TSoapTest, PortWithoutBindingFallsBackToServiceNamespaceAndOperationName)
     EXPECT_NE(requests[1].Body.find("<DeleteSped xmlns=\"https://labelservice.example/\">"), std::string::npos);
 }
 
+TEST_F(TSoapTest, SoapActionWithALineBreakIsRefused)
+{
+    std::string wsdl = TestWsdl({.Endpoint = EndpointUrl()});
+    const std::string action = "urn:test:labels/action/AddParcel";
+    wsdl.replace(wsdl.find(action), action.size(), "x&#13;&#10;X-Injected: 1");
+    TAnswer answer;
+    answer.Body = wsdl;
+    Server().Serve(WsdlPath, answer);
+
+    EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }),
+              "Invalid soapAction for operation AddParcel in WSDL '" + WsdlUrl() + "'");
+    EXPECT_EQ(Server().Requests().size(), 1u);
+}
+
 TEST_F(TSoapTest, DescriptionLoadFailures)
 {
     struct TCase {
