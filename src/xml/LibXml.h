@@ -8,6 +8,7 @@
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
+#include <libxml/dict.h>
 
 #include <memory>
 #include <string>

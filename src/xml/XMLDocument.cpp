@@ -133,6 +133,10 @@ IXMLDocument TXMLDocument::Create()
     libxml::EnsureInitialized();
     libxml::DocPtr doc(xmlNewDoc(libxml::ToXml("1.0")));
     if (!doc) throw std::bad_alloc();
+    // Element names are kept once in the document's dictionary, as the parser
+    // does, instead of once per element.
+    doc->dict = xmlDictCreate();
+    if (doc->dict == nullptr) throw std::bad_alloc();
     auto result = std::make_shared<TXMLDocument>(TPrivate{}, doc.release());
     result->SetVersion("1.0");
     return result;
@@ -208,7 +212,6 @@ IXMLNode TXMLDocument::BindRoot(std::string_view ATag, TNodeFactory AType, std::
             xmlSetNs(root, xmlNewNs(root, libxml::ToXml(uri.c_str()), nullptr));
         }
         xmlAddChild(reinterpret_cast<xmlNode*>(FDoc.get()), root);
-        ChildrenChanged(reinterpret_cast<xmlNode*>(FDoc.get()));
     }
     return DocumentElement();
 }
@@ -254,15 +257,16 @@ void TXMLDocument::SaveToFile(const std::string& AFileName) const
     }
 }
 
-void TXMLDocument::ChildrenChanged(const _xmlNode* AParent)
+// The count of changes lives in the node's application slot (_private), which
+// libxml2 leaves to us and initialises to null: no lookup table to grow.
+void TXMLDocument::ChildrenChanged(_xmlNode* AParent)
 {
-    ++FChildrenVersions[AParent];
+    AParent->_private = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(AParent->_private) + 1);
 }
 
-std::uint64_t TXMLDocument::ChildrenVersion(const _xmlNode* AParent) const
+std::uint64_t TXMLDocument::ChildrenVersion(const _xmlNode* AParent)
 {
-    const auto found = FChildrenVersions.find(AParent);
-    return found == FChildrenVersions.end() ? 0 : found->second;
+    return reinterpret_cast<std::uintptr_t>(AParent->_private);
 }
 
 }  // namespace qorita::xml

@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "xml/XMLForward.h"
 
@@ -57,8 +56,8 @@ public:
     // For the element views.
     _xmlDoc* Handle() const { return FDoc.get(); }
     // Child elements of AParent were added: lists over it must look again.
-    void ChildrenChanged(const _xmlNode* AParent);
-    std::uint64_t ChildrenVersion(const _xmlNode* AParent) const;
+    static void ChildrenChanged(_xmlNode* AParent);
+    static std::uint64_t ChildrenVersion(const _xmlNode* AParent);
 
 private:
     std::unique_ptr<_xmlDoc, void (*)(_xmlDoc*)> FDoc;
@@ -69,7 +68,6 @@ private:
     std::string FRootTag;
     std::string FRootNamespaceURI;
     TNodeFactory FRootType = nullptr;
-    std::unordered_map<const _xmlNode*, std::uint64_t> FChildrenVersions;
 };
 
 }  // namespace qorita::xml

@@ -67,16 +67,21 @@ _xmlNode* TXMLNode::CreateChild(std::string_view AName, _xmlNode* ABefore)
     } else {
         xmlAddChild(FNode, child);
     }
-    FDocument->ChildrenChanged(FNode);
+    TXMLDocument::ChildrenChanged(FNode);
     return child;
+}
+
+_xmlNode* TXMLNode::FindOrCreateChild(std::string_view AName)
+{
+    for (xmlNode* child = FNode->children; child != nullptr; child = child->next) {
+        if (IsNamedChild(child, AName)) return child;
+    }
+    return CreateChild(AName, nullptr);
 }
 
 IXMLNode TXMLNode::ChildNode(std::string_view AName)
 {
-    for (xmlNode* child = FNode->children; child != nullptr; child = child->next) {
-        if (IsNamedChild(child, AName)) return MakeChildView(child);
-    }
-    return MakeChildView(CreateChild(AName, nullptr));
+    return MakeChildView(FindOrCreateChild(AName));
 }
 
 int TXMLNode::IndexOfChild(std::string_view AName) const
@@ -88,31 +93,56 @@ int TXMLNode::IndexOfChild(std::string_view AName) const
     return -1;
 }
 
-_xmlNode* TXMLNode::TextNode()
+namespace {
+
+// The single text (or CDATA) node of AElement; an element without content gets an
+// empty one.
+xmlNode* SingleTextNode(xmlNode* AElement)
 {
-    xmlNode* first = FNode->children;
+    xmlNode* first = AElement->children;
     if (first == nullptr) {
-        xmlNode* text = xmlNewDocText(FNode->doc, libxml::ToXml(""));
+        xmlNode* text = xmlNewDocText(AElement->doc, libxml::ToXml(""));
         if (text == nullptr) throw std::bad_alloc();
-        xmlAddChild(FNode, text);
+        xmlAddChild(AElement, text);
         return text;
     }
     if (first->next == nullptr && (first->type == XML_TEXT_NODE || first->type == XML_CDATA_SECTION_NODE)) {
         return first;
     }
-    throw Exception(Format("Element \"%s\" does not contain a single text node", NodeName().c_str()));
+    throw Exception(
+        Format("Element \"%s\" does not contain a single text node", libxml::QualifiedName(AElement).c_str()));
 }
+
+std::string ReadText(xmlNode* AElement)
+{
+    return std::string(libxml::FromXml(SingleTextNode(AElement)->content));
+}
+
+void WriteText(xmlNode* AElement, std::string_view AText)
+{
+    const std::string content = SanitizeUtf8(AText);
+    if (AElement->children == nullptr) {
+        // The usual case of a request being filled: the text node is made with
+        // its content at once.
+        xmlNode* text =
+            xmlNewDocTextLen(AElement->doc, libxml::ToXml(content.c_str()), static_cast<int>(content.size()));
+        if (text == nullptr) throw std::bad_alloc();
+        xmlAddChild(AElement, text);
+        return;
+    }
+    xmlNodeSetContentLen(SingleTextNode(AElement), libxml::ToXml(content.c_str()), static_cast<int>(content.size()));
+}
+
+}  // namespace
 
 std::string TXMLNode::Text()
 {
-    return std::string(libxml::FromXml(TextNode()->content));
+    return ReadText(FNode);
 }
 
 void TXMLNode::SetText(std::string_view AText)
 {
-    xmlNode* text = TextNode();
-    const std::string content = SanitizeUtf8(AText);
-    xmlNodeSetContentLen(text, libxml::ToXml(content.c_str()), static_cast<int>(content.size()));
+    WriteText(FNode, AText);
 }
 
 std::optional<std::string> TXMLNode::NodeValue()
@@ -137,34 +167,36 @@ void TXMLNode::SetNodeValue(bool AValue)
     SetText(BooleanToText(AValue));
 }
 
+// The property kinds work on the child element directly: reading or writing a
+// property makes no view.
 std::string TXMLNode::ChildText(std::string_view AName)
 {
-    return ChildNode(AName)->Text();
+    return ReadText(FindOrCreateChild(AName));
 }
 
 void TXMLNode::SetChildText(std::string_view AName, std::string_view AText)
 {
-    ChildNode(AName)->SetText(AText);
+    WriteText(FindOrCreateChild(AName), AText);
 }
 
 std::int32_t TXMLNode::ChildInteger(std::string_view AName)
 {
-    return TextToInteger(ChildNode(AName)->Text());
+    return TextToInteger(ReadText(FindOrCreateChild(AName)));
 }
 
 void TXMLNode::SetChildInteger(std::string_view AName, std::int32_t AValue)
 {
-    ChildNode(AName)->SetNodeValue(AValue);
+    WriteText(FindOrCreateChild(AName), IntegerToText(AValue));
 }
 
 double TXMLNode::ChildDecimal(std::string_view AName)
 {
-    return TextToDecimal(ChildNode(AName)->Text());
+    return TextToDecimal(ReadText(FindOrCreateChild(AName)));
 }
 
 void TXMLNode::SetChildDecimal(std::string_view AName, double AValue)
 {
-    ChildNode(AName)->SetNodeValue(AValue);
+    WriteText(FindOrCreateChild(AName), DoubleToText(AValue));
 }
 
 std::string TXMLNode::Attribute(std::string_view AName) const

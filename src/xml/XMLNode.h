@@ -93,8 +93,10 @@ protected:
     // ABefore, or at the end when ABefore is null.
     _xmlNode* CreateChild(std::string_view AName, _xmlNode* ABefore);
 
+    // The first child element named AName, appended when there is none.
+    _xmlNode* FindOrCreateChild(std::string_view AName);
+
 private:
-    _xmlNode* TextNode();
 
     IXMLDocument FDocument;
     _xmlNode* FNode;

@@ -20,7 +20,7 @@ void TXMLNodeCollection::CheckItemTag() const
 const std::vector<_xmlNode*>& TXMLNodeCollection::Items()
 {
     CheckItemTag();
-    const std::uint64_t version = OwnerDocument()->ChildrenVersion(Handle());
+    const std::uint64_t version = TXMLDocument::ChildrenVersion(Handle());
     if (!FItemsKnown || version != FItemsVersion) {
         FItems.clear();
         for (xmlNode* child = Handle()->children; child != nullptr; child = child->next) {
