@@ -152,9 +152,9 @@ IXMLDocument TXMLDocument::Parse(std::string_view AXml)
     }
     // A parser context of our own per call: its errors are its own and never
     // reach the next document.
+    TFirstError firstError;
     libxml::ParserCtxtPtr context(xmlNewParserCtxt());
     if (!context) throw std::bad_alloc();
-    TFirstError firstError;
     context->_private = &firstError;
     context->sax->serror = RecordFirstError;
     libxml::DocPtr doc(xmlCtxtReadMemory(context.get(), text.empty() ? "" : text.data(), static_cast<int>(text.size()),

@@ -232,7 +232,22 @@ void TXMLNode::SetAttribute(std::string_view AName, std::string_view AValue)
 
 std::string TXMLNode::XML() const
 {
-    return libxml::Serialize(FNode, false);
+    // An element whose namespaces are declared by its ancestors is written from a
+    // copy that declares them itself, so that its markup stands on its own.
+    bool outerDeclarations = false;
+    for (const xmlNode* parent = FNode->parent; parent != nullptr && parent->type == XML_ELEMENT_NODE;
+         parent = parent->parent) {
+        if (parent->nsDef != nullptr) {
+            outerDeclarations = true;
+            break;
+        }
+    }
+    if (!outerDeclarations) return libxml::Serialize(FNode, false);
+    libxml::DocPtr scratch(xmlNewDoc(libxml::ToXml("1.0")));
+    xmlNode* copy = scratch ? xmlDocCopyNode(FNode, scratch.get(), 1) : nullptr;
+    if (copy == nullptr) throw std::bad_alloc();
+    xmlDocSetRootElement(scratch.get(), copy);
+    return libxml::Serialize(copy, false);
 }
 
 void TXMLNode::RegisterChildNode(std::string ATag, TNodeFactory AType)

@@ -52,6 +52,15 @@ TEST(XMLNode, ChildLookupStaysInTheElementsNamespaceAndPrefix)
     EXPECT_EQ(defaulted->XML(), "<r xmlns=\"urn:x\"><b>found</b><c>v</c></r>");
 }
 
+TEST(XMLNode, MarkupOfAnElementDeclaresTheNamespacesItUses)
+{
+    const IXMLNode prefixed = Root("<q:r xmlns:q=\"urn:x\"><q:b><q:c>1</q:c></q:b></q:r>");
+    EXPECT_EQ(prefixed->ChildNode("b")->XML(), "<q:b xmlns:q=\"urn:x\"><q:c>1</q:c></q:b>");
+    const IXMLNode defaulted = Root("<r xmlns=\"urn:x\"><b>1</b></r>");
+    EXPECT_EQ(defaulted->ChildNode("b")->XML(), "<b xmlns=\"urn:x\">1</b>");
+    EXPECT_EQ(Root("<r><b>1</b></r>")->ChildNode("b")->XML(), "<b>1</b>");
+}
+
 TEST(XMLNode, ChildPositionNeverCreates)
 {
     const IXMLNode root = Root("<r><a/><b/></r>");
