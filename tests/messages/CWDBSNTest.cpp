@@ -89,7 +89,8 @@ TEST(CWDBSNResponse, GathersTheEsitoOfEveryItemThatIsNotOk)
     EXPECT_EQ(response.ParcelErrors(), (std::vector<std::string>{"Gia confermata", "", "Gia confermata"}));
     // The item without esito gained an empty one, which the archived copy shows.
     EXPECT_EQ(root->Parcel()->Parcel(2)->XML(),
-              "<Parcel><NumeroDiSpedizioneQORDaConfermare>3</NumeroDiSpedizioneQORDaConfermare><esito></esito></Parcel>");
+              "<Parcel xmlns=\"http://courier.example/\"><NumeroDiSpedizioneQORDaConfermare>3"
+              "</NumeroDiSpedizioneQORDaConfermare><esito></esito></Parcel>");
     EXPECT_EQ(root->Parcel()->Parcel(1)->NumeroDiSpedizioneQORDaConfermare(), 2);
     try {
         root->Parcel()->Parcel(3)->NumeroDiSpedizioneQORDaConfermare();
