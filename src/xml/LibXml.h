@@ -22,13 +22,9 @@ struct DocDeleter {
 struct ParserCtxtDeleter {
     void operator()(xmlParserCtxt* ACtxt) const noexcept { xmlFreeParserCtxt(ACtxt); }
 };
-struct BufferDeleter {
-    void operator()(xmlBuffer* ABuffer) const noexcept { xmlBufferFree(ABuffer); }
-};
 
 using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
 using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter>;
-using BufferPtr = std::unique_ptr<xmlBuffer, BufferDeleter>;
 
 inline const xmlChar* ToXml(const char* AText)
 {
@@ -70,8 +66,8 @@ inline bool NameMatches(const xmlNode* ANode, std::string_view AName)
 // Makes sure the library is initialised once before its first use.
 void EnsureInitialized();
 
-// Serializes ANode (a document or an element) as UTF-8 without added whitespace;
-// AWithDeclaration controls the XML declaration of a document.
-std::string Serialize(xmlNode* ANode, bool AWithDeclaration);
+// Serializes ANode (a document, without its declaration, or an element) as UTF-8
+// without added whitespace.
+std::string Serialize(xmlNode* ANode);
 
 }  // namespace qorita::xml::libxml

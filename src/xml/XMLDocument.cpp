@@ -21,22 +21,37 @@ void EnsureInitialized()
     std::call_once(once, [] { xmlInitParser(); });
 }
 
-std::string Serialize(xmlNode* ANode, bool AWithDeclaration)
+namespace {
+
+int AppendToString(void* AContext, const char* ABuffer, int ALength)
 {
-    BufferPtr buffer(xmlBufferCreate());
-    if (!buffer) throw std::bad_alloc();
-    // With an encoding named the writer keeps non-ASCII characters as UTF-8
-    // instead of turning them into character references.
-    const int options = AWithDeclaration ? 0 : XML_SAVE_NO_DECL;
-    std::unique_ptr<xmlSaveCtxt, int (*)(xmlSaveCtxt*)> writer(xmlSaveToBuffer(buffer.get(), "UTF-8", options),
-                                                                xmlSaveClose);
-    if (!writer) throw std::bad_alloc();
-    const long written = ANode->type == XML_DOCUMENT_NODE ? xmlSaveDoc(writer.get(), reinterpret_cast<xmlDoc*>(ANode))
-                                                          : xmlSaveTree(writer.get(), ANode);
-    const int closed = xmlSaveClose(writer.release());
-    if (written < 0 || closed < 0) throw Exception("The XML document could not be serialized");
-    return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
-                       static_cast<std::size_t>(xmlBufferLength(buffer.get())));
+    static_cast<std::string*>(AContext)->append(ABuffer, static_cast<std::size_t>(ALength));
+    return ALength;
+}
+
+}  // namespace
+
+std::string Serialize(xmlNode* ANode)
+{
+    // Written straight into the string, UTF-8 as held (naming the encoding keeps
+    // non-ASCII characters as they are instead of character references), with no
+    // conversion pass and no intermediate buffer to grow and copy.
+    std::string result;
+    std::unique_ptr<xmlOutputBuffer, int (*)(xmlOutputBuffer*)> output(
+        xmlOutputBufferCreateIO(AppendToString, nullptr, &result, nullptr), xmlOutputBufferClose);
+    if (!output) throw std::bad_alloc();
+    if (ANode->type == XML_DOCUMENT_NODE) {
+        for (xmlNode* child = ANode->children; child != nullptr; child = child->next) {
+            xmlNodeDumpOutput(output.get(), ANode->doc, child, 0, 0, "UTF-8");
+            xmlOutputBufferWrite(output.get(), 1, "\n");
+        }
+    } else {
+        xmlNodeDumpOutput(output.get(), ANode->doc, ANode, 0, 0, "UTF-8");
+    }
+    const int error = output->error;
+    const int closed = xmlOutputBufferClose(output.release());
+    if (error != 0 || closed < 0) throw Exception("The XML document could not be serialized");
+    return result;
 }
 
 }  // namespace libxml
@@ -241,7 +256,7 @@ std::string TXMLDocument::XML() const
         attribute("standalone", FStandalone);
         result.append("?>\n");
     }
-    result.append(libxml::Serialize(reinterpret_cast<xmlNode*>(FDoc.get()), false));
+    result.append(libxml::Serialize(reinterpret_cast<xmlNode*>(FDoc.get())));
     return result;
 }
 

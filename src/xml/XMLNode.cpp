@@ -242,12 +242,12 @@ std::string TXMLNode::XML() const
             break;
         }
     }
-    if (!outerDeclarations) return libxml::Serialize(FNode, false);
+    if (!outerDeclarations) return libxml::Serialize(FNode);
     libxml::DocPtr scratch(xmlNewDoc(libxml::ToXml("1.0")));
     xmlNode* copy = scratch ? xmlDocCopyNode(FNode, scratch.get(), 1) : nullptr;
     if (copy == nullptr) throw std::bad_alloc();
     xmlDocSetRootElement(scratch.get(), copy);
-    return libxml::Serialize(copy, false);
+    return libxml::Serialize(copy);
 }
 
 void TXMLNode::RegisterChildNode(std::string ATag, TNodeFactory AType)
