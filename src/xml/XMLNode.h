@@ -58,6 +58,8 @@ public:
     std::optional<std::string> NodeValue();
     // Values written by their kind (XmlValue.h).
     void SetNodeValue(std::string_view AText) { SetText(AText); }
+    // Without it a string literal would take the bool overload.
+    void SetNodeValue(const char* AText) { SetText(AText); }
     void SetNodeValue(std::int32_t AValue);
     void SetNodeValue(double AValue);
     void SetNodeValue(bool AValue);
@@ -97,7 +99,6 @@ protected:
     _xmlNode* FindOrCreateChild(std::string_view AName);
 
 private:
-
     IXMLDocument FDocument;
     _xmlNode* FNode;
     std::vector<std::pair<std::string, TNodeFactory>> FChildTypes;

@@ -97,7 +97,9 @@ TEST(XMLNode, ValuesAreWrittenByTheirKind)
     root->ChildNode("n")->SetNodeValue(std::numeric_limits<double>::quiet_NaN());
     root->ChildNode("b")->SetNodeValue(true);
     root->ChildNode("t")->SetNodeValue(std::string_view("x<y"));
-    EXPECT_EQ(root->XML(), "<r><i>-5</i><z>0</z><d>12</d><n>NaN</n><b>true</b><t>x&lt;y</t></r>");
+    root->ChildNode("l")->SetNodeValue("literal");
+    EXPECT_EQ(root->XML(),
+              "<r><i>-5</i><z>0</z><d>12</d><n>NaN</n><b>true</b><t>x&lt;y</t><l>literal</l></r>");
     EXPECT_EQ(root->ChildNode("missing")->NodeValue(), std::nullopt);
     EXPECT_EQ(root->ChildNode("i")->NodeValue(), "-5");
 }
