@@ -8,8 +8,9 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DQORITA_WERROR=ON >/dev/null
 cmake --build build -j"$(nproc)"
 
-./scripts/fbserver.sh start
-trap './scripts/fbserver.sh stop' EXIT
+root=$PWD
+"$root/scripts/fbserver.sh" start
+trap '"$root/scripts/fbserver.sh" stop' EXIT
 
 cd build
 ctest --output-on-failure -j2 --timeout 600

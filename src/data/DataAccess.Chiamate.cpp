@@ -4,7 +4,10 @@ namespace qorita {
 
 bool TQorItaChiamateAccess::Load(std::int32_t AId, TQorItaChiamateData& ATo)
 {
-    if (!FSQLSelect1) FSQLSelect1 = NewStatement({"SELECT * FROM QORITA_CHIAMATE WHERE ID=:ID"});
+    // The row is locked for the run (nowait): a second run started on the same
+    // call fails here at once instead of calling the courier a second time and
+    // overwriting the first run's outcome.
+    if (!FSQLSelect1) FSQLSelect1 = NewStatement({"SELECT * FROM QORITA_CHIAMATE WHERE ID=:ID WITH LOCK"});
     fb::TFbStatement& sql = *FSQLSelect1;
     SetParamInteger(AId, sql.Param("ID"), false);
     sql.Execute();

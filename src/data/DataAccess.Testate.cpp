@@ -4,7 +4,9 @@ namespace qorita {
 
 bool TQorItaTestateAccess::Load(std::int32_t AId, TQorItaTestateData& ATo)
 {
-    if (!FSQLSelect1) FSQLSelect1 = NewStatement({"SELECT * FROM QORITA_TESTATE WHERE ID=:ID"});
+    // Locked for the run (nowait), so that two calls on one shipment can never
+    // both register it with the courier.
+    if (!FSQLSelect1) FSQLSelect1 = NewStatement({"SELECT * FROM QORITA_TESTATE WHERE ID=:ID WITH LOCK"});
     fb::TFbStatement& sql = *FSQLSelect1;
     SetParamInteger(AId, sql.Param("ID"), false);
     sql.Execute();

@@ -32,7 +32,8 @@ std::int32_t CallFixture::AddShipment(const TShipmentSpec& ASpec)
         }
         return result + "'";
     };
-    Db.Exec("INSERT INTO QORITA_TESTATE (ID, RAGIONESOCIALE, INDIRIZZO, LOCALITA, ZIPCODE, PROVINCIA, COLLI, "
+    std::vector<std::string> statements;
+    statements.push_back("INSERT INTO QORITA_TESTATE (ID, RAGIONESOCIALE, INDIRIZZO, LOCALITA, ZIPCODE, PROVINCIA, COLLI, "
             "TIPOETICHETTA, NUMEROSPEDIZIONE, CONFERMA_DATAORA, MODALITAINCASSO, EMAIL, STATUS) VALUES (" +
             std::to_string(id) + ", " + quoted(ASpec.RagioneSociale) + ", 'Via Roma 1', 'Milano', " +
             quoted(ASpec.ZipCode) + ", 'MI', " + std::to_string(ASpec.Parcels.size()) + ", " +
@@ -43,13 +44,14 @@ std::int32_t CallFixture::AddShipment(const TShipmentSpec& ASpec)
     int ncollo = 0;
     for (const TParcelSpec& parcel : ASpec.Parcels) {
         ++ncollo;
-        Db.Exec("INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO, INVIO_DATAORA, "
+        statements.push_back("INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO, INVIO_DATAORA, "
                 "CONTATOREPROGRESSIVO) VALUES (" +
                 std::to_string(id) + ", " + std::to_string(ncollo) + ", " + std::to_string(parcel.Peso) + ", " +
                 std::to_string(parcel.Contrassegno) + ", " +
                 (parcel.InvioDataOra ? quoted(*parcel.InvioDataOra) : "NULL") + ", " +
                 (parcel.InvioDataOra ? "1" : "NULL") + ")");
     }
+    Db.ExecAll(statements);
     return id;
 }
 
@@ -62,9 +64,14 @@ std::int32_t CallFixture::AddCall(std::int32_t ATestata, std::int32_t AOperatore
     return id;
 }
 
+std::vector<std::string> CallFixture::Arguments(const std::string& ACommand, std::int32_t AChiamataId) const
+{
+    return {"-" + ACommand, "DatabaseName=" + Db.Location(), "ChiamataId=" + std::to_string(AChiamataId)};
+}
+
 TRunResult CallFixture::Run(const std::string& ACommand, std::int32_t AChiamataId)
 {
-    return RunQorita({"-" + ACommand, "DatabaseName=" + Db.Location(), "ChiamataId=" + std::to_string(AChiamataId)});
+    return RunQorita(Arguments(ACommand, AChiamataId));
 }
 
 TRow CallFixture::CallRow(std::int32_t AId)

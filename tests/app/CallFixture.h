@@ -39,6 +39,7 @@ protected:
     std::int32_t AddShipment(const TShipmentSpec& ASpec = {});
     std::int32_t AddCall(std::int32_t ATestata, std::int32_t AOperatore = 42);
     TRunResult Run(const std::string& ACommand, std::int32_t AChiamataId);
+    std::vector<std::string> Arguments(const std::string& ACommand, std::int32_t AChiamataId) const;
 
     TRow CallRow(std::int32_t AId);
     TRow Header(std::int32_t AId);

@@ -62,6 +62,8 @@ struct RefusalCase {
     const char* Message;
 };
 
+void PrintTo(const RefusalCase& ACase, std::ostream* AOut) { *AOut << ACase.Command << ": " << ACase.Message; }
+
 class StateRefusalTest : public CallFixture, public ::testing::WithParamInterface<RefusalCase> {};
 
 // Refused by the shipment's state: no service call (none is configured to

@@ -11,6 +11,11 @@ struct CommandLineCase {
     std::string Out;
 };
 
+void PrintTo(const CommandLineCase& ACase, std::ostream* AOut)
+{
+    for (const std::string& argument : ACase.Arguments) *AOut << "[" << argument << "]";
+}
+
 class MalformedCommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
 
 // Each is refused before any database work: the database named does not exist,

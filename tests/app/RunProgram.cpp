@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <fstream>
@@ -26,16 +27,21 @@ std::string ReadAll(const std::filesystem::path& APath)
 
 }  // namespace
 
-TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment)
+struct TRunningQorita::TOutput {
+    TTempDir Dir;
+    std::string Out = (Dir.Path() / "out").string();
+    std::string Err = (Dir.Path() / "err").string();
+};
+
+TRunningQorita::TRunningQorita(const std::vector<std::string>& AArguments,
+                               const std::vector<std::string>& AEnvironment)
+    : FOutput(std::make_unique<TOutput>())
 {
-    TTempDir dir;
-    const std::string out = (dir.Path() / "out").string();
-    const std::string err = (dir.Path() / "err").string();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, FOutput->Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, FOutput->Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
     std::vector<std::string> arguments{QORITA_BINARY};
     arguments.insert(arguments.end(), AArguments.begin(), AArguments.end());
@@ -53,13 +59,37 @@ TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vect
     const int spawned = posix_spawn(&pid, QORITA_BINARY, &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) throw std::runtime_error("cannot start " QORITA_BINARY);
+    FPid = pid;
+}
+
+TRunningQorita::~TRunningQorita()
+{
+    if (!FWaited) {
+        Kill();
+        Wait();
+    }
+}
+
+void TRunningQorita::Kill()
+{
+    if (!FWaited) kill(FPid, SIGKILL);
+}
+
+TRunResult TRunningQorita::Wait()
+{
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(FPid, &status, 0);
+    FWaited = true;
     TRunResult result;
     result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.Out = ReadAll(out);
-    result.Err = ReadAll(err);
+    result.Out = ReadAll(FOutput->Out);
+    result.Err = ReadAll(FOutput->Err);
     return result;
+}
+
+TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment)
+{
+    return TRunningQorita(AArguments, AEnvironment).Wait();
 }
 
 }  // namespace qorita::test

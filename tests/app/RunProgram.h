@@ -2,6 +2,7 @@
 
 // Runs the real qorita binary as the calling application does and collects
 // what it printed and its exit code.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,24 @@ struct TRunResult {
     int ExitCode = -1;
     std::string Out;
     std::string Err;
+};
+
+// A started run, to be waited for (or killed first).
+class TRunningQorita {
+public:
+    TRunningQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment);
+    ~TRunningQorita();
+    TRunningQorita(const TRunningQorita&) = delete;
+    TRunningQorita& operator=(const TRunningQorita&) = delete;
+
+    void Kill();
+    TRunResult Wait();
+
+private:
+    struct TOutput;
+    std::unique_ptr<TOutput> FOutput;
+    int FPid = -1;
+    bool FWaited = false;
 };
 
 TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment = {});

@@ -12,6 +12,8 @@ struct IntCase {
     std::optional<std::int32_t> Expected;
 };
 
+void PrintTo(const IntCase& ACase, std::ostream* AOut) { *AOut << "'" << ACase.Text << "'"; }
+
 class StrToIntTest : public ::testing::TestWithParam<IntCase> {};
 
 TEST_P(StrToIntTest, FollowsThePlatformRule)

@@ -12,6 +12,8 @@ struct NamedSqlCase {
     std::vector<std::string> Names;
 };
 
+void PrintTo(const NamedSqlCase& ACase, std::ostream* AOut) { *AOut << ACase.Sql; }
+
 class NamedSqlTest : public ::testing::TestWithParam<NamedSqlCase> {};
 
 TEST_P(NamedSqlTest, TranslatesToPositionalParameters)

@@ -103,13 +103,15 @@ std::unique_ptr<fb::TFbConnection> TTestDatabase::Connect() const
     return connection;
 }
 
-void TTestDatabase::Exec(const std::string& ASql)
+void TTestDatabase::Exec(const std::string& ASql) { ExecAll({ASql}); }
+
+void TTestDatabase::ExecAll(const std::vector<std::string>& AStatements)
 {
     const auto connection = Connect();
     fb::TFbTransaction transaction(*connection);
     transaction.Start();
-    {
-        fb::TFbStatement statement(*connection, transaction, ASql, false);
+    for (const std::string& sql : AStatements) {
+        fb::TFbStatement statement(*connection, transaction, sql, false);
         statement.Execute();
     }
     transaction.Commit();

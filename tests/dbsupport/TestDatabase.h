@@ -50,6 +50,8 @@ public:
 
     // Runs statements in a transaction of their own and commits.
     void Exec(const std::string& ASql);
+    // Several statements in one connection and one transaction.
+    void ExecAll(const std::vector<std::string>& AStatements);
     void ExecScript(const std::string& AScript);
     // Rows as text (NULL is nullopt), column names upper-case.
     std::vector<TRow> Query(const std::string& ASql);
