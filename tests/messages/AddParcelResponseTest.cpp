@@ -115,6 +115,14 @@ TEST(AddParcelResponse, NamespacedAnswersBindByName)
     EXPECT_EQ(refused.DescrizioneErrore(), "ko");
 }
 
+TEST(AddParcelResponse, ALabelOfMoreThanTenMegabytesIsReadWhole)
+{
+    const std::string label(12 * 1024 * 1024, 'Q');
+    TAddParcelResponse response("<InfoLabel><Parcel><NumeroSpedizione>1</NumeroSpedizione><PdfLabel>" + label +
+                                "</PdfLabel></Parcel></InfoLabel>");
+    EXPECT_EQ(response.InfoLabel()->Parcel(0)->Etichetta().size(), label.size());
+}
+
 TEST(AddParcelResponse, AnswersThatCannotBeReadFailCreation)
 {
     EXPECT_EQ(CreateError("<soap:Fault xmlns:soap=\"urn:s\"/>"), "Interface not supported");
