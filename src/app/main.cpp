@@ -5,6 +5,7 @@
 #include "app/ChiamataHandler.h"
 #include "app/CmdParams.h"
 #include "app/Console.h"
+#include "data/fb/FbConnection.h"
 
 #include <clocale>
 #include <cstring>
@@ -48,5 +49,6 @@ int main(int argc, char** argv)
         exitCode = 1;
         qorita::WriteLines(error.what());
     }
+    qorita::fb::ShutdownClient();
     return exitCode;
 }

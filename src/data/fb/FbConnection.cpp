@@ -94,4 +94,12 @@ void TFbConnection::Drop()
     FAttachment = nullptr;
 }
 
+void ShutdownClient()
+{
+    TFbStatus status;
+    Firebird::IProvider* provider = Master()->getDispatcher();
+    provider->shutdown(status.Get(), 0, fb_shutrsn_app_stopped);
+    provider->release();
+}
+
 }  // namespace qorita::fb

@@ -39,4 +39,10 @@ private:
     Firebird::IAttachment* FAttachment = nullptr;
 };
 
+// Ends the client library's own threads and connections in an orderly way.
+// Called once at the end of the process: without it the library's exit handlers
+// wait for the network threads of a server connection, which is a large part of
+// a short run through the server.
+void ShutdownClient();
+
 }  // namespace qorita::fb
