@@ -85,29 +85,19 @@ fb::TFbTransaction& TChiamataHandler::GetTransaction()
     return *FTransaction;
 }
 
-TQorItaChiamateAccess& TChiamataHandler::GetChiamateAccess()
+// Each access object is created on first use, at most once per run, on the
+// run's connection and single transaction.
+template <typename TAccess>
+TAccess& TChiamataHandler::GetAccess(std::unique_ptr<TAccess>& AAccess)
 {
-    if (!FChiamateAccess) FChiamateAccess = std::make_unique<TQorItaChiamateAccess>(FDatabase.get(), &GetTransaction());
-    return *FChiamateAccess;
+    if (!AAccess) AAccess = std::make_unique<TAccess>(FDatabase.get(), &GetTransaction());
+    return *AAccess;
 }
 
-TQorItaTestateAccess& TChiamataHandler::GetTestateAccess()
-{
-    if (!FTestateAccess) FTestateAccess = std::make_unique<TQorItaTestateAccess>(FDatabase.get(), &GetTransaction());
-    return *FTestateAccess;
-}
-
-TQorItaRigheAccess& TChiamataHandler::GetRigheAccess()
-{
-    if (!FRigheAccess) FRigheAccess = std::make_unique<TQorItaRigheAccess>(FDatabase.get(), &GetTransaction());
-    return *FRigheAccess;
-}
-
-TQorItaLogAccess& TChiamataHandler::GetLogAccess()
-{
-    if (!FLogAccess) FLogAccess = std::make_unique<TQorItaLogAccess>(FDatabase.get(), &GetTransaction());
-    return *FLogAccess;
-}
+TQorItaChiamateAccess& TChiamataHandler::GetChiamateAccess() { return GetAccess(FChiamateAccess); }
+TQorItaTestateAccess& TChiamataHandler::GetTestateAccess() { return GetAccess(FTestateAccess); }
+TQorItaRigheAccess& TChiamataHandler::GetRigheAccess() { return GetAccess(FRigheAccess); }
+TQorItaLogAccess& TChiamataHandler::GetLogAccess() { return GetAccess(FLogAccess); }
 
 TQorItaParametriAccess& TChiamataHandler::GetParametriAccess()
 {

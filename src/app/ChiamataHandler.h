@@ -85,6 +85,8 @@ public:
 private:
     void ConnectDatabase(const std::string& ADatabaseName);
     fb::TFbTransaction& GetTransaction();
+    template <typename TAccess>
+    TAccess& GetAccess(std::unique_ptr<TAccess>& AAccess);
     TQorItaChiamateAccess& GetChiamateAccess();
     TQorItaTestateAccess& GetTestateAccess();
     TQorItaRigheAccess& GetRigheAccess();
