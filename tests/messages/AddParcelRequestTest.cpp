@@ -88,6 +88,8 @@ struct WriteCase {
     const char* Element;
 };
 
+void PrintTo(const WriteCase& ACase, std::ostream* AOut) { *AOut << ACase.Name; }
+
 class AddParcelRequestWrite : public ::testing::TestWithParam<WriteCase> {};
 
 TEST_P(AddParcelRequestWrite, CutsCapsAndRounds)

@@ -85,6 +85,8 @@ struct LabelCase {
     const char* Etichetta;
 };
 
+void PrintTo(const LabelCase& ACase, std::ostream* AOut) { *AOut << ACase.Parcel; }
+
 class AddParcelResponseLabel : public ::testing::TestWithParam<LabelCase> {};
 
 TEST_P(AddParcelResponseLabel, TakesThePdfLabelElseTheZpl)

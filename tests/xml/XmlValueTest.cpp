@@ -23,6 +23,8 @@ struct DoubleCase {
     const char* Text;
 };
 
+void PrintTo(const DoubleCase& ACase, std::ostream* AOut) { *AOut << ACase.Text; }
+
 class DoubleToTextTest : public ::testing::TestWithParam<DoubleCase> {};
 
 TEST_P(DoubleToTextTest, WritesAtMostFifteenSignificantDigitsWithoutTrailingZeros)
@@ -44,6 +46,8 @@ struct DecimalCase {
     const char* Text;
     double Expected;
 };
+
+void PrintTo(const DecimalCase& ACase, std::ostream* AOut) { *AOut << "'" << ACase.Text << "'"; }
 
 class TextToDecimalTest : public ::testing::TestWithParam<DecimalCase> {};
 
@@ -102,6 +106,8 @@ struct CutCase {
     const char* Expected;
 };
 
+void PrintTo(const CutCase& ACase, std::ostream* AOut) { *AOut << ACase.Text << " at " << ACase.Units; }
+
 class CutUtf16Test : public ::testing::TestWithParam<CutCase> {};
 
 TEST_P(CutUtf16Test, CountsUtf16CodeUnitsAndNeverSplitsAPair)
@@ -141,6 +147,8 @@ struct RoundCase {
     int Places;
     const char* Written;
 };
+
+void PrintTo(const RoundCase& ACase, std::ostream* AOut) { *AOut << ACase.Written; }
 
 class RoundHalfEvenTest : public ::testing::TestWithParam<RoundCase> {};
 
