@@ -132,8 +132,10 @@ std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TChiamataHandler::ExchangeCWDB
     if (!descrizione.empty() && UpperCase(descrizione) != "OK") {
         throw Exception(ComposeMessage(kNegativeAnswer, descrizione));
     }
-    const auto sent = static_cast<std::size_t>(ARequest.Info()->Parcel()->Count());
-    if (sent < response->ParcelErrors().size()) {
+    // The request names one shipment: an outcome other than OK for it means the
+    // shipment was not confirmed, whatever the overall description says.
+    // Recording it as confirmed would also block every later confirmation.
+    if (!response->ParcelErrors().empty()) {
         throw Exception(ComposeMessage(kNegativeAnswer, JoinLines(response->ParcelErrors())));
     }
     return response;

@@ -308,6 +308,30 @@ TEST_F(OperationsTest, ConfermaOfAnUnknownNumberIsANegativeAnswer)
               std::string::npos);
 }
 
+// The overall description says OK but the one shipment's own outcome does not:
+// the shipment is not confirmed, and a later Conferma can still confirm it.
+TEST_F(OperationsTest, ConfermaRefusedForTheShipmentItselfIsNegative)
+{
+    const std::int32_t testata = AddShipment();
+    EXPECT_EQ(Run("Crea", AddCall(testata)).ExitCode, 0);
+    const TRow before = Header(testata);
+    Courier.QueueAnswer({.Body = SoapAnswer("CloseWorkDayByShipmentNumber",
+                                            "<CloseWorkDayByShipmentNumberResult xmlns=\"\"><DescrizioneErrore>OK"
+                                            "</DescrizioneErrore><Parcel><NumeroDiSpedizioneQORDaConfermare>1"
+                                            "</NumeroDiSpedizioneQORDaConfermare><esito>Spedizione bloccata</esito>"
+                                            "</Parcel></CloseWorkDayByShipmentNumberResult>"),
+                         .Method = "POST"});
+    const std::int32_t call = AddCall(testata);
+    EXPECT_EQ(Run("Conferma", call).ExitCode, 0);
+    ExpectOutcome(call, "-1", "Risposta negativa dal server QOR\r\nSpedizione bloccata\r\n");
+    ExpectLog(1, "CWDBSN", "-1", "Risposta negativa dal server QOR\r\nSpedizione bloccata\r\n");
+    EXPECT_EQ(Header(testata), before);
+
+    const std::int32_t again = AddCall(testata);
+    EXPECT_EQ(Run("Conferma", again).ExitCode, 0);
+    ExpectOutcome(again, "0", "OK");
+}
+
 TEST_F(OperationsTest, CreaConfermaCreatesThenConfirmsTheNumberJustReceived)
 {
     const std::int32_t testata = AddShipment({.Parcels = {{}, {}, {}}});
