@@ -283,6 +283,27 @@ TEST(CourierCredentialsTest, DefaultAcceptsAnySiteAndCustomerWithThePassword)
               "DescrizioneErrore");
 }
 
+TEST(CourierLabelSizeTest, ZplLabelsPaddedToTheSizeAskedPdfLabelsUntouched)
+{
+    TCourier plain;
+    TCourier large({}, {}, 65536);
+    TParcelValues zpl;
+    TParcelValues pdf;
+    pdf.GeneraPdf = "4";
+    const TXmlElement plainAnswer = ParseXml(plain.AddParcel(AddParcelRequest({zpl, pdf})));
+    const TXmlElement largeAnswer = ParseXml(large.AddParcel(AddParcelRequest({zpl, pdf})));
+    const auto plainParcels = Parcels(plainAnswer);
+    const auto largeParcels = Parcels(largeAnswer);
+    ASSERT_EQ(plainParcels.size(), 2u);
+    ASSERT_EQ(largeParcels.size(), 2u);
+    const std::string label = largeParcels[0]->ChildText("Zpl");
+    EXPECT_GE(label.size(), 65536u);
+    EXPECT_LE(label.size(), 65540u);
+    EXPECT_LT(plainParcels[0]->ChildText("Zpl").size(), 4096u);
+    EXPECT_EQ(label.substr(label.size() - 4), "^XZ\n");
+    EXPECT_EQ(largeParcels[1]->ChildText("PdfLabel").size(), plainParcels[1]->ChildText("PdfLabel").size());
+}
+
 TEST(CourierCredentialsTest, CredentialsBeyondWhatARequestCarriesAreRejected)
 {
     EXPECT_THROW(TCourier(TCredentials{"MIL", 0, "sandbox"}), qorita::Exception);

@@ -117,6 +117,35 @@ TEST(LabelTest, ZplKeepsCommandCharactersOutOfFieldData)
     EXPECT_EQ(opened + 2, closed);  // the two ^GB rules close without data
 }
 
+TEST(LabelTest, ZplPaddedWithCommentLinesToTheSizeAsked)
+{
+    const std::string plain = BuildZplLabel(Sample());
+    const std::string body = plain.substr(0, plain.size() - 4);  // without "^XZ\n"
+    EXPECT_EQ(BuildZplLabel(Sample(), 0), plain);
+    EXPECT_EQ(BuildZplLabel(Sample(), plain.size()), plain) << "already large enough";
+    for (const std::size_t size : {plain.size() + 1, plain.size() + 5, plain.size() + 81, std::size_t{65536}}) {
+        SCOPED_TRACE(size);
+        const std::string padded = BuildZplLabel(Sample(), size);
+        EXPECT_GE(padded.size(), size);
+        EXPECT_LE(padded.size(), size + 4);
+        // The printed part is unchanged; what follows it is comment lines only.
+        ASSERT_EQ(padded.compare(0, body.size(), body), 0);
+        EXPECT_EQ(padded.substr(padded.size() - 4), "^XZ\n");
+        const std::string comments = padded.substr(body.size(), padded.size() - body.size() - 4);
+        std::size_t at = 0;
+        while (at < comments.size()) {
+            const std::size_t end = comments.find('\n', at);
+            ASSERT_NE(end, std::string::npos);
+            const std::string line = comments.substr(at, end - at);
+            EXPECT_EQ(line.rfind("^FX", 0), 0u) << line;
+            EXPECT_GT(line.size(), 3u);
+            EXPECT_LE(line.size(), 80u);
+            EXPECT_EQ(line.find_first_of("^~", 1), std::string::npos) << "a comment ends at the next command";
+            at = end + 1;
+        }
+    }
+}
+
 TEST(LabelTest, Base64RoundTripsEveryPaddingLength)
 {
     for (const std::string& bytes : {std::string(), std::string("a"), std::string("ab"), std::string("abc"),

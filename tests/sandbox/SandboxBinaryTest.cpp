@@ -158,11 +158,12 @@ TEST(SandboxBinaryTest, HelpDocumentsTheCredentialRuleAndBadOptionsFail)
     TChild help({"--help"});
     const std::string text = help.ReadAll();
     EXPECT_EQ(help.Wait(), 0);
-    for (const char* word : {"--port", "--state", "--site", "--customer", "--password", "Credentials", "sandbox"}) {
+    for (const char* word : {"--port", "--state", "--site", "--customer", "--password", "--label-size", "Credentials", "sandbox"}) {
         EXPECT_NE(text.find(word), std::string::npos) << word;
     }
     for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"--port", "x"}, {"--bogus", "1"}, {"--port"}, {"--port", "70000"}}) {
+         std::vector<std::vector<std::string>>{{"--port", "x"}, {"--bogus", "1"}, {"--port"}, {"--port", "70000"},
+                                                   {"--label-size", "-1"}, {"--label-size", "16777217"}}) {
         SCOPED_TRACE(arguments.front());
         TChild bad(arguments);
         EXPECT_EQ(bad.ReadAll(), "");

@@ -113,7 +113,7 @@ TParcelRequest ReadParcel(const TXmlElement& AElement)
 }
 
 std::string AcceptedParcel(const TRegisteredShipment& AShipment, const TRegisteredParcel& AParcel,
-                           double ATotalWeight, double ATotalCash)
+                           double ATotalWeight, double ATotalCash, std::size_t AZplLabelSize)
 {
     const std::string sedeDestino = IsBlank(AParcel.Provincia) ? "XX" : UpperAscii(AParcel.Provincia);
     TLabelData label;
@@ -152,7 +152,7 @@ std::string AcceptedParcel(const TRegisteredShipment& AShipment, const TRegister
     if (AParcel.GeneraPdf == 4) {
         out += XmlTextElement("PdfLabel", Base64Encode(BuildPdfLabel(label)));
     } else {
-        out += XmlTextElement("Zpl", BuildZplLabel(label));
+        out += XmlTextElement("Zpl", BuildZplLabel(label, AZplLabelSize));
     }
     out += "</Parcel>";
     return out;
@@ -177,8 +177,8 @@ std::string ConfirmDocument(std::string_view ADescrizione, const std::string& AP
 
 }  // namespace
 
-TCourier::TCourier(TCredentials ACredentials, std::filesystem::path AStateFile)
-    : FCredentials(std::move(ACredentials)), FRegistry(std::move(AStateFile))
+TCourier::TCourier(TCredentials ACredentials, std::filesystem::path AStateFile, std::size_t AZplLabelSize)
+    : FCredentials(std::move(ACredentials)), FZplLabelSize(AZplLabelSize), FRegistry(std::move(AStateFile))
 {
     if (FCredentials.SedeQor.size() > 2) {
         throw Exception("The site code may have at most 2 characters: requests carry no more");
@@ -274,7 +274,7 @@ std::string TCourier::AddParcel(std::string_view AXmlInfoParcel)
     std::size_t accepted = 0;
     for (const TParcelRequest& request : requests) {
         if (request.Reasons.empty()) {
-            out += AcceptedParcel(shipment, shipment.Parcels[accepted++], totalWeight, totalCash);
+            out += AcceptedParcel(shipment, shipment.Parcels[accepted++], totalWeight, totalCash, FZplLabelSize);
         } else {
             out += RefusedParcel(request);
         }

@@ -2,6 +2,7 @@
 
 #include "Registry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
@@ -29,7 +30,9 @@ struct TCredentials {
 class TCourier {
 public:
     // Fails with qorita::Exception when the credentials exceed what a request can carry.
-    explicit TCourier(TCredentials ACredentials = {}, std::filesystem::path AStateFile = {});
+    // AZplLabelSize pads every ZPL label to at least that many bytes (0: no padding).
+    explicit TCourier(TCredentials ACredentials = {}, std::filesystem::path AStateFile = {},
+                      std::size_t AZplLabelSize = 0);
 
     static bool IsOperation(std::string_view AOperation);
     // Dispatches on the operation; the call must name one of the three operations.
@@ -52,6 +55,7 @@ private:
     const TRegisteredShipment* FindOwn(std::int32_t ANumber, std::int32_t ACodiceClienteQor) const;
 
     TCredentials FCredentials;
+    std::size_t FZplLabelSize = 0;
     mutable std::mutex FMutex;  // one operation at a time, as the registry needs
     TShipmentRegistry FRegistry;
 };

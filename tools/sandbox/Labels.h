@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,7 +29,10 @@ struct TLabelData {
 std::string LabelBarcode(const TLabelData& AData);
 
 // A Zebra label (^XA ... ^XZ) for 203 dpi printers, 10 x 15 cm, UTF-8 text.
-std::string BuildZplLabel(const TLabelData& AData);
+// With AMinimumSize the label is padded with ^FX comment lines, which a printer
+// skips, to at least that many bytes (at most 4 more): real labels with logos
+// and graphic fields are tens of kilobytes, ours only about one.
+std::string BuildZplLabel(const TLabelData& AData, std::size_t AMinimumSize = 0);
 
 // A one-page PDF (10 x 15 cm) with the same content and the barcode drawn as bars.
 std::string BuildPdfLabel(const TLabelData& AData);

@@ -93,7 +93,7 @@ struct TSandboxCourier::TImpl {
         : Options(std::move(AOptions)),
           Temporary(Options.StateFolder.empty() ? std::make_unique<TTemporaryFolder>() : nullptr),
           Folder(Temporary ? Temporary->Path() : std::filesystem::absolute(Options.StateFolder)),
-          Courier(Options.Credentials, RegistryFile(Folder))
+          Courier(Options.Credentials, RegistryFile(Folder), Options.ZplLabelSize)
     {
     }
 

@@ -47,6 +47,9 @@ struct TSandboxOptions {
     // run; empty: a fresh temporary folder, removed when the sandbox is destroyed.
     std::filesystem::path StateFolder;
     TCredentials Credentials;
+    // Every ZPL label padded to at least this many bytes (0: the plain label of
+    // about one kilobyte), for measurements with labels of a realistic size.
+    std::size_t ZplLabelSize = 0;
 };
 
 // The sandbox courier: an HTTPS server on 127.0.0.1 that serves the WSDL and answers

@@ -2,6 +2,7 @@
 
 #include "Numbers.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qorita::sandbox {
@@ -38,7 +39,7 @@ std::string LabelBarcode(const TLabelData& AData)
     return buffer;
 }
 
-std::string BuildZplLabel(const TLabelData& AData)
+std::string BuildZplLabel(const TLabelData& AData, std::size_t AMinimumSize)
 {
     std::string out = "^XA\n^CI28\n^PW800\n^LL1200\n^LH0,0\n";
     Text(out, 30, 30, 36, "QORITA SANDBOX - corriere di prova");
@@ -58,7 +59,17 @@ std::string BuildZplLabel(const TLabelData& AData)
     }
     Text(out, 30, 530, 28, "Contatore " + FormatInt(AData.ContatoreProgressivo));
     out += "^FO60,600^BY3^BCN,200,Y,N,N^FD" + LabelBarcode(AData) + "^FS\n";
-    out += "^XZ\n";
+    constexpr std::string_view End = "^XZ\n";
+    constexpr std::size_t LineLength = 80;
+    if (AMinimumSize > out.size() + End.size()) out.reserve(AMinimumSize + End.size() + 4);
+    while (out.size() + End.size() < AMinimumSize) {
+        // "^FX", at least one filler character and the line break.
+        const std::size_t line = std::clamp<std::size_t>(AMinimumSize - out.size() - End.size(), 5, LineLength);
+        out += "^FX";
+        out.append(line - 4, '.');
+        out += '\n';
+    }
+    out += End;
     return out;
 }
 

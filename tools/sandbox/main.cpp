@@ -14,6 +14,7 @@ namespace {
 
 constexpr const char* Usage =
     "Usage: qorita-sandbox [--port N] [--state DIR] [--site XX] [--customer N] [--password P]\n"
+    "                      [--label-size BYTES]\n"
     "\n"
     "A stand-in for the courier's label web service over HTTPS on 127.0.0.1.\n"
     "\n"
@@ -26,6 +27,9 @@ constexpr const char* Usage =
     "                 default 0: any customer code\n"
     "  --password P   the password (PasswordClienteQor) every request must carry,\n"
     "                 1 to 10 characters; default: sandbox\n"
+    "  --label-size BYTES\n"
+    "                 pad every ZPL label with comment lines (^FX) to at least BYTES\n"
+    "                 bytes, up to 16777216; default 0: no padding (about 1 KB)\n"
     "  --help         this text\n"
     "\n"
     "Credentials: a request is accepted when its password equals --password and its\n"
@@ -86,6 +90,12 @@ int main(int argc, char** argv)
             options.Credentials.CodiceClienteQor = IntOption(name, value);
         } else if (name == "--password") {
             options.Credentials.PasswordClienteQor = value;
+        } else if (name == "--label-size") {
+            const std::int32_t size = IntOption(name, value);
+            if (size < 0 || size > 16 * 1024 * 1024) {
+                Fail("--label-size must lie between 0 and 16777216");
+            }
+            options.ZplLabelSize = static_cast<std::size_t>(size);
         } else {
             Fail("unknown option " + std::string(name));
         }
