@@ -19,3 +19,10 @@ cmake --build "$BUILD_DIR" -j2 --target bench_xml bench_soap
 # SOAP client: facade call vs. two plain TLS requests; BM_Ratio's "ratio"
 # counter is the figure to hold at or below 1.2.
 "$BUILD_DIR/bench/bench_soap" --benchmark_min_time=2
+
+# Whole Crea runs of the real program (1, 100, 1000 parcels, embedded and through
+# the server) beside bench_crea_floor, peak memory with 64 KB labels and the
+# start-up figure; prints a table against the targets and writes it, with the
+# machine, to bench/RESULTS.md.
+cmake --build "$BUILD_DIR" -j2 --target qorita qorita-sandbox bench_crea_floor bench_startup_empty
+"$ROOT/bench/crea.sh" "$BUILD_DIR" "$ROOT/bench/RESULTS.md" || echo "bench/crea.sh: the Crea benchmark failed"
