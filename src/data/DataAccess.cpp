@@ -49,8 +49,12 @@ TDateTime TDataAccess::GetFieldDateTime(const fb::TFbField& AField) { return AFi
 
 std::int32_t TDataAccess::GenId(const std::string& AGenerator)
 {
-    fb::TFbStatement statement(*FDatabase, *FTransaction,
-                               "SELECT GEN_ID(" + AGenerator + ",1) FROM RDB$DATABASE", false);
+    std::unique_ptr<fb::TFbStatement>& prepared = FGenIdStatements[AGenerator];
+    if (!prepared) {
+        prepared = std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction,
+                                                      "SELECT GEN_ID(" + AGenerator + ",1) FROM RDB$DATABASE", false);
+    }
+    fb::TFbStatement& statement = *prepared;
     statement.Execute();
     const std::int32_t value = statement.FieldAt(0).AsInt32();
     statement.Close();

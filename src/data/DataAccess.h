@@ -8,7 +8,9 @@
 #include "data/fb/FbStatement.h"
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -54,6 +56,12 @@ protected:
 
     fb::TFbConnection* FDatabase;
     fb::TFbTransaction* FTransaction;
+
+private:
+    // One prepared statement per generator: a counter is drawn for every parcel
+    // sent, and preparing each draw anew costs the server round trips of a
+    // prepare and a free per parcel.
+    std::map<std::string, std::unique_ptr<fb::TFbStatement>, std::less<>> FGenIdStatements;
 };
 
 class TQorItaChiamateAccess : public TDataAccess {

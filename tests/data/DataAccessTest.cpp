@@ -178,6 +178,31 @@ TEST_F(DataAccessTest, GeneratorsGiveIncreasingValues)
     EXPECT_EQ(second, first + 1);
 }
 
+TEST_F(DataAccessTest, GeneratorDrawsReuseOneStatementAcrossTransactions)
+{
+    // One counter per parcel: a thousand draws in a row, then more in the next
+    // transaction of the same connection, all consecutive and all real draws.
+    Begin();
+    TQorItaRigheAccess access(&Connection, &Transaction);
+    const std::int32_t first = access.GenContatoreProgressivo();
+    std::int32_t last = first;
+    for (int i = 1; i < 1000; ++i) {
+        const std::int32_t next = access.GenContatoreProgressivo();
+        ASSERT_EQ(next, last + 1);
+        last = next;
+    }
+    Commit();
+    Begin();
+    EXPECT_EQ(access.GenContatoreProgressivo(), last + 1);
+    Transaction.Rollback();  // a draw survives the rollback
+    Begin();
+    EXPECT_EQ(access.GenContatoreProgressivo(), last + 2);
+    Commit();
+    const auto rows = Db.Query("SELECT GEN_ID(QORITA_RIGHE_CONTATOREPROG, 0) AS G FROM RDB$DATABASE");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at("G"), std::to_string(last + 2));
+}
+
 TEST_F(DataAccessTest, LogRowsAreInsertedOnceWithTheirNullRules)
 {
     Begin();
