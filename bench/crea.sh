@@ -138,7 +138,7 @@ for mode in embedded server; do
   fi
   for parcels in 1 100 1000; do
     case $parcels in
-      1) reps=$((9 * SCALE)) ;;
+      1) reps=$((15 * SCALE)) ;;
       100) reps=$((5 * SCALE)) ;;
       *) reps=$((3 * SCALE)) ;;
     esac
