@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang into build-fuzz/ and runs each
-# one for a bounded time, starting from the corpus committed in fuzz/corpus/.
-# The run works on a temporary copy of the corpus, so the repository does not
-# grow; a crash, a sanitizer report, a leak or a time-out makes it fail, and
+# one for a bounded time (two at a time, QORITA_FUZZ_JOBS), starting from the
+# corpus committed in fuzz/corpus/ and the dictionary fuzz/xml.dict. The run
+# works on a temporary copy of the corpus, so the repository does not grow; a crash, a sanitizer report, a leak or a time-out makes it fail, and
 # the input that did it is kept in build-fuzz/findings/.
 #
 #   scripts/fuzz.sh [seconds per target]   (default 30)
@@ -28,21 +28,37 @@ fi
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
+# Two targets at a time: each fuzzer uses one core.
+jobs=${QORITA_FUZZ_JOBS:-2}
+
+run_target() {
+  local target=$1 corpus=$work/$1
+  mkdir -p "$corpus" "$work/tmp-$target"
+  cp -r "fuzz/corpus/$target/." "$corpus/"
+  # The scratch files of a target go to its own folder, removed with the copy.
+  TMPDIR=$work/tmp-$target "build-fuzz/fuzz/$target" "$corpus" \
+    -dict=fuzz/xml.dict -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -max_len=65536 \
+    -artifact_prefix="$findings/$target-" -print_final_stats=1 >"$work/$target.log" 2>&1
+}
+
+declare -A pids
+for target in "${targets[@]}"; do
+  while [[ $(jobs -rp | wc -l) -ge $jobs ]]; do
+    wait -n || true
+  done
+  echo "== $target: ${seconds}s from $(ls "fuzz/corpus/$target" | wc -l) seeds"
+  run_target "$target" &
+  pids[$target]=$!
+done
+
 failed=()
 for target in "${targets[@]}"; do
-  corpus=$work/$target
-  mkdir -p "$corpus"
-  cp -r "fuzz/corpus/$target/." "$corpus/"
-  echo "== $target: ${seconds}s from $(ls "$corpus" | wc -l) seeds"
-  # The scratch files of a target go to its own folder, removed with the copy.
-  mkdir -p "$work/tmp-$target"
-  if ! TMPDIR=$work/tmp-$target "build-fuzz/fuzz/$target" "$corpus" \
-      -dict=fuzz/xml.dict -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -max_len=65536 \
-      -artifact_prefix="$findings/$target-" -print_final_stats=1 >"$work/$target.log" 2>&1; then
-    failed+=("$target")
-    tail -n 80 "$work/$target.log"
+  if wait "${pids[$target]}"; then
+    echo "$target: $(grep -E '^Done' "$work/$target.log"), $(grep -c . <(ls "$work/$target")) corpus files"
   else
-    grep -E "^(Done|stat::number_of_executed_units|stat::new_units_added)" "$work/$target.log" || true
+    failed+=("$target")
+    echo "--- $target"
+    tail -n 80 "$work/$target.log"
   fi
 done
 

@@ -1,16 +1,118 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts a Firebird server on localhost for the
-# tests that need one, and runs every test. Exits non-zero on any failure.
-set -euo pipefail
+# tests that need one, and runs every test; then the same unit and integration
+# tests once more under AddressSanitizer, UndefinedBehaviorSanitizer and
+# LeakSanitizer (build-asan/), and the fuzz targets for a bounded time
+# (build-fuzz/). Every stage runs even when an earlier one failed; the script
+# exits non-zero when any of them failed.
+#
+#   QORITA_FUZZ_SECONDS   time per fuzz target (default 60; two run at a time)
+set -uo pipefail
 cd "$(dirname "$0")/.."
-
-./scripts/setup.sh
-cmake -S . -B build -G Ninja -DQORITA_WERROR=ON >/dev/null
-cmake --build build -j"$(nproc)"
-
 root=$PWD
-"$root/scripts/fbserver.sh" start
-trap '"$root/scripts/fbserver.sh" stop' EXIT
+fuzz_seconds=${QORITA_FUZZ_SECONDS:-60}
 
-cd build
-ctest --output-on-failure -j2 --timeout 600
+./scripts/setup.sh || exit 1
+
+results=()
+failed=0
+started=$SECONDS
+stage() {
+  local name=$1
+  shift
+  local begin=$SECONDS
+  echo "=== $name"
+  if "$@"; then
+    results+=("$name: ok ($((SECONDS - begin))s)")
+  else
+    results+=("$name: FAILED ($((SECONDS - begin))s)")
+    failed=1
+  fi
+}
+
+build() {
+  cmake -S . -B build -G Ninja -DQORITA_WERROR=ON >/dev/null &&
+    cmake --build build -j"$(nproc)"
+}
+
+tests() {
+  (cd build && ctest --output-on-failure -j2 --timeout 600)
+}
+
+# The sanitizer pass. Its own build with the program, the sandbox and the test
+# programs that run there; LSan reports leaks at the exit of every test process
+# and of the qorita and qorita-sandbox processes the tests start. Left out for
+# time only: the "slow" label (a test that waits out the 60-second stall bound)
+# and the "reliability" label (several minutes of concurrent calls and broken
+# couriers); both run in the normal pass above. tests/lsan.supp names the leaks
+# of the Firebird client and engine that are theirs and not ours.
+asan_targets=(qorita qorita-sandbox common_tests xml_tests messages_tests soap_tests data_tests sandbox_tests app_tests)
+# Every report also goes to a file in build-asan/sanitizer-reports: a report
+# from a process whose exit code no test looks at (the sandbox courier) still
+# fails the stage.
+reports=$root/build-asan/sanitizer-reports
+sanitized() {
+  ASAN_OPTIONS=detect_leaks=1:log_path=$reports/asan \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan \
+  LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0 \
+    "$@"
+}
+if symbolizer=$(command -v llvm-symbolizer || command -v llvm-symbolizer-14); then
+  export ASAN_SYMBOLIZER_PATH=$symbolizer
+fi
+
+# -O1 with line tables only: half the compile time of -O2 -g, and still readable
+# stacks. _GLIBCXX_ASSERTIONS adds the standard library's bounds checks.
+asan_build() {
+  cmake -S . -B build-asan -G Ninja -DQORITA_SANITIZE=ON -DQORITA_BUILD_BENCH=OFF -DQORITA_WERROR=ON \
+    -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1 -D_GLIBCXX_ASSERTIONS" "-DCMAKE_C_FLAGS_DEBUG=-O1 -g1" \
+    >/dev/null &&
+    mkdir -p "$reports" && rm -f "$reports"/* &&
+    sanitized cmake --build build-asan -j2 --target "${asan_targets[@]}" &&
+    no_reports
+}
+
+no_reports() {
+  local files=("$reports"/*)
+  [[ -e ${files[0]} ]] || return 0
+  for f in "${files[@]}"; do
+    echo "--- $f"
+    cat "$f"
+  done
+  return 1
+}
+
+asan_tests() {
+  # reliability_tests is not built here: its discovery placeholder goes too.
+  rm -f "$reports"/*
+  local status=0
+  (cd build-asan && sanitized ctest --output-on-failure -j2 --timeout 600 -LE 'slow|reliability' \
+    -E '^reliability_tests_NOT_BUILT$') || status=1
+  no_reports || status=1
+  return $status
+}
+
+fuzz() {
+  ./scripts/fuzz.sh "$fuzz_seconds"
+}
+
+stage build build
+if [[ $failed -ne 0 ]]; then
+  printf '%s\n' "${results[@]}"
+  exit 1
+fi
+"$root/scripts/fbserver.sh" start || exit 1
+trap '"$root/scripts/fbserver.sh" stop' EXIT
+stage tests tests
+stage "sanitizer build" asan_build
+stage "sanitizer tests" asan_tests
+stage "fuzz (${fuzz_seconds}s per target)" fuzz
+
+echo "=== summary"
+printf '  %s\n' "${results[@]}"
+total=$((SECONDS - started))
+if [[ $failed -ne 0 ]]; then
+  echo "test.sh: FAILED after $((total / 60))m$((total % 60))s"
+  exit 1
+fi
+echo "test.sh: all passed in $((total / 60))m$((total % 60))s (tests, sanitizer tests, fuzzing)"
