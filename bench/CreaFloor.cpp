@@ -7,6 +7,8 @@
 // with plain libcurl on one handle (GET the service description, POST the
 // AddParcel envelope), and the same two archive files. No XML tree anywhere:
 // the request is built by appending text, the answer is cut by substring search.
+// It trusts only the CA file from TABX (CURLOPT_CAINFO), where the program also
+// keeps the system store: the floor's handshake is never the dearer one.
 //
 // bench_crea_floor DATABASE CHIAMATA_ID
 // The courier's location, CA file and archive folder come from TABX, as for
