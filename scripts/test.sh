@@ -35,8 +35,11 @@ build() {
     cmake --build build -j"$(nproc)"
 }
 
+# Each ctest run's output is kept, so the summary can count every test run.
+ctest_logs=()
 tests() {
-  (cd build && ctest --output-on-failure -j2 --timeout 600)
+  ctest_logs+=("$root/build/ctest.log")
+  (cd build && ctest --output-on-failure -j2 --timeout 600 | tee "$root/build/ctest.log"; exit "${PIPESTATUS[0]}")
 }
 
 # The sanitizer pass. Its own build with the program, the sandbox and the test
@@ -86,8 +89,9 @@ asan_tests() {
   # reliability_tests is not built here: its discovery placeholder goes too.
   rm -f "$reports"/*
   local status=0
+  ctest_logs+=("$root/build-asan/ctest.log")
   (cd build-asan && sanitized ctest --output-on-failure -j2 --timeout 600 -LE 'slow|reliability' \
-    -E '^reliability_tests_NOT_BUILT$') || status=1
+    -E '^reliability_tests_NOT_BUILT$' | tee "$root/build-asan/ctest.log"; exit "${PIPESTATUS[0]}") || status=1
   no_reports || status=1
   return $status
 }
@@ -111,8 +115,21 @@ stage "fuzz (${fuzz_seconds}s per target)" fuzz
 echo "=== summary"
 printf '  %s\n' "${results[@]}"
 total=$((SECONDS - started))
+# ctest closes with "N% tests passed, F tests failed out of T" per run.
+passed=0
+failed_tests=0
+for log in "${ctest_logs[@]}"; do
+  line=$(grep -E 'tests failed out of [0-9]+' "$log" 2>/dev/null | tail -n1)
+  [[ -n $line ]] || continue
+  f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  t=$(sed -E 's/.* tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  passed=$((passed + t - f))
+  failed_tests=$((failed_tests + f))
+done
 if [[ $failed -ne 0 ]]; then
   echo "test.sh: FAILED after $((total / 60))m$((total % 60))s"
+  echo "tests: $passed passed, $failed_tests failed"
   exit 1
 fi
 echo "test.sh: all passed in $((total / 60))m$((total % 60))s (tests, sanitizer tests, fuzzing)"
+echo "tests: $passed passed, $failed_tests failed"
