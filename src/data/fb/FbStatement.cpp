@@ -2,21 +2,13 @@
 
 #include "common/Exception.h"
 #include "data/fb/FbConnection.h"
-#include "data/fb/FbOwners.h"
-#include "data/fb/FbStatus.h"
+#include "data/fb/FbStatementImpl.h"
 #include "data/fb/FbTransaction.h"
-#include "data/fb/NamedSql.h"
+#include "data/fb/FbValues.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cmath>
 #include <cstring>
-#include <limits>
-#include <map>
-#include <vector>
 
 namespace qorita::fb {
 namespace {
@@ -39,83 +31,7 @@ bool IsNumericType(unsigned AType)
            AType == SQL_DOUBLE || AType == SQL_D_FLOAT;
 }
 
-ISC_TIMESTAMP EncodeTimestamp(TDateTime AValue)
-{
-    const TDateTimeParts p = DecodeDateTime(AValue);
-    Firebird::IUtil* util = Master()->getUtilInterface();
-    ISC_TIMESTAMP ts;
-    ts.timestamp_date = util->encodeDate(static_cast<unsigned>(p.Year), static_cast<unsigned>(p.Month),
-                                         static_cast<unsigned>(p.Day));
-    ts.timestamp_time = util->encodeTime(static_cast<unsigned>(p.Hour), static_cast<unsigned>(p.Minute),
-                                         static_cast<unsigned>(p.Second), 0);
-    return ts;
-}
-
-TDateTime DecodeTimestamp(ISC_DATE ADate, ISC_TIME ATime)
-{
-    Firebird::IUtil* util = Master()->getUtilInterface();
-    unsigned year = 0, month = 0, day = 0, hours = 0, minutes = 0, seconds = 0, fractions = 0;
-    util->decodeDate(ADate, &year, &month, &day);
-    util->decodeTime(ATime, &hours, &minutes, &seconds, &fractions);
-    return EncodeDateTime({static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
-                           static_cast<int>(hours), static_cast<int>(minutes), static_cast<int>(seconds), 0});
-}
-
-std::string DoubleToText(double AValue)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15g", AValue);
-    return buffer;
-}
-
 }  // namespace
-
-struct TRawColumn {
-    unsigned Type;
-    const unsigned char* Data;
-    bool Null;
-};
-
-struct TFbStatement::TImpl {
-    TFbStatement* Owner;
-    TFbConnection& Connection;
-    TFbTransaction& Transaction;
-    std::string Sql;
-    bool Named;
-    TNamedSql Translated;
-    std::map<std::string, TFbParam, std::less<>> Params;
-
-    TRef<Firebird::IStatement> Statement;
-    TRef<Firebird::IMessageMetadata> InputMeta;   // as declared by the server
-    TRef<Firebird::IMessageMetadata> OutputMeta;  // coerced to the kinds we read
-    std::vector<unsigned char> OutputBuffer;
-    TRef<Firebird::IResultSet> Cursor;
-    bool IsSelect = false;
-    bool HasRow = false;
-    std::vector<TFbField> Fields;
-    std::map<std::string, unsigned, std::less<>> FieldIndex;
-
-    TImpl(TFbStatement* AOwner, TFbConnection& AConnection, TFbTransaction& ATransaction, std::string ASql,
-          bool ANamed)
-        : Owner(AOwner), Connection(AConnection), Transaction(ATransaction), Sql(std::move(ASql)), Named(ANamed)
-    {
-        if (Named) {
-            Translated = TranslateNamedSql(Sql);
-            for (const std::string& name : Translated.Names) Params.emplace(name, TFbParam{});
-        } else {
-            Translated.PositionalSql = Sql;
-        }
-    }
-
-    void Prepare(TFbStatus& AStatus);
-    void BuildOutput(TFbStatus& AStatus, Firebird::IMessageMetadata* ADeclared);
-    TRef<Firebird::IMessageMetadata> BuildInput(TFbStatus& AStatus, std::vector<unsigned char>& ABuffer);
-    const TFbParam& ParamAt(unsigned APosition) const;
-    void WriteBlob(TFbStatus& AStatus, const std::string& AText, ISC_QUAD& AId);
-    std::string ReadBlob(const ISC_QUAD& AId) const;
-    void CloseCursor();
-    TRawColumn Column(unsigned AIndex) const;
-};
 
 void TFbStatement::TImpl::Prepare(TFbStatus& AStatus)
 {
@@ -418,138 +334,6 @@ const TFbField& TFbStatement::FieldAt(unsigned AIndex)
     if (AIndex >= FImpl->Fields.size()) throw Exception(Format("Column %u does not exist", AIndex));
     if (!FImpl->HasRow) throw Exception("No current row");
     return FImpl->Fields[AIndex];
-}
-
-// ---- TFbField ----
-
-TRawColumn TFbStatement::TImpl::Column(unsigned AIndex) const
-{
-    TFbStatus status;
-    Firebird::IMessageMetadata* meta = OutputMeta.get();
-    const unsigned type = meta->getType(status.Get(), AIndex) & ~1u;
-    const unsigned offset = meta->getOffset(status.Get(), AIndex);
-    const unsigned nullOffset = meta->getNullOffset(status.Get(), AIndex);
-    status.Check();
-    const unsigned char* buffer = OutputBuffer.data();
-    return TRawColumn{type, buffer + offset, *reinterpret_cast<const short*>(buffer + nullOffset) != 0};
-}
-
-bool TFbField::IsNull() const { return FStatement->FImpl->Column(FIndex).Null; }
-
-std::int64_t TFbField::AsInt64() const
-{
-    const TRawColumn column = FStatement->FImpl->Column(FIndex);
-    if (column.Null) return 0;
-    switch (column.Type) {
-    case SQL_INT64: {
-        std::int64_t value;
-        std::memcpy(&value, column.Data, sizeof value);
-        return value;
-    }
-    case SQL_DOUBLE: {
-        double value;
-        std::memcpy(&value, column.Data, sizeof value);
-        if (!std::isfinite(value) || std::fabs(value) > 9.2e18) {
-            throw Exception(Format("Value of column %s is not an integer", FName.c_str()));
-        }
-        return std::llround(value);
-    }
-    case SQL_BOOLEAN:
-        return *column.Data ? 1 : 0;
-    default: {
-        const std::string text = AsText();
-        char* end = nullptr;
-        errno = 0;
-        const long long value = std::strtoll(text.c_str(), &end, 10);
-        if (text.empty() || *end != '\0' || errno != 0) {
-            throw Exception(Format("'%s' is not a valid integer value", text.c_str()));
-        }
-        return value;
-    }
-    }
-}
-
-std::int32_t TFbField::AsInt32() const
-{
-    const std::int64_t value = AsInt64();
-    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) {
-        throw Exception(Format("Value %lld of column %s is out of the 32-bit integer range",
-                               static_cast<long long>(value), FName.c_str()));
-    }
-    return static_cast<std::int32_t>(value);
-}
-
-double TFbField::AsDouble() const
-{
-    const TRawColumn column = FStatement->FImpl->Column(FIndex);
-    if (column.Null) return 0.0;
-    switch (column.Type) {
-    case SQL_DOUBLE: {
-        double value;
-        std::memcpy(&value, column.Data, sizeof value);
-        return value;
-    }
-    case SQL_INT64:
-        return static_cast<double>(AsInt64());
-    default: {
-        const std::string text = AsText();
-        char* end = nullptr;
-        const double value = std::strtod(text.c_str(), &end);
-        if (text.empty() || *end != '\0') {
-            throw Exception(Format("'%s' is not a valid floating point value", text.c_str()));
-        }
-        return value;
-    }
-    }
-}
-
-std::string TFbField::AsText() const
-{
-    const TFbStatement::TImpl& impl = *FStatement->FImpl;
-    const TRawColumn column = impl.Column(FIndex);
-    if (column.Null) return {};
-    switch (column.Type) {
-    case SQL_VARYING: {
-        ISC_USHORT length;
-        std::memcpy(&length, column.Data, sizeof length);
-        return std::string(reinterpret_cast<const char*>(column.Data + sizeof length), length);
-    }
-    case SQL_BLOB: {
-        ISC_QUAD id;
-        std::memcpy(&id, column.Data, sizeof id);
-        return impl.ReadBlob(id);
-    }
-    case SQL_INT64:
-        return std::to_string(AsInt64());
-    case SQL_DOUBLE:
-        return DoubleToText(AsDouble());
-    case SQL_TIMESTAMP:
-        return FormatIso(AsDateTime()).substr(0, 19);
-    case SQL_BOOLEAN:
-        return *column.Data ? "TRUE" : "FALSE";
-    default:
-        throw Exception(Format("Column %s cannot be read as text", FName.c_str()));
-    }
-}
-
-TDateTime TFbField::AsDateTime() const
-{
-    const TRawColumn column = FStatement->FImpl->Column(FIndex);
-    if (column.Null) return 0.0;
-    switch (column.Type) {
-    case SQL_TIMESTAMP: {
-        ISC_TIMESTAMP ts;
-        std::memcpy(&ts, column.Data, sizeof ts);
-        return DecodeTimestamp(ts.timestamp_date, ts.timestamp_time);
-    }
-    case SQL_TYPE_TIME: {
-        ISC_TIME time;
-        std::memcpy(&time, column.Data, sizeof time);
-        return TruncateToSecond(static_cast<double>(time) / (86400.0 * ISC_TIME_SECONDS_PRECISION));
-    }
-    default:
-        throw Exception(Format("Column %s is not a date-time", FName.c_str()));
-    }
 }
 
 }  // namespace qorita::fb
