@@ -1,0 +1,55 @@
+// The database server dies while a run holds its transaction: the run ends with
+// exit code 1 and the database keeps nothing of it. The test stops the shared
+// server on localhost and starts it again, so it runs alone (RUN_SERIAL).
+#include "CallFixture.h"
+#include "SandboxCourier.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace qorita::test {
+namespace {
+
+class ServerKillTest : public CallFixture {
+protected:
+    ServerKillTest() : CallFixture(true) {}
+
+    void SetUp() override
+    {
+        Courier.Start();
+        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
+    }
+
+    static void StartServer()
+    {
+        const std::string command = std::string(QORITA_SOURCE_DIR) + "/scripts/fbserver.sh start >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+
+    sandbox::TSandboxCourier Courier;
+};
+
+TEST_F(ServerKillTest, AServerKilledDuringARunLeavesNothingHalfCommitted)
+{
+    const std::int32_t testata = AddShipment();
+    const TRow before = Header(testata);
+    const std::int32_t call = AddCall(testata);
+    Courier.QueueAnswer({.Body = "late", .Delay = std::chrono::seconds(3), .Method = "POST"});
+    TRunningQorita run(Arguments("Crea", call), {});
+    ASSERT_TRUE(Courier.WaitForRequests(2, std::chrono::seconds(20)));
+    // The run now holds its transaction and its locks on the server.
+    ASSERT_EQ(std::system("pkill -KILL -x firebird"), 0);
+    const TRunResult result = run.Wait();
+    StartServer();
+
+    EXPECT_EQ(result.ExitCode, 1) << result.Out;
+    EXPECT_FALSE(result.Out.empty());
+    EXPECT_EQ(CallRow(call).at("ESITO_CODICE"), std::nullopt);
+    EXPECT_TRUE(LogRows().empty());
+    EXPECT_EQ(Header(testata), before);
+    EXPECT_EQ(Db.Scalar("SELECT COUNT(*) FROM QORITA_RIGHE WHERE INVIO_DATAORA IS NOT NULL"), "0");
+}
+
+}  // namespace
+}  // namespace qorita::test
