@@ -5,6 +5,8 @@
 #include "data/fb/FbStatement.h"
 #include "data/fb/FbTransaction.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -44,6 +46,18 @@ std::string ServerHost()
     const char* host = std::getenv("QORITA_TEST_FB_SERVER");
     return host ? host : "";
 }
+
+// Ends the client library's threads and connections before the process exits,
+// as the program does: LeakSanitizer stops every thread at exit to scan memory,
+// and the client's network threads winding down on their own at that moment
+// have made its tracer crash.
+class TFirebirdClientEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { fb::ShutdownClient(); }
+};
+
+[[maybe_unused]] const auto* const kFirebirdClientEnvironment =
+    ::testing::AddGlobalTestEnvironment(new TFirebirdClientEnvironment);
 
 }  // namespace
 
