@@ -1,8 +1,27 @@
 #include "CallFixture.h"
 
+#include "Envelope.h"
+
 #include <filesystem>
 
 namespace qorita::test {
+
+std::string SoapAnswer(const std::string& AOperation, const std::string& APayload)
+{
+    return sandbox::BuildAnswerEnvelope(AOperation, APayload);
+}
+
+std::string AcceptedAddParcel(const std::vector<std::int32_t>& ANumbers, std::int32_t AFirstCounter)
+{
+    std::string payload = "<InfoLabel xmlns=\"\">";
+    std::int32_t counter = AFirstCounter;
+    for (std::int32_t number : ANumbers) {
+        payload += "<Parcel><NumeroSpedizione>" + std::to_string(number) + "</NumeroSpedizione><ContatoreProgressivo>" +
+                   std::to_string(counter++) + "</ContatoreProgressivo><Zpl>^XA^XZ</Zpl></Parcel>";
+    }
+    payload += "</InfoLabel>";
+    return SoapAnswer("AddParcel", payload);
+}
 
 CallFixture::CallFixture(bool AThroughServer) : Db(true, AThroughServer), ExchangeDir((Db.Folder() / "scambi").string())
 {

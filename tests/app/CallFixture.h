@@ -30,6 +30,13 @@ struct TShipmentSpec {
     std::vector<TParcelSpec> Parcels{TParcelSpec{}};
 };
 
+// A courier answer as the sandbox writes its own, around APayload (the answer
+// document), for answers a test queues.
+std::string SoapAnswer(const std::string& AOperation, const std::string& APayload);
+// An AddParcel answer accepting one parcel per number given, with counters
+// AFirstCounter, AFirstCounter + 1, ... and a minimal ZPL label.
+std::string AcceptedAddParcel(const std::vector<std::int32_t>& ANumbers, std::int32_t AFirstCounter = 1);
+
 class CallFixture : public ::testing::Test {
 protected:
     explicit CallFixture(bool AThroughServer = false);

@@ -22,13 +22,6 @@ std::string ReadFile(const std::string& APath)
     return text.str();
 }
 
-std::string SoapAnswer(const std::string& AOperation, const std::string& APayload)
-{
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
-           "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><" +
-           AOperation + "Response xmlns=\"https://sandbox.qorita.invalid/\"><" + AOperation + "Result>" + APayload +
-           "</" + AOperation + "Result></" + AOperation + "Response></soap:Body></soap:Envelope>";
-}
 
 class OperationsTest : public CallFixture {
 protected:
@@ -197,16 +190,7 @@ TEST_F(OperationsTest, CreaWithDifferentShipmentNumbersSavesNothing)
 {
     const std::int32_t testata = AddShipment({.Parcels = {{}, {}}});
     const std::int32_t call = AddCall(testata);
-    const std::string parcel = "<Parcel><NumeroSpedizione>%d</NumeroSpedizione><ContatoreProgressivo>1"
-                               "</ContatoreProgressivo><Zpl>^XA^XZ</Zpl></Parcel>";
-    std::string payload = "<InfoLabel xmlns=\"\">";
-    for (int number : {123, 124}) {
-        char buffer[256];
-        std::snprintf(buffer, sizeof buffer, parcel.c_str(), number);
-        payload += buffer;
-    }
-    payload += "</InfoLabel>";
-    Courier.QueueAnswer({.Body = SoapAnswer("AddParcel", payload), .Method = "POST"});
+    Courier.QueueAnswer({.Body = AcceptedAddParcel({123, 124}), .Method = "POST"});
     EXPECT_EQ(Run("Crea", call).ExitCode, 0);
     ExpectOutcome(call, "-1", "Numeri spedizione differenti assegnati da QOR ai colli");
     ExpectLog(0, "AddParcel", "0", "OK");
@@ -374,11 +358,7 @@ TEST_F(OperationsTest, CreaConfermaWithANegativeConfirmationLeavesTheShipmentSen
     const std::int32_t call = AddCall(testata);
     // Answers are served to the POSTs in queue order: AddParcel accepted, then
     // the confirmation refused.
-    Courier.QueueAnswer({.Body = SoapAnswer("AddParcel",
-                                            "<InfoLabel xmlns=\"\"><Parcel><NumeroSpedizione>555</NumeroSpedizione>"
-                                            "<ContatoreProgressivo>9</ContatoreProgressivo><Zpl>^XA^XZ</Zpl>"
-                                            "</Parcel></InfoLabel>"),
-                         .Method = "POST"});
+    Courier.QueueAnswer({.Body = AcceptedAddParcel({555}, 9), .Method = "POST"});
     Courier.QueueAnswer({.Body = SoapAnswer("CloseWorkDayByShipmentNumber",
                                             "<CloseWorkDayByShipmentNumberResult xmlns=\"\"><DescrizioneErrore>"
                                             "Giornata chiusa</DescrizioneErrore></CloseWorkDayByShipmentNumberResult>"),

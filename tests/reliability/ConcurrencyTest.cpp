@@ -9,20 +9,6 @@
 namespace qorita::test {
 namespace {
 
-std::string AcceptedAddParcel(int ANumber, int AParcels)
-{
-    std::string payload = "<InfoLabel xmlns=\"\">";
-    for (int i = 1; i <= AParcels; ++i) {
-        payload += "<Parcel><NumeroSpedizione>" + std::to_string(ANumber) + "</NumeroSpedizione><ContatoreProgressivo>" +
-                   std::to_string(i) + "</ContatoreProgressivo><Zpl>^XA^XZ</Zpl></Parcel>";
-    }
-    payload += "</InfoLabel>";
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
-           "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><AddParcelResponse "
-           "xmlns=\"https://sandbox.qorita.invalid/\"><AddParcelResult>" +
-           payload + "</AddParcelResult></AddParcelResponse></soap:Body></soap:Envelope>";
-}
-
 // Concurrent processes on one database need the server.
 class ConcurrencyTest : public CallFixture {
 protected:
@@ -38,7 +24,7 @@ protected:
     // courier has the request: the run then holds its locks.
     std::future<TRunResult> StartSlowCrea(std::int32_t ACall)
     {
-        Courier.QueueAnswer({.Body = AcceptedAddParcel(777, 1), .Delay = std::chrono::milliseconds(3000),
+        Courier.QueueAnswer({.Body = AcceptedAddParcel({777}), .Delay = std::chrono::milliseconds(3000),
                              .Method = "POST"});
         auto first = std::async(std::launch::async, [this, ACall] { return Run("Crea", ACall); });
         EXPECT_TRUE(Courier.WaitForRequests(2, std::chrono::seconds(20)));  // GET + POST

@@ -113,12 +113,7 @@ TEST_F(FaultTest, AnArchiveFolderRemovedDuringTheRunLosesOnlyTheFile)
 {
     const std::int32_t testata = AddShipment();
     const std::int32_t call = AddCall(testata);
-    Courier.QueueAnswer({.Body = "<?xml version=\"1.0\"?><soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/"
-                                 "soap/envelope/\"><soap:Body><AddParcelResponse xmlns=\"https://sandbox.qorita."
-                                 "invalid/\"><AddParcelResult><InfoLabel xmlns=\"\"><Parcel><NumeroSpedizione>31"
-                                 "</NumeroSpedizione><ContatoreProgressivo>1</ContatoreProgressivo><Zpl>^XA^XZ</Zpl>"
-                                 "</Parcel></InfoLabel></AddParcelResult></AddParcelResponse></soap:Body>"
-                                 "</soap:Envelope>",
+    Courier.QueueAnswer({.Body = AcceptedAddParcel({31}),
                          .Delay = std::chrono::milliseconds(1500),
                          .Method = "POST"});
     auto running = std::async(std::launch::async, [&] { return Run("Crea", call); });
