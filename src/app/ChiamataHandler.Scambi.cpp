@@ -79,7 +79,7 @@ std::unique_ptr<TQorItaLogData> TChiamataHandler::NewLog(const TSpedizione& ASpe
                                                          const std::string& AOperazione) const
 {
     auto log = std::make_unique<TQorItaLogData>();
-    log->SetTestata(const_cast<TSpedizione&>(ASpedizione).Testata().Id());
+    log->SetTestata(ASpedizione.Testata().Id());
     log->SetDataOra(Now());
     log->SetOperatore(FChiamata->Operatore());
     log->SetOperazione(AOperazione);

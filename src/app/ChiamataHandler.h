@@ -51,6 +51,7 @@ public:
     class TSpedizione {
     public:
         TQorItaTestateData& Testata() { return FTestata; }
+        const TQorItaTestateData& Testata() const { return FTestata; }
         TQorItaRigheList& Righe() { return FRighe; }
 
         // Every parcel sent and the header numbered.
