@@ -9,7 +9,7 @@ packages=(
   firebird3.0-server firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
   libxml2-dev libcurl4-openssl-dev libssl-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-  clang libclang-rt-14-dev llvm-14 time procps
+  clang libclang-rt-14-dev llvm-14 time procps ccache
 )
 
 missing=()
