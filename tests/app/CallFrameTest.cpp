@@ -1,6 +1,7 @@
 // The call frame: call row, parameters, outcome and the single commit, seen
 // from the calling application (database rows, console, exit code).
 #include "CallFixture.h"
+#include "LoopbackPort.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbStatement.h"
 #include "data/fb/FbTransaction.h"
@@ -70,7 +71,8 @@ class StateRefusalTest : public CallFixture, public ::testing::WithParamInterfac
 // answer), no log row, code 1.
 TEST_P(StateRefusalTest, RecordsTheRefusalWithoutAnyExchange)
 {
-    SetParameters("https://127.0.0.1:9/zanwebservice.asmx?WSDL");
+    // Nothing listens there: a run that called the courier would fail.
+    SetParameters("https://127.0.0.1:" + std::to_string(UnusedLoopbackPort()) + "/zanwebservice.asmx?WSDL");
     const std::int32_t testata = AddShipment(GetParam().Shipment);
     const TRow before = Header(testata);
     const std::int32_t id = AddCall(testata);

@@ -2,11 +2,13 @@
 // half-way, an archive folder that disappears: each ends with a clear outcome
 // and loses nothing that was committed.
 #include "CallFixture.h"
+#include "LoopbackPort.h"
 #include "SandboxCourier.h"
 
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <string>
 
 namespace qorita::test {
 namespace {
@@ -78,7 +80,8 @@ TEST_F(FaultTest, AServerThatIsDownEndsWithTheConnectionMessage)
 {
     const std::int32_t call = AddCall(AddShipment());
     // Nothing listens on this port: the database server is down.
-    const std::string location = "localhost/3059:" + (Db.Folder() / "test.fdb").string();
+    const std::string location =
+        "127.0.0.1/" + std::to_string(UnusedLoopbackPort()) + ":" + (Db.Folder() / "test.fdb").string();
     const TRunResult result = RunQorita({"-Crea", "DatabaseName=" + location, "ChiamataId=" + std::to_string(call)});
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_EQ(result.Out.rfind("Impossibile stabilire la connessione al DB " + location + "\r\n", 0), 0u) << result.Out;

@@ -4,6 +4,8 @@
 
 #include "common/Exception.h"
 
+#include "TempDir.h"
+
 #include <libxml/xmlerror.h>
 
 #include <gtest/gtest.h>
@@ -11,7 +13,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 namespace qorita::xml {
 namespace {
@@ -49,19 +50,16 @@ class ExternalEntities : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        FFolder = std::filesystem::temp_directory_path() / ("qorita-xxe-" + std::to_string(std::random_device()()));
-        std::filesystem::create_directories(FFolder);
-        FSecretFile = FFolder / "secret.txt";
+        FSecretFile = FFolder.Path() / "secret.txt";
         std::ofstream(FSecretFile) << Secret;
-        FDtdFile = FFolder / "leak.dtd";
+        FDtdFile = FFolder.Path() / "leak.dtd";
         std::ofstream(FDtdFile) << "<!ENTITY leak \"" << Secret << "\">";
     }
-    void TearDown() override { std::filesystem::remove_all(FFolder); }
 
     std::string Url(const std::filesystem::path& APath) const { return "file://" + APath.string(); }
 
     static constexpr const char* Secret = "TOP-SECRET-CONTENT";
-    std::filesystem::path FFolder;
+    test::TTempDir FFolder;
     std::filesystem::path FSecretFile;
     std::filesystem::path FDtdFile;
 };
@@ -82,7 +80,7 @@ TEST_F(ExternalEntities, DoNotReachTheSavedFile)
 {
     TRestMessage message("<!DOCTYPE InfoLabel [<!ENTITY x SYSTEM \"" + Url(FSecretFile) +
                          "\">]><InfoLabel><Parcel><NoteSpedizione>&x;</NoteSpedizione></Parcel></InfoLabel>");
-    const auto path = FFolder / "saved.xml";
+    const auto path = FFolder.Path() / "saved.xml";
     message.SaveToFile(path.string());
     std::ifstream in(path);
     const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

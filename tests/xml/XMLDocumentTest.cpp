@@ -4,12 +4,13 @@
 
 #include "common/Exception.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace qorita::xml {
 namespace {
@@ -26,13 +27,6 @@ std::string ParseError(const std::string& AText)
 
 class TempFolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::random_device random;
-        FFolder = std::filesystem::temp_directory_path() / ("qorita-xml-" + std::to_string(random()));
-        std::filesystem::create_directories(FFolder);
-    }
-    void TearDown() override { std::filesystem::remove_all(FFolder); }
 
     static std::string ReadFile(const std::filesystem::path& APath)
     {
@@ -40,7 +34,7 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    std::filesystem::path FFolder;
+    test::TTempDir FFolder;
 };
 
 TEST(XMLDocument, ANewMessageIsTheDeclarationAlone)
@@ -168,7 +162,7 @@ TEST_F(XMLDocumentFile, SavedFilesAreUtf8AndReadBack)
     TRestMessage request("");
     const IXMLNode root = request.XMLDocument()->BindRoot("Info", &MakeNode<TXMLNode>, "");
     root->SetChildText("RagioneSociale", "Caffè & Co. <Città> 😀");
-    const auto path = FFolder / "request.xml";
+    const auto path = FFolder.Path() / "request.xml";
     request.SaveToFile(path.string());
     const std::string written = ReadFile(path);
     EXPECT_EQ(written, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
@@ -177,14 +171,14 @@ TEST_F(XMLDocumentFile, SavedFilesAreUtf8AndReadBack)
     EXPECT_EQ(readBack.XMLDocument()->DocumentElement()->ChildText("RagioneSociale"), "Caffè & Co. <Città> 😀");
 
     TRestMessage response("<DescrizioneErrore>Già presente</DescrizioneErrore>");
-    response.SaveToFile((FFolder / "response.xml").string());
-    EXPECT_EQ(ReadFile(FFolder / "response.xml"), "<DescrizioneErrore>Già presente</DescrizioneErrore>\n");
+    response.SaveToFile((FFolder.Path() / "response.xml").string());
+    EXPECT_EQ(ReadFile(FFolder.Path() / "response.xml"), "<DescrizioneErrore>Già presente</DescrizioneErrore>\n");
 }
 
 TEST_F(XMLDocumentFile, AFileThatCannotBeWrittenFails)
 {
     TRestMessage message("<a/>");
-    const auto path = FFolder / "missing" / "a.xml";
+    const auto path = FFolder.Path() / "missing" / "a.xml";
     try {
         message.SaveToFile(path.string());
         ADD_FAILURE();
