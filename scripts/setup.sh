@@ -25,8 +25,8 @@ echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 # The server package asks for the system server's SYSDBA password; with the
 # noninteractive front end it asks nobody and picks a random one (or sets none
-# when the service does not start at install). We leave it
-# to the package: the tests and the benchmarks run a server of their own
-# (scripts/fbserver.sh) and never use the system server or its password.
+# when the service does not start at install). We leave it to the package: the
+# tests and the benchmarks run a server of their own (scripts/fbserver.sh) and
+# never use the system server or its password.
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
