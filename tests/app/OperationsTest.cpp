@@ -23,8 +23,20 @@ std::string ReadFile(const std::string& APath)
 }
 
 
+sandbox::TSandboxOptions CourierOptions(sandbox::TWsdlStyle AStyle)
+{
+    sandbox::TSandboxOptions options;
+    options.WsdlStyle = AStyle;
+    return options;
+}
+
 class OperationsTest : public CallFixture {
 protected:
+    explicit OperationsTest(sandbox::TWsdlStyle AStyle = sandbox::TWsdlStyle::BodyNamespace)
+        : Courier(CourierOptions(AStyle))
+    {
+    }
+
     void SetUp() override
     {
         Courier.Start();
@@ -72,7 +84,33 @@ protected:
     sandbox::TSandboxCourier Courier;
 };
 
-TEST_F(OperationsTest, CreaRegistersEveryParcelAndStoresNumbersCountersAndLabels)
+// The main path of each operation, against each style of service description:
+// the courier refuses a wrapper element outside the namespace its description
+// gives, so each passes only when the namespace was read from the description.
+class OperationsByStyleTest : public OperationsTest, public ::testing::WithParamInterface<sandbox::TWsdlStyle> {
+protected:
+    OperationsByStyleTest() : OperationsTest(GetParam()) {}
+
+    // Whether the last request the courier received wraps AOperation in the
+    // namespace of this style.
+    bool LastWrapperInStyleNamespace(const std::string& AOperation) const
+    {
+        const auto requests = Courier.Requests();
+        return !requests.empty() &&
+               requests.back().Body.find("<" + AOperation + " xmlns=\"" +
+                                         std::string(sandbox::WrapperNamespaceOf(GetParam())) + "\">") !=
+                   std::string::npos;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Descriptions, OperationsByStyleTest,
+                         ::testing::Values(sandbox::TWsdlStyle::BodyNamespace, sandbox::TWsdlStyle::SchemaElement),
+                         [](const ::testing::TestParamInfo<sandbox::TWsdlStyle>& AInfo) {
+                             return AInfo.param == sandbox::TWsdlStyle::SchemaElement ? "SchemaElement"
+                                                                                      : "BodyNamespace";
+                         });
+
+TEST_P(OperationsByStyleTest, CreaRegistersEveryParcelAndStoresNumbersCountersAndLabels)
 {
     const std::int32_t testata = AddShipment(
         {.RagioneSociale = "Trattoria Da Niccolò", .Parcels = {{.Peso = 2.25}, {.Peso = 3.0, .Contrassegno = 49.9}}});
@@ -83,6 +121,7 @@ TEST_F(OperationsTest, CreaRegistersEveryParcelAndStoresNumbersCountersAndLabels
     ExpectOutcome(call, "0", "OK");
     const TRow log = ExpectLog(0, "AddParcel", "0", "OK");
     ASSERT_EQ(LogRows().size(), 1u);
+    EXPECT_TRUE(LastWrapperInStyleNamespace("AddParcel"));
 
     const auto shipments = Courier.Shipments();
     ASSERT_EQ(shipments.size(), 1u);
@@ -256,7 +295,7 @@ TEST_F(OperationsTest, AnExchangeFolderThatCannotBeWrittenStillExchanges)
     EXPECT_EQ(Courier.Shipments().size(), 1u);
 }
 
-TEST_F(OperationsTest, ConfermaConfirmsWithTheLogRecordsStamp)
+TEST_P(OperationsByStyleTest, ConfermaConfirmsWithTheLogRecordsStamp)
 {
     const std::int32_t testata = AddShipment();
     EXPECT_EQ(Run("Crea", AddCall(testata)).ExitCode, 0);
@@ -270,6 +309,7 @@ TEST_F(OperationsTest, ConfermaConfirmsWithTheLogRecordsStamp)
     EXPECT_EQ(Header(testata).at("CONFERMA_DATAORA"), rows[1].at("DATAORA"));
     EXPECT_EQ(Header(testata).at("CONFERMA_OPERATORE"), "43");
     EXPECT_EQ(Courier.Shipments().at(0).State, TShipmentState::Confermata);
+    EXPECT_TRUE(LastWrapperInStyleNamespace("CloseWorkDayByShipmentNumber"));
 
     const std::int32_t twice = AddCall(testata);
     EXPECT_EQ(Run("Conferma", twice).ExitCode, 0);
@@ -316,7 +356,7 @@ TEST_F(OperationsTest, ConfermaRefusedForTheShipmentItselfIsNegative)
     ExpectOutcome(again, "0", "OK");
 }
 
-TEST_F(OperationsTest, CreaConfermaCreatesThenConfirmsTheNumberJustReceived)
+TEST_P(OperationsByStyleTest, CreaConfermaCreatesThenConfirmsTheNumberJustReceived)
 {
     const std::int32_t testata = AddShipment({.Parcels = {{}, {}, {}}});
     const std::int32_t call = AddCall(testata);
@@ -377,7 +417,7 @@ TEST_F(OperationsTest, CreaConfermaWithANegativeConfirmationLeavesTheShipmentSen
     EXPECT_NE(requests.back().Body.find("555"), std::string::npos);
 }
 
-TEST_F(OperationsTest, EliminaDeletesAndKeepsTheSendData)
+TEST_P(OperationsByStyleTest, EliminaDeletesAndKeepsTheSendData)
 {
     const std::int32_t testata = AddShipment();
     EXPECT_EQ(Run("Crea", AddCall(testata)).ExitCode, 0);
@@ -393,6 +433,7 @@ TEST_F(OperationsTest, EliminaDeletesAndKeepsTheSendData)
     EXPECT_EQ(header.at("NUMEROSPEDIZIONE"), sent.at("NUMEROSPEDIZIONE"));
     EXPECT_NE(Parcels(testata).at(0).at("INVIO_DATAORA"), std::nullopt);
     EXPECT_EQ(Courier.Shipments().at(0).State, TShipmentState::Eliminata);
+    EXPECT_TRUE(LastWrapperInStyleNamespace("DeleteSped"));
 
     // Deleting again: the courier no longer knows it, which counts as deleted.
     const std::int32_t again = AddCall(testata);
