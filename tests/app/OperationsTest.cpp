@@ -332,28 +332,72 @@ TEST_F(OperationsTest, ConfermaOfAnUnknownNumberIsANegativeAnswer)
               std::string::npos);
 }
 
-// The overall description says OK but the one shipment's own outcome does not:
-// the shipment is not confirmed, and a later Conferma can still confirm it.
-TEST_F(OperationsTest, ConfermaRefusedForTheShipmentItselfIsNegative)
+// A confirmation answer is judged by its overall description and by how many
+// parcel errors it lists against the one parcel item sent: an outcome of its
+// own for that item does not make it negative.
+TEST_F(OperationsTest, ConfermaAnswersJudgedByDescriptionAndParcelErrorCount)
+{
+    const auto answer = [](const std::string& ADescrizione, const std::vector<std::string>& AEsiti) {
+        std::string payload = "<CloseWorkDayByShipmentNumberResult xmlns=\"\"><DescrizioneErrore>" + ADescrizione +
+                              "</DescrizioneErrore>";
+        for (const std::string& esito : AEsiti) {
+            payload += "<Parcel><NumeroDiSpedizioneQORDaConfermare>1</NumeroDiSpedizioneQORDaConfermare><esito>" +
+                       esito + "</esito></Parcel>";
+        }
+        return SoapAnswer("CloseWorkDayByShipmentNumber", payload + "</CloseWorkDayByShipmentNumberResult>");
+    };
+    struct TCase {
+        const char* Name;
+        std::string Answer;
+        std::string Codice;
+        std::string Messaggio;
+    };
+    const std::vector<TCase> cases = {
+        {"one outcome of its own for the one item", answer("OK", {"Spedizione bloccata"}), "0", "OK"},
+        {"empty description, the item confirmed already", answer("", {"GIA' CONFERMATA"}), "0", "OK"},
+        {"OK in lower case", answer("ok", {"OK"}), "0", "OK"},
+        {"more parcel errors than items", answer("OK", {"Errore A", "Errore B"}), "-1",
+         "Risposta negativa dal server QOR\r\nErrore A\r\nErrore B\r\n"},
+        {"a description other than OK", answer("Giornata chiusa", {"OK"}), "-1",
+         "Risposta negativa dal server QOR\r\nGiornata chiusa"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::int32_t testata = AddShipment();
+        EXPECT_EQ(Run("Crea", AddCall(testata)).ExitCode, 0);
+        const TRow sent = Header(testata);
+        Courier.QueueAnswer({.Body = c.Answer, .Method = "POST"});
+        const std::int32_t call = AddCall(testata, 43);
+        EXPECT_EQ(Run("Conferma", call).ExitCode, 0);
+        ExpectOutcome(call, c.Codice, c.Messaggio);
+        const TRow log = ExpectLog(LogRows().size() - 1, "CWDBSN", c.Codice, c.Messaggio, true, "43");
+        if (c.Codice == "0") {
+            EXPECT_EQ(Header(testata).at("CONFERMA_DATAORA"), log.at("DATAORA"));
+            EXPECT_EQ(Header(testata).at("CONFERMA_OPERATORE"), "43");
+        } else {
+            EXPECT_EQ(Header(testata), sent);
+        }
+    }
+}
+
+// The courier confirmed the shipment but the run that asked did not commit (the
+// database has no confirmation): running Conferma again gets the courier's
+// "already confirmed" and records the confirmation.
+TEST_P(OperationsByStyleTest, ARepeatedConfermaAnsweredAsAlreadyConfirmedSucceeds)
 {
     const std::int32_t testata = AddShipment();
-    EXPECT_EQ(Run("Crea", AddCall(testata)).ExitCode, 0);
-    const TRow before = Header(testata);
-    Courier.QueueAnswer({.Body = SoapAnswer("CloseWorkDayByShipmentNumber",
-                                            "<CloseWorkDayByShipmentNumberResult xmlns=\"\"><DescrizioneErrore>OK"
-                                            "</DescrizioneErrore><Parcel><NumeroDiSpedizioneQORDaConfermare>1"
-                                            "</NumeroDiSpedizioneQORDaConfermare><esito>Spedizione bloccata</esito>"
-                                            "</Parcel></CloseWorkDayByShipmentNumberResult>"),
-                         .Method = "POST"});
-    const std::int32_t call = AddCall(testata);
-    EXPECT_EQ(Run("Conferma", call).ExitCode, 0);
-    ExpectOutcome(call, "-1", "Risposta negativa dal server QOR\r\nSpedizione bloccata\r\n");
-    ExpectLog(1, "CWDBSN", "-1", "Risposta negativa dal server QOR\r\nSpedizione bloccata\r\n");
-    EXPECT_EQ(Header(testata), before);
+    EXPECT_EQ(Run("CreaConferma", AddCall(testata)).ExitCode, 0);
+    ASSERT_EQ(Courier.Shipments().at(0).State, TShipmentState::Confermata);
+    Db.Exec("UPDATE QORITA_TESTATE SET CONFERMA_DATAORA=NULL, CONFERMA_OPERATORE=NULL WHERE ID=" +
+            std::to_string(testata));
 
-    const std::int32_t again = AddCall(testata);
-    EXPECT_EQ(Run("Conferma", again).ExitCode, 0);
-    ExpectOutcome(again, "0", "OK");
+    const std::int32_t call = AddCall(testata, 45);
+    EXPECT_EQ(Run("Conferma", call).ExitCode, 0);
+    ExpectOutcome(call, "0", "OK");
+    const TRow log = ExpectLog(2, "CWDBSN", "0", "OK", true, "45");
+    EXPECT_NE(ReadFile(*log.at("FILEXML_RESPONSE")).find("<esito>GIA' CONFERMATA</esito>"), std::string::npos);
+    EXPECT_EQ(Header(testata).at("CONFERMA_DATAORA"), log.at("DATAORA"));
+    EXPECT_EQ(Header(testata).at("CONFERMA_OPERATORE"), "45");
 }
 
 TEST_P(OperationsByStyleTest, CreaConfermaCreatesThenConfirmsTheNumberJustReceived)
