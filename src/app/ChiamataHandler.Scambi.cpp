@@ -22,13 +22,18 @@ namespace {
 constexpr const char* kConnectionError = "Errore durante la connessione al server QOR";
 constexpr const char* kNegativeAnswer = "Risposta negativa dal server QOR";
 
+// The archive often sits in a shared folder: its copies show a fixed mask
+// instead of the courier password, whatever the password's length. What is
+// sent to the courier keeps the password.
+constexpr xml::TTextMask kPasswordMask{"PasswordClienteQor", "********"};
+
 // Archiving is best effort: a file that cannot be written leaves an empty name
 // in the log row and the exchange goes on.
 template <typename TMessage>
 std::string Archive(const TMessage& AMessage, const std::string& AFileName)
 {
     try {
-        AMessage.SaveToFile(AFileName);
+        AMessage.SaveToFile(AFileName, kPasswordMask);
         return AFileName;
     } catch (const std::exception&) {
         return {};

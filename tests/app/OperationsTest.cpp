@@ -1,6 +1,7 @@
 // The four operations end to end: the real binary, a real embedded database and
 // the sandbox courier over HTTPS on loopback.
 #include "CallFixture.h"
+#include "Envelope.h"
 #include "SandboxCourier.h"
 
 #include <cstdio>
@@ -143,8 +144,10 @@ TEST_P(OperationsByStyleTest, CreaRegistersEveryParcelAndStoresNumbersCountersAn
         EXPECT_EQ(parcels[i].at("CONTATOREPROGRESSIVO"), std::to_string(registered.Parcels[i].ContatoreProgressivo));
         EXPECT_EQ(parcels[i].at("ETICHETTA").value_or("").substr(0, 3), "^XA");
     }
-    // The request file holds what was sent; the response file what came back.
-    EXPECT_NE(ReadFile(*log.at("FILEXML_REQUEST")).find("<PasswordClienteQor>sandbox</PasswordClienteQor>"),
+    // The request file holds what was sent, the password masked; the response
+    // file what came back.
+    EXPECT_NE(ReadFile(*log.at("FILEXML_REQUEST")).find("<SedeQor>MI</SedeQor><CodiceClienteQor>1234</CodiceClienteQor>"
+                                                        "<PasswordClienteQor>********</PasswordClienteQor>"),
               std::string::npos);
     EXPECT_NE(ReadFile(*log.at("FILEXML_RESPONSE")).find("<InfoLabel"), std::string::npos);
 }
@@ -487,6 +490,56 @@ TEST_P(OperationsByStyleTest, EliminaDeletesAndKeepsTheSendData)
     const std::int32_t crea = AddCall(testata);
     EXPECT_EQ(Run("Crea", crea).ExitCode, 0);
     ExpectOutcome(crea, "1", "Spedizione già creata");
+}
+
+// Every archived request shows a fixed mask for the courier password, while
+// the courier received the password itself; apart from the mask the archived
+// file is what was sent.
+TEST_P(OperationsByStyleTest, ArchivedRequestsMaskThePasswordTheCourierReceived)
+{
+    const std::string password = "<PasswordClienteQor>sandbox</PasswordClienteQor>";
+    const std::string masked = "<PasswordClienteQor>********</PasswordClienteQor>";
+    const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const std::int32_t confirmed = AddShipment();
+    EXPECT_EQ(Run("CreaConferma", AddCall(confirmed)).ExitCode, 0);
+    const std::int32_t deleted = AddShipment();
+    EXPECT_EQ(Run("Crea", AddCall(deleted)).ExitCode, 0);
+    EXPECT_EQ(Run("Elimina", AddCall(deleted)).ExitCode, 0);
+
+    std::vector<sandbox::TSoapCall> received;
+    for (const sandbox::TReceivedRequest& request : Courier.Requests()) {
+        if (request.Method != "POST") continue;
+        sandbox::TSoapFault fault;
+        received.push_back(sandbox::ParseSoapCall(request.Body, sandbox::WrapperNamespaceOf(GetParam()), fault));
+    }
+    const auto rows = LogRows();
+    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(received.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const sandbox::TSoapCall& call = received[i];
+        SCOPED_TRACE(call.Operation);
+        ASSERT_EQ(rows[i].at("ESITO_CODICE"), "0");
+        const std::string archived = ReadFile(rows[i].at("FILEXML_REQUEST").value_or(""));
+        EXPECT_NE(archived.find(masked), std::string::npos) << archived;
+        EXPECT_EQ(archived.find(">sandbox<"), std::string::npos) << archived;
+        std::string sent;
+        if (call.Operation == "DeleteSped") {
+            EXPECT_EQ(call.Parameter("PasswordClienteQor"), "sandbox");
+            // Sent as four parameters, archived as the request document.
+            sent = "<DeleteSped><SedeQor>" + call.Parameter("SedeQor") + "</SedeQor><CodiceClienteQor>" +
+                   call.Parameter("CodiceClienteQor") + "</CodiceClienteQor>" + password + "<NumSpedizione>" +
+                   call.Parameter("NumSpedizione") + "</NumSpedizione></DeleteSped>";
+        } else {
+            sent = call.Parameter(call.Operation == "AddParcel" ? "XMLInfoParcel" : "_xmlRequest");
+        }
+        const std::size_t at = sent.find(password);
+        ASSERT_NE(at, std::string::npos) << sent;
+        EXPECT_EQ(archived, declaration + sent.replace(at, password.size(), masked) + "\n");
+    }
+    // No response file shows it either.
+    for (const TRow& row : rows) {
+        EXPECT_EQ(ReadFile(row.at("FILEXML_RESPONSE").value_or("")).find(">sandbox<"), std::string::npos);
+    }
 }
 
 TEST_F(OperationsTest, EliminaRefusedByTheCourierChangesNothing)
