@@ -216,14 +216,14 @@ TEST_F(XMLDocumentFile, AMaskedFileLeavesTheDocumentAsItWas)
     const IXMLNode root = request.XMLDocument()->BindRoot("Info", &MakeNode<TXMLNode>, "");
     root->SetChildText("PasswordClienteQor", "pw");
     root->SetChildText("SedeQor", "MI");
-    const auto path = FFolder / "request.xml";
+    const auto path = FFolder.Path() / "request.xml";
     request.SaveToFile(path.string(), {"PasswordClienteQor", "********"});
     EXPECT_EQ(ReadFile(path), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                               "<Info><PasswordClienteQor>********</PasswordClienteQor><SedeQor>MI</SedeQor></Info>\n");
     EXPECT_EQ(root->XML(), "<Info><PasswordClienteQor>pw</PasswordClienteQor><SedeQor>MI</SedeQor></Info>");
 
     // A file that cannot be written leaves the document unmasked too.
-    EXPECT_THROW(request.SaveToFile((FFolder / "missing" / "a.xml").string(), {"PasswordClienteQor", "x"}),
+    EXPECT_THROW(request.SaveToFile((FFolder.Path() / "missing" / "a.xml").string(), {"PasswordClienteQor", "x"}),
                  Exception);
     EXPECT_EQ(root->ChildText("PasswordClienteQor"), "pw");
 }
