@@ -305,7 +305,9 @@ TEST(SandboxWsdlStyleTest, AWrapperOutsideTheStylesNamespaceGetsAFault)
                 continue;
             }
             EXPECT_EQ(answer.Status, 500);
-            const TXmlElement* fault = FindDeep(ParseXml(answer.Body), "Fault");
+            // The parsed answer must outlive the element found in it.
+            const TXmlElement envelope = ParseXml(answer.Body);
+            const TXmlElement* fault = FindDeep(envelope, "Fault");
             ASSERT_NE(fault, nullptr) << answer.Body;
             EXPECT_EQ(fault->ChildText("faultcode"), "soap:Client");
         }
