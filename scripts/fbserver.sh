@@ -194,10 +194,11 @@ launch() {
       echo "127.0.0.1/$port" >"$root/address"
       return 0
     fi
-    alive "$pid" || return 1
+    alive "$pid" || break
     sleep 0.1
   done
-  # Started but not listening: not ours to keep.
+  # Not listening, or not as the process we started: no server of this root
+  # is kept running.
   kill_ours
   return 1
 }
