@@ -15,14 +15,10 @@ namespace qorita::fb {
 
 TRawColumn TFbStatement::TImpl::Column(unsigned AIndex) const
 {
-    TFbStatus status;
-    Firebird::IMessageMetadata* meta = OutputMeta.get();
-    const unsigned type = meta->getType(status.Get(), AIndex) & ~1u;
-    const unsigned offset = meta->getOffset(status.Get(), AIndex);
-    const unsigned nullOffset = meta->getNullOffset(status.Get(), AIndex);
-    status.Check();
+    const TColumnLayout& layout = Columns[AIndex];
     const unsigned char* buffer = OutputBuffer.data();
-    return TRawColumn{type, buffer + offset, *reinterpret_cast<const short*>(buffer + nullOffset) != 0};
+    return TRawColumn{layout.Type, buffer + layout.Offset,
+                      *reinterpret_cast<const short*>(buffer + layout.NullOffset) != 0};
 }
 
 bool TFbField::IsNull() const { return FStatement->FImpl->Column(FIndex).Null; }
