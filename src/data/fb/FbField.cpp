@@ -2,6 +2,7 @@
 #include "data/fb/FbStatement.h"
 
 #include "common/Exception.h"
+#include "common/Numbers.h"
 #include "data/fb/FbStatementImpl.h"
 #include "data/fb/FbValues.h"
 
@@ -107,9 +108,9 @@ std::string TFbField::AsText() const
         return impl.ReadBlob(id);
     }
     case SQL_INT64:
-        return std::to_string(AsInt64());
+        return FormatInteger(AsInt64());
     case SQL_DOUBLE:
-        return DoubleToText(AsDouble());
+        return FormatDouble(AsDouble());
     case SQL_TIMESTAMP:
         return FormatIso(AsDateTime()).substr(0, 19);
     case SQL_BOOLEAN:

@@ -1,13 +1,14 @@
 #include "data/fb/FbStatement.h"
 
 #include "common/Exception.h"
+#include "common/Numbers.h"
+#include "common/Text.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbStatementImpl.h"
 #include "data/fb/FbTransaction.h"
 #include "data/fb/FbValues.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 namespace qorita::fb {
@@ -16,14 +17,6 @@ namespace {
 constexpr unsigned kCharsetUtf8 = 4;
 constexpr std::size_t kMaxVarying = 32765;
 constexpr unsigned kBlobSegment = 32768;
-
-std::string UpperAscii(std::string_view AText)
-{
-    std::string result(AText);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return result;
-}
 
 bool IsNumericType(unsigned AType)
 {
@@ -155,9 +148,9 @@ TRef<Firebird::IMessageMetadata> TFbStatement::TImpl::BuildInput(TStatusWrapper&
             if (const auto* s = std::get_if<std::string>(&value)) {
                 text = *s;
             } else if (const auto* n = std::get_if<std::int64_t>(&value)) {
-                text = std::to_string(*n);
+                text = FormatInteger(*n);
             } else if (const auto* d = std::get_if<double>(&value)) {
-                text = DoubleToText(*d);
+                text = FormatDouble(*d);
             } else {
                 throw Exception("A date-time cannot be written into a blob column");
             }

@@ -5,14 +5,10 @@
 #include "common/DateTime.h"
 #include "data/fb/FbApi.h"
 
-#include <string>
-
 namespace qorita::fb {
 
 // To the whole second: the database keeps date-times to the second.
 ISC_TIMESTAMP EncodeTimestamp(TDateTime AValue);
 TDateTime DecodeTimestamp(ISC_DATE ADate, ISC_TIME ATime);
-// Locale-free, at most 15 significant digits.
-std::string DoubleToText(double AValue);
 
 }  // namespace qorita::fb
