@@ -55,11 +55,8 @@ TFbConnection::TFbConnection(TFbConnection&& AOther) noexcept = default;
 TFbConnection& TFbConnection::operator=(TFbConnection&& AOther) noexcept
 {
     if (this != &AOther) {
-        try {
-            Close();
-        } catch (...) {
-            // As in the destructor.
-        }
+        // The attachment held until now is detached as the destructor does.
+        const TFbConnection ending(std::move(*this));
         FLocation = std::move(AOther.FLocation);
         FAttachment = std::move(AOther.FAttachment);
     }

@@ -139,10 +139,10 @@ TRef<Firebird::IMessageMetadata> TFbStatement::TImpl::BuildInput(TStatusWrapper&
         const unsigned offset = meta->getOffset(&AStatus, i);
         const unsigned nullOffset = meta->getNullOffset(&AStatus, i);
         unsigned char* data = ABuffer.data() + offset;
-        auto* nullFlag = reinterpret_cast<short*>(ABuffer.data() + nullOffset);
         const TFbParam::TValue& value = ParamAt(i).Value();
-        *nullFlag = std::holds_alternative<std::monostate>(value) ? -1 : 0;
-        if (*nullFlag) continue;
+        const bool null = std::holds_alternative<std::monostate>(value);
+        StoreValue<short>(ABuffer.data() + nullOffset, null ? -1 : 0);
+        if (null) continue;
         if (declaredTypes[i] == SQL_BLOB) {
             std::string text;
             if (const auto* s = std::get_if<std::string>(&value)) {
@@ -156,18 +156,17 @@ TRef<Firebird::IMessageMetadata> TFbStatement::TImpl::BuildInput(TStatusWrapper&
             }
             ISC_QUAD id;
             WriteBlob(AStatus, text, id);
-            std::memcpy(data, &id, sizeof id);
+            StoreValue(data, id);
         } else if (const auto* n = std::get_if<std::int64_t>(&value)) {
-            std::memcpy(data, n, sizeof *n);
+            StoreValue(data, *n);
         } else if (const auto* d = std::get_if<double>(&value)) {
-            std::memcpy(data, d, sizeof *d);
+            StoreValue(data, *d);
         } else if (const auto* s = std::get_if<std::string>(&value)) {
             const auto length = static_cast<ISC_USHORT>(s->size());
-            std::memcpy(data, &length, sizeof length);
+            StoreValue(data, length);
             std::memcpy(data + sizeof length, s->data(), s->size());
         } else if (const auto* t = std::get_if<TFbDateTimeValue>(&value)) {
-            const ISC_TIMESTAMP ts = EncodeTimestamp(t->Value);
-            std::memcpy(data, &ts, sizeof ts);
+            StoreValue(data, EncodeTimestamp(t->Value));
         }
     }
     return meta;

@@ -43,13 +43,8 @@ TFbTransaction::TFbTransaction(TFbTransaction&& AOther) noexcept = default;
 TFbTransaction& TFbTransaction::operator=(TFbTransaction&& AOther) noexcept
 {
     if (this != &AOther) {
-        if (FTransaction) {
-            try {
-                Rollback();
-            } catch (...) {
-                // As in the destructor.
-            }
-        }
+        // A transaction still active here is rolled back as the destructor does.
+        const TFbTransaction ending(std::move(*this));
         FConnection = AOther.FConnection;
         FOptions = AOther.FOptions;
         FTransaction = std::move(AOther.FTransaction);
