@@ -1,10 +1,32 @@
 #include "common/Text.h"
 
+#include <algorithm>
+#include <climits>
 #include <cwchar>
 #include <cwctype>
-#include <climits>
 
 namespace qorita {
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r\n";
+
+char UpperAsciiChar(char AChar) { return AChar >= 'a' && AChar <= 'z' ? static_cast<char>(AChar - 'a' + 'A') : AChar; }
+char LowerAsciiChar(char AChar) { return AChar >= 'A' && AChar <= 'Z' ? static_cast<char>(AChar - 'A' + 'a') : AChar; }
+
+bool SameLetter(char A, char B) { return LowerAsciiChar(A) == LowerAsciiChar(B); }
+
+template <typename TEntries>
+std::string JoinWithCrLf(const TEntries& AEntries)
+{
+    std::string text;
+    for (const auto& entry : AEntries) {
+        text += entry;
+        text += "\r\n";
+    }
+    return text;
+}
+
+}  // namespace
 
 std::string UpperCase(std::string_view AText)
 {
@@ -18,7 +40,7 @@ std::string UpperCase(std::string_view AText)
     while (cursor < end) {
         const unsigned char byte = static_cast<unsigned char>(*cursor);
         if (byte < 0x80) {
-            result.push_back(static_cast<char>(byte >= 'a' && byte <= 'z' ? byte - 32 : byte));
+            result.push_back(UpperAsciiChar(static_cast<char>(byte)));
             ++cursor;
             continue;
         }
@@ -39,6 +61,38 @@ std::string UpperCase(std::string_view AText)
         cursor += used;
     }
     return result;
+}
+
+std::string UpperAscii(std::string_view AText)
+{
+    std::string result(AText);
+    std::transform(result.begin(), result.end(), result.begin(), UpperAsciiChar);
+    return result;
+}
+
+std::string LowerAscii(std::string_view AText)
+{
+    std::string result(AText);
+    std::transform(result.begin(), result.end(), result.begin(), LowerAsciiChar);
+    return result;
+}
+
+bool EqualsNoCase(std::string_view A, std::string_view B)
+{
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), SameLetter);
+}
+
+bool StartsWithNoCase(std::string_view AText, std::string_view APrefix)
+{
+    return AText.size() >= APrefix.size() && EqualsNoCase(AText.substr(0, APrefix.size()), APrefix);
+}
+
+std::string_view Trim(std::string_view AText)
+{
+    const std::size_t first = AText.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = AText.find_last_not_of(kBlanks);
+    return AText.substr(first, last - first + 1);
 }
 
 std::optional<std::int32_t> TryStrToInt(std::string_view AText)
@@ -93,14 +147,8 @@ std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault)
     return TryStrToInt(AText).value_or(ADefault);
 }
 
-std::string JoinLines(const std::vector<std::string>& AEntries)
-{
-    std::string text;
-    for (const std::string& entry : AEntries) {
-        text += entry;
-        text += "\r\n";
-    }
-    return text;
-}
+std::string JoinLines(const std::vector<std::string>& AEntries) { return JoinWithCrLf(AEntries); }
+
+std::string JoinLines(std::initializer_list<std::string_view> AEntries) { return JoinWithCrLf(AEntries); }
 
 }  // namespace qorita

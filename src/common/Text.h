@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,16 @@ namespace qorita {
 // Upper-cases UTF-8 text with the character classes of the user's locale
 // (LC_CTYPE, set once by the entry); ASCII is handled the same in every locale.
 std::string UpperCase(std::string_view AText);
+
+// Letter case of ASCII letters only, in every locale: for names, keywords and
+// protocol words, where a byte of a UTF-8 character must never change.
+std::string UpperAscii(std::string_view AText);
+std::string LowerAscii(std::string_view AText);
+bool EqualsNoCase(std::string_view A, std::string_view B);
+bool StartsWithNoCase(std::string_view AText, std::string_view APrefix);
+
+// The text without the blanks (space, tab, CR, LF) at both ends.
+std::string_view Trim(std::string_view AText);
 
 // The platform's text-to-integer rule: leading blanks skipped, an optional sign,
 // then decimal digits or hexadecimal digits after "$", "x", "X", "0x" or "0X";
@@ -23,5 +34,6 @@ std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault);
 
 // The entries one after the other, each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& AEntries);
+std::string JoinLines(std::initializer_list<std::string_view> AEntries);
 
 }  // namespace qorita

@@ -1,5 +1,6 @@
 #include "data/DataAccess.h"
 
+#include "common/Text.h"
 #include "data/fb/FbStatement.h"
 
 #include <cmath>
@@ -61,14 +62,9 @@ std::int32_t TDataAccess::GenId(const std::string& AGenerator)
     return value;
 }
 
-std::unique_ptr<fb::TFbStatement> TDataAccess::NewStatement(std::initializer_list<const char*> ALines)
+std::unique_ptr<fb::TFbStatement> TDataAccess::NewStatement(std::initializer_list<std::string_view> ALines)
 {
-    std::string text;
-    for (const char* line : ALines) {
-        text += line;
-        text += "\r\n";
-    }
-    return std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction, std::move(text));
+    return std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction, JoinLines(ALines));
 }
 
 }  // namespace qorita

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace qorita {
 
@@ -52,7 +53,7 @@ protected:
     std::int32_t GenId(const std::string& AGenerator);
 
     // A statement whose text is the given lines, each ending with CR LF.
-    std::unique_ptr<fb::TFbStatement> NewStatement(std::initializer_list<const char*> ALines);
+    std::unique_ptr<fb::TFbStatement> NewStatement(std::initializer_list<std::string_view> ALines);
 
     fb::TFbConnection* FDatabase;
     fb::TFbTransaction* FTransaction;

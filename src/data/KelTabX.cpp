@@ -1,20 +1,12 @@
 #include "data/KelTabX.h"
 
+#include "common/Text.h"
+
 #include "data/fb/FbStatement.h"
 #include "data/fb/FbTransaction.h"
 
 namespace qorita {
 namespace {
-
-std::string Lines(std::initializer_list<const char*> ALines)
-{
-    std::string text;
-    for (const char* line : ALines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
-}
 
 void BindUtente(fb::TFbParam& AParam, std::int32_t AUtente)
 {
@@ -76,7 +68,7 @@ std::string TKelTabX::Read(const std::string& ANome, std::int32_t AUtente, const
         if (!FSQLRead) {
             FSQLRead = std::make_unique<fb::TFbStatement>(
                 *FDatabase, transaction,
-                Lines({"SELECT", "  TESTO,", "  MEMO", "FROM", "  TABX", "WHERE", "  NOME=:NOME", "  AND",
+                JoinLines({"SELECT", "  TESTO,", "  MEMO", "FROM", "  TABX", "WHERE", "  NOME=:NOME", "  AND",
                        "  UTENTE IS NOT DISTINCT FROM :UTENTE"}));
         }
         // An empty name is bound as an empty text, not as NULL.
@@ -113,7 +105,7 @@ void TKelTabX::Write(std::unique_ptr<fb::TFbStatement>& AStatement, const char* 
         if (!AStatement) {
             AStatement = std::make_unique<fb::TFbStatement>(
                 *FDatabase, transaction,
-                Lines({"MERGE INTO TABX A", "USING(", "  SELECT", "    CAST(:NOME AS VARCHAR(64)) AS NOME", "  FROM",
+                JoinLines({"MERGE INTO TABX A", "USING(", "  SELECT", "    CAST(:NOME AS VARCHAR(64)) AS NOME", "  FROM",
                        "    RDB$DATABASE", ") B ON", "A.NOME=B.NOME", "AND", "A.UTENTE IS NOT DISTINCT FROM :UTENTE",
                        "WHEN MATCHED THEN UPDATE SET", AAssignment, "WHEN NOT MATCHED THEN INSERT(", "CODICE,",
                        "NOME,", AColumn, "UTENTE", ")", "VALUES(", "GEN_ID(CODICETABXCOUNTER,1),", ":NOME,",

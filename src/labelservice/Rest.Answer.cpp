@@ -1,6 +1,7 @@
 #include "labelservice/Rest.Answer.h"
 
 #include "common/Exception.h"
+#include "common/Text.h"
 #include "labelservice/Rest.Xml.h"
 #include "labelservice/http/HttpClient.h"
 

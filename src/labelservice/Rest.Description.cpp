@@ -1,6 +1,7 @@
 #include "labelservice/Rest.Description.h"
 
 #include "common/Exception.h"
+#include "common/Text.h"
 #include "labelservice/Rest.Xml.h"
 #include "labelservice/http/HttpClient.h"
 #include "labelservice/http/Url.h"
@@ -23,15 +24,6 @@ constexpr std::string_view Soap11BindingNs = "http://schemas.xmlsoap.org/wsdl/so
 // Imports are followed this far and no further: a description that imports
 // itself, or an endless chain, must not keep the call busy.
 constexpr std::size_t MaxDescriptions = 16;
-
-std::string Trim(const std::string& AText)
-{
-    const auto first = AText.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = AText.find_last_not_of(" \t\r\n");
-    return AText.substr(first, last - first + 1);
-}
 
 std::string ReadLocalFile(const std::string& APath)
 {
@@ -59,7 +51,7 @@ std::optional<TQName> ResolveQName(const xmlNode* AElement, const char* AAttribu
     const std::optional<std::string> text = Attribute(AElement, AAttribute);
     if (!text)
         return std::nullopt;
-    const std::string qname = Trim(*text);
+    const std::string qname(Trim(*text));
     const auto colon = qname.find(':');
     const std::string prefix = colon == std::string::npos ? std::string() : qname.substr(0, colon);
     TQName result;
@@ -161,17 +153,18 @@ void TServiceDescription::TImpl::LoadImports()
             const std::optional<std::string> relative = Attribute(child, "location");
             if (!relative || Trim(*relative).empty())
                 continue;
+            const std::string target(Trim(*relative));
             std::string location;
             try {
                 if (baseRemote) {
-                    location = http::ResolveUrl(baseLocation, Trim(*relative));
+                    location = http::ResolveUrl(baseLocation, target);
                     // A description from the network may not point us at local files.
                     if (!http::IsHttpUrl(location))
                         throw Exception(Format("Import location '%s' is not an http(s) URL", location.c_str()));
-                } else if (http::IsHttpUrl(Trim(*relative))) {
-                    location = http::ResolveUrl(Trim(*relative), Trim(*relative));
+                } else if (http::IsHttpUrl(target)) {
+                    location = http::ResolveUrl(target, target);
                 } else {
-                    location = (std::filesystem::path(baseLocation).parent_path() / Trim(*relative)).string();
+                    location = (std::filesystem::path(baseLocation).parent_path() / target).string();
                 }
             } catch (const Exception& error) {
                 throw Exception(
@@ -256,7 +249,7 @@ std::string TServiceDescription::TImpl::InputElementNamespace(xmlNode* ABinding,
 TServiceDescription::TServiceDescription(const std::string& ALocation, http::THttpClient& AClient)
     : FImpl(std::make_unique<TImpl>(AClient))
 {
-    FImpl->Docs.push_back(FImpl->Load(Trim(ALocation)));
+    FImpl->Docs.push_back(FImpl->Load(std::string(Trim(ALocation))));
 }
 
 TServiceDescription::~TServiceDescription() = default;
@@ -300,7 +293,7 @@ TServiceBinding TServiceDescription::Resolve(const std::string& AOperation)
             throw Exception(Format("Invalid soapAction for operation %s in WSDL '%s'", AOperation.c_str(),
                                    Location().c_str()));
     xmlNode* address = port ? FindChild(port, Soap11BindingNs, "address") : nullptr;
-    result.Endpoint = address ? Trim(Attribute(address, "location").value_or("")) : std::string();
+    result.Endpoint = address ? std::string(Trim(Attribute(address, "location").value_or(""))) : std::string();
     if (result.Endpoint.empty())
         throw Exception(Format("Unable to retrieve the URL endpoint for Service/Port '%s'/'%s' from WSDL '%s'",
                                ServiceName, PortName, Location().c_str()));

@@ -232,12 +232,4 @@ std::vector<xmlNode*> ContentChildren(const xmlNode* AElement)
     return result;
 }
 
-bool EqualsNoCase(std::string_view A, std::string_view B)
-{
-    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
-
 }  // namespace qorita::labelservice::soapxml

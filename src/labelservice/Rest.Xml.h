@@ -44,6 +44,4 @@ std::string NodeXml(const xmlNode* ANode, std::size_t ASizeHint = 0);
 // Child nodes that count as content: whitespace-only text is not counted.
 std::vector<xmlNode*> ContentChildren(const xmlNode* AElement);
 
-bool EqualsNoCase(std::string_view A, std::string_view B);
-
 }  // namespace qorita::labelservice::soapxml

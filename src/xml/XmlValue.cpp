@@ -1,6 +1,7 @@
 #include "xml/XmlValue.h"
 
 #include "common/Exception.h"
+#include "common/Numbers.h"
 #include "common/Text.h"
 
 #include <charconv>
@@ -14,17 +15,6 @@ namespace {
 bool IsSpace(char AChar)
 {
     return static_cast<unsigned char>(AChar) <= ' ';
-}
-
-bool EqualsNoCase(std::string_view AText, std::string_view AWord)
-{
-    if (AText.size() != AWord.size()) return false;
-    for (std::size_t i = 0; i < AText.size(); ++i) {
-        char c = AText[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != AWord[i]) return false;
-    }
-    return true;
 }
 
 // [+-]? (digits [. digits?] | . digits) ([eE] [+-]? digits)?
@@ -86,9 +76,7 @@ std::size_t SequenceLength(std::string_view AText, std::size_t APos)
 
 std::string IntegerToText(std::int32_t AValue)
 {
-    char buffer[16];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, AValue);
-    return std::string(buffer, result.ptr);
+    return FormatInteger(AValue);
 }
 
 std::string DoubleToText(double AValue)
@@ -96,9 +84,7 @@ std::string DoubleToText(double AValue)
     if (std::isnan(AValue)) return "NaN";
     if (std::isinf(AValue)) return AValue > 0 ? "INF" : "-INF";
     if (AValue == 0) return "0";  // also for -0: a weight is never "minus zero"
-    char buffer[40];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, AValue, std::chars_format::general, 15);
-    return std::string(buffer, result.ptr);
+    return FormatDouble(AValue);
 }
 
 std::string BooleanToText(bool AValue)

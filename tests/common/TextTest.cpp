@@ -56,5 +56,59 @@ TEST(UpperCaseTest, KeepsUndecodableBytes)
     EXPECT_EQ(UpperCase(std::string("a\xff" "b")), std::string("A\xff" "B"));
 }
 
+TEST(AsciiCaseTest, ChangesOnlyAsciiLettersInAnyLocale)
+{
+    const char* previous = std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = previous ? previous : "C";
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    EXPECT_EQ(UpperAscii("Content-Type: x1_z"), "CONTENT-TYPE: X1_Z");
+    EXPECT_EQ(LowerAscii("Content-Type: X1_Z"), "content-type: x1_z");
+    EXPECT_EQ(UpperAscii("crème"), "CRèME");
+    EXPECT_EQ(LowerAscii("CRÈME"), "crÈme");
+    std::setlocale(LC_CTYPE, saved.c_str());
+}
+
+struct NoCaseCase {
+    const char* Text;
+    const char* Other;
+    bool Equal;
+    bool StartsWith;
+};
+
+void PrintTo(const NoCaseCase& ACase, std::ostream* AOut) { *AOut << "'" << ACase.Text << "' / '" << ACase.Other << "'"; }
+
+class NoCaseTest : public ::testing::TestWithParam<NoCaseCase> {};
+
+TEST_P(NoCaseTest, ComparesAsciiLettersWithoutCase)
+{
+    const NoCaseCase& c = GetParam();
+    EXPECT_EQ(EqualsNoCase(c.Text, c.Other), c.Equal);
+    EXPECT_EQ(StartsWithNoCase(c.Text, c.Other), c.StartsWith);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NoCaseTest,
+    ::testing::Values(NoCaseCase{"NaN", "NAN", true, true}, NoCaseCase{"-inf", "-INF", true, true},
+                      NoCaseCase{"HTTPS://host", "https://", false, true}, NoCaseCase{"http", "https://", false, false},
+                      NoCaseCase{"", "", true, true}, NoCaseCase{"x", "", false, true},
+                      NoCaseCase{"[", "{", false, false},  // '[' and '{' are 32 apart but not letters
+                      NoCaseCase{"\xc3\xa8", "\xc3\x88", false, false}));
+
+TEST(TrimTest, DropsBlanksAtBothEndsOnly)
+{
+    EXPECT_EQ(Trim(" \t\r\n a b \r\n"), "a b");
+    EXPECT_EQ(Trim("ab"), "ab");
+    EXPECT_EQ(Trim(" \t\r\n"), "");
+    EXPECT_EQ(Trim(""), "");
+    EXPECT_EQ(Trim("\va\f"), "\va\f");  // other control characters stay
+}
+
+TEST(JoinLinesTest, EndsEveryEntryWithCrLf)
+{
+    EXPECT_EQ(JoinLines({"SELECT", "  X", "FROM T"}), "SELECT\r\n  X\r\nFROM T\r\n");
+    EXPECT_EQ(JoinLines(std::vector<std::string>{"a", ""}), "a\r\n\r\n");
+    EXPECT_EQ(JoinLines(std::vector<std::string>{}), "");
+}
+
 }  // namespace
 }  // namespace qorita

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <type_traits>
 
 namespace qorita::fb {
 namespace {
@@ -172,6 +173,61 @@ TEST_F(FbStatementTest, ANowaitConflictFailsAtOnce)
             << error.Message();
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+}
+
+static_assert(!std::is_copy_constructible_v<TFbConnection> && std::is_nothrow_move_constructible_v<TFbConnection> &&
+              std::is_nothrow_move_assignable_v<TFbConnection>);
+static_assert(!std::is_copy_constructible_v<TFbTransaction> && std::is_nothrow_move_constructible_v<TFbTransaction> &&
+              std::is_nothrow_move_assignable_v<TFbTransaction>);
+
+TEST_F(FbStatementTest, ConnectionAndTransactionMoveWithTheirHandles)
+{
+    TFbConnection moved(std::move(Connection));
+    EXPECT_FALSE(Connection.IsOpen());
+    ASSERT_TRUE(moved.IsOpen());
+    EXPECT_EQ(moved.Location(), Db.Location());
+
+    TFbTransaction first(moved);
+    first.Start();
+    {
+        TFbStatement insert(moved, first, "INSERT INTO T (ID) VALUES (40)", false);
+        insert.Execute();
+    }
+    TFbTransaction second(std::move(first));
+    EXPECT_FALSE(first.IsActive());
+    ASSERT_TRUE(second.IsActive());
+    second.Commit();
+
+    // Taking another transaction's place rolls back the one that was there.
+    TFbTransaction replaced(moved);
+    replaced.Start();
+    {
+        TFbStatement insert(moved, replaced, "INSERT INTO T (ID) VALUES (41)", false);
+        insert.Execute();
+    }
+    replaced = TFbTransaction(moved);
+    EXPECT_FALSE(replaced.IsActive());
+    // The row of the rolled back transaction holds no lock: a nowait insert of
+    // the same key would fail at once if it did.
+    replaced.Start();
+    {
+        TFbStatement insert(moved, replaced, "INSERT INTO T (ID, V) VALUES (41, 'again')", false);
+        insert.Execute();
+    }
+    replaced.Commit();
+
+    // Taking another connection's place detaches the one that was there.
+    TFbConnection target;
+    target.Open(Db.Location(), {"SYSDBA", TTestDatabase::Password()});
+    target = std::move(moved);
+    EXPECT_FALSE(moved.IsOpen());
+    EXPECT_TRUE(target.IsOpen());
+    target.Close();
+
+    const auto rows = Db.Query("SELECT ID, V FROM T WHERE ID IN (40, 41) ORDER BY ID");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].at("ID"), "40");
+    EXPECT_EQ(rows[1].at("V"), "again");
 }
 
 TEST(FbConnectionTest, AMissingDatabaseGivesTheClientsMessage)

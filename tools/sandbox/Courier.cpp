@@ -5,6 +5,8 @@
 #include "Numbers.h"
 #include "SandboxXml.h"
 #include "common/Exception.h"
+#include "common/Numbers.h"
+#include "common/Text.h"
 
 #include <ctime>
 
@@ -22,10 +24,6 @@ std::string ErrorDocument(std::string_view AText)
     return "<DescrizioneErrore xmlns=\"\">" + XmlEscape(AText) + "</DescrizioneErrore>";
 }
 
-bool IsBlank(std::string_view AText)
-{
-    return AText.find_first_not_of(" \t\r\n") == std::string_view::npos;
-}
 
 std::string Today()
 {
@@ -37,15 +35,6 @@ std::string Today()
     return buffer;
 }
 
-std::string UpperAscii(std::string AText)
-{
-    for (char& c : AText) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return AText;
-}
 
 // A parcel of the request as read, with the reasons that make the courier refuse it.
 struct TParcelRequest {
@@ -83,10 +72,10 @@ TParcelRequest ReadParcel(const TXmlElement& AElement)
         AddReason(request.Reasons, "contatore progressivo non valido");
     }
     parcel.ContatoreProgressivo = contatore.value_or(0);
-    if (IsBlank(parcel.RagioneSociale)) {
+    if (Trim(parcel.RagioneSociale).empty()) {
         AddReason(request.Reasons, "destinatario mancante");
     }
-    if (IsBlank(parcel.Zipcode)) {
+    if (Trim(parcel.Zipcode).empty()) {
         AddReason(request.Reasons, "CAP mancante");
     }
     const auto peso = ParseDecimal(AElement.ChildText("PesoReale"));
@@ -116,13 +105,13 @@ TParcelRequest ReadParcel(const TXmlElement& AElement)
 std::string AcceptedParcel(const TRegisteredShipment& AShipment, const TRegisteredParcel& AParcel,
                            double ATotalWeight, double ATotalCash, std::size_t AZplLabelSize)
 {
-    const std::string sedeDestino = IsBlank(AParcel.Provincia) ? "XX" : UpperAscii(AParcel.Provincia);
+    const std::string sedeDestino = Trim(AParcel.Provincia).empty() ? "XX" : UpperAscii(AParcel.Provincia);
     TLabelData label;
     label.NumeroSpedizione = AShipment.NumeroSpedizione;
     label.ProgressivoCollo = AParcel.ProgressivoCollo;
     label.TotaleColli = static_cast<std::int32_t>(AShipment.Parcels.size());
     label.ContatoreProgressivo = AParcel.ContatoreProgressivo;
-    label.Mittente = "Cliente " + FormatInt(AShipment.CodiceClienteQor);
+    label.Mittente = "Cliente " + FormatInteger(AShipment.CodiceClienteQor);
     label.RagioneSociale = AParcel.RagioneSociale;
     label.Indirizzo = AParcel.Indirizzo;
     label.Zipcode = AParcel.Zipcode;
@@ -134,8 +123,8 @@ std::string AcceptedParcel(const TRegisteredShipment& AShipment, const TRegister
 
     std::string out = "<Parcel>";
     out += XmlTextElement("SiglaMittente", AShipment.SedeQor);
-    out += XmlTextElement("NumeroSpedizione", FormatInt(AShipment.NumeroSpedizione));
-    out += XmlTextElement("TotaleColli", FormatInt(label.TotaleColli));
+    out += XmlTextElement("NumeroSpedizione", FormatInteger(AShipment.NumeroSpedizione));
+    out += XmlTextElement("TotaleColli", FormatInteger(label.TotaleColli));
     out += XmlTextElement("TipoCollo", "P");
     out += XmlTextElement("SiglaSedeDestino", sedeDestino);
     out += XmlTextElement("DenominazioneMittente", label.Mittente);
@@ -148,8 +137,8 @@ std::string AcceptedParcel(const TRegisteredShipment& AShipment, const TRegister
     out += XmlTextElement("PesoSpedizione", FormatFixed(ATotalWeight, 1));
     out += XmlTextElement("ImportoCassegno", FormatFixed(AParcel.ImportoContrassegno, 2));
     out += XmlTextElement("TotaleImportodaIncassare", FormatFixed(ATotalCash, 2));
-    out += XmlTextElement("ProgressivoCollo", FormatInt(AParcel.ProgressivoCollo));
-    out += XmlTextElement("ContatoreProgressivo", FormatInt(AParcel.ContatoreProgressivo));
+    out += XmlTextElement("ProgressivoCollo", FormatInteger(AParcel.ProgressivoCollo));
+    out += XmlTextElement("ContatoreProgressivo", FormatInteger(AParcel.ContatoreProgressivo));
     if (AParcel.GeneraPdf == 4) {
         out += XmlTextElement("PdfLabel", Base64Encode(BuildPdfLabel(label)));
     } else {
@@ -315,9 +304,9 @@ std::string TCourier::CloseWorkDayByShipmentNumber(std::string_view AXmlRequest)
         if (!number) {
             esito = "Numero spedizione non valido: " + text;
         } else if (const TRegisteredShipment* shipment = FindOwn(*number, cliente); shipment == nullptr) {
-            esito = "Spedizione " + FormatInt(*number) + " non presente";
+            esito = "Spedizione " + FormatInteger(*number) + " non presente";
         } else if (shipment->State == TShipmentState::Eliminata) {
-            esito = "Spedizione " + FormatInt(*number) + " annullata";
+            esito = "Spedizione " + FormatInteger(*number) + " annullata";
         } else if (shipment->State == TShipmentState::Confermata) {
             // Closing the day again for a confirmed shipment changes nothing; the
             // shipment's own outcome says so, the overall outcome stays OK.
@@ -329,7 +318,7 @@ std::string TCourier::CloseWorkDayByShipmentNumber(std::string_view AXmlRequest)
         if (esito != "OK" && esito != AlreadyConfirmed) {
             AddReason(failures, esito);
         }
-        parcels += "<Parcel>" + XmlTextElement("NumeroDiSpedizioneQORDaConfermare", number ? FormatInt(*number) : text) +
+        parcels += "<Parcel>" + XmlTextElement("NumeroDiSpedizioneQORDaConfermare", number ? FormatInteger(*number) : text) +
                    XmlTextElement("esito", esito) + "</Parcel>";
     }
     if (!any) {
@@ -357,7 +346,7 @@ std::string TCourier::DeleteSped(std::string_view ASedeQor, std::string_view ACo
     const std::lock_guard lock(FMutex);
     const TRegisteredShipment* shipment = FindOwn(*number, cliente);
     if (shipment == nullptr || shipment->State == TShipmentState::Eliminata) {
-        return ErrorDocument("Spedizione " + FormatInt(*number) + " non presente");
+        return ErrorDocument("Spedizione " + FormatInteger(*number) + " non presente");
     }
     if (shipment->State == TShipmentState::Confermata) {
         return ErrorDocument("Impossibile annullare: la giornata di questa spedizione è già chiusa");

@@ -1,23 +1,11 @@
 #include "Numbers.h"
 
+#include "common/Text.h"
+
 #include <charconv>
 #include <cmath>
 
 namespace qorita::sandbox {
-
-namespace {
-
-std::string_view Trim(std::string_view AText)
-{
-    const auto first = AText.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = AText.find_last_not_of(" \t\r\n");
-    return AText.substr(first, last - first + 1);
-}
-
-}  // namespace
 
 std::optional<std::int32_t> ParseInt(std::string_view AText)
 {
@@ -40,13 +28,6 @@ std::optional<double> ParseDecimal(std::string_view AText)
         return std::nullopt;
     }
     return value;
-}
-
-std::string FormatInt(std::int64_t AValue)
-{
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, AValue);
-    return std::string(buffer, result.ptr);
 }
 
 std::string FormatDecimal(double AValue)

@@ -11,7 +11,6 @@ namespace qorita::sandbox {
 // separator, surrounding blanks ignored on reading, nothing else allowed).
 std::optional<std::int32_t> ParseInt(std::string_view AText);
 std::optional<double> ParseDecimal(std::string_view AText);
-std::string FormatInt(std::int64_t AValue);
 // Shortest text that reads back as the same double.
 std::string FormatDecimal(double AValue);
 // Fixed number of decimals, e.g. amounts with 2.

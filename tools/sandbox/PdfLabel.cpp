@@ -1,6 +1,7 @@
 #include "Labels.h"
 
 #include "Numbers.h"
+#include "common/Numbers.h"
 
 #include <array>
 #include <cstdio>
@@ -78,7 +79,7 @@ std::string PdfString(std::string_view AUtf8)
 
 void Text(std::string& AOut, const char* AFont, int ASize, int AX, int AY, std::string_view AText)
 {
-    AOut += "BT /" + std::string(AFont) + " " + FormatInt(ASize) + " Tf " + FormatInt(AX) + " " + FormatInt(AY) +
+    AOut += "BT /" + std::string(AFont) + " " + FormatInteger(ASize) + " Tf " + FormatInteger(AX) + " " + FormatInteger(AY) +
             " Td " + PdfString(AText) + " Tj ET\n";
 }
 
@@ -128,14 +129,14 @@ std::string ContentStream(const TLabelData& AData)
     Text(out, "F1", 11, 14, 316, AData.Zipcode + " " + AData.Localita + " (" + AData.Provincia + ")");
     out += "14 305 255 1 re f\n";
     Text(out, "F2", 11, 14, 288,
-         "Spedizione " + FormatInt(AData.NumeroSpedizione) + " del " + AData.DataSpedizione);
+         "Spedizione " + FormatInteger(AData.NumeroSpedizione) + " del " + AData.DataSpedizione);
     Text(out, "F1", 11, 14, 273,
-         "Collo " + FormatInt(AData.ProgressivoCollo) + "/" + FormatInt(AData.TotaleColli) + "  Peso " +
+         "Collo " + FormatInteger(AData.ProgressivoCollo) + "/" + FormatInteger(AData.TotaleColli) + "  Peso " +
              FormatFixed(AData.PesoReale, 1) + " kg");
     if (AData.ImportoContrassegno > 0.0) {
         Text(out, "F1", 11, 14, 258, "Contrassegno " + FormatFixed(AData.ImportoContrassegno, 2) + " EUR");
     }
-    Text(out, "F1", 9, 14, 243, "Contatore " + FormatInt(AData.ContatoreProgressivo));
+    Text(out, "F1", 9, 14, 243, "Contatore " + FormatInteger(AData.ContatoreProgressivo));
     const std::string digits = LabelBarcode(AData);
     Barcode(out, digits, 30, 140, 80);
     Text(out, "F1", 10, 90, 126, digits);
@@ -155,10 +156,10 @@ std::string BuildPdfLabel(const TLabelData& AData)
         "/Contents 6 0 R >>",
         "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>",
         "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica-Bold /Encoding /WinAnsiEncoding >>",
-        "<< /Length " + FormatInt(static_cast<std::int64_t>(content.size())) + " >>\nstream\n" + content +
+        "<< /Length " + FormatInteger(static_cast<std::int64_t>(content.size())) + " >>\nstream\n" + content +
             "endstream",
         "<< /Producer (qorita-sandbox) /Title " +
-            PdfString("Etichetta " + FormatInt(AData.NumeroSpedizione) + "/" + FormatInt(AData.ProgressivoCollo)) +
+            PdfString("Etichetta " + FormatInteger(AData.NumeroSpedizione) + "/" + FormatInteger(AData.ProgressivoCollo)) +
             " >>",
     };
     // The binary comment line tells transfer tools that the file is not text.
@@ -166,18 +167,18 @@ std::string BuildPdfLabel(const TLabelData& AData)
     std::vector<std::size_t> offsets;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         offsets.push_back(pdf.size());
-        pdf += FormatInt(static_cast<std::int64_t>(i + 1)) + " 0 obj\n" + objects[i] + "\nendobj\n";
+        pdf += FormatInteger(static_cast<std::int64_t>(i + 1)) + " 0 obj\n" + objects[i] + "\nendobj\n";
     }
     const std::size_t xref = pdf.size();
-    pdf += "xref\n0 " + FormatInt(static_cast<std::int64_t>(objects.size() + 1)) + "\n";
+    pdf += "xref\n0 " + FormatInteger(static_cast<std::int64_t>(objects.size() + 1)) + "\n";
     pdf += "0000000000 65535 f \n";  // every entry is exactly 20 bytes
     for (const std::size_t offset : offsets) {
         char entry[24];
         std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
         pdf += entry;
     }
-    pdf += "trailer\n<< /Size " + FormatInt(static_cast<std::int64_t>(objects.size() + 1)) +
-           " /Root 1 0 R /Info 7 0 R >>\nstartxref\n" + FormatInt(static_cast<std::int64_t>(xref)) + "\n%%EOF\n";
+    pdf += "trailer\n<< /Size " + FormatInteger(static_cast<std::int64_t>(objects.size() + 1)) +
+           " /Root 1 0 R /Info 7 0 R >>\nstartxref\n" + FormatInteger(static_cast<std::int64_t>(xref)) + "\n%%EOF\n";
     return pdf;
 }
 

@@ -3,6 +3,7 @@
 #include "Numbers.h"
 #include "SandboxXml.h"
 #include "common/Exception.h"
+#include "common/Numbers.h"
 
 #include <fstream>
 #include <sstream>
@@ -47,9 +48,9 @@ TShipmentState StateFromName(std::string_view AName)
 void WriteParcel(std::string& AOut, const TRegisteredParcel& AParcel)
 {
     AOut += "<Parcel>";
-    AOut += XmlTextElement("ContatoreProgressivo", FormatInt(AParcel.ContatoreProgressivo));
-    AOut += XmlTextElement("ProgressivoCollo", FormatInt(AParcel.ProgressivoCollo));
-    AOut += XmlTextElement("CodiceContrattoQor", FormatInt(AParcel.CodiceContrattoQor));
+    AOut += XmlTextElement("ContatoreProgressivo", FormatInteger(AParcel.ContatoreProgressivo));
+    AOut += XmlTextElement("ProgressivoCollo", FormatInteger(AParcel.ProgressivoCollo));
+    AOut += XmlTextElement("CodiceContrattoQor", FormatInteger(AParcel.CodiceContrattoQor));
     AOut += XmlTextElement("RagioneSociale", AParcel.RagioneSociale);
     AOut += XmlTextElement("Indirizzo", AParcel.Indirizzo);
     AOut += XmlTextElement("Localita", AParcel.Localita);
@@ -58,7 +59,7 @@ void WriteParcel(std::string& AOut, const TRegisteredParcel& AParcel)
     AOut += XmlTextElement("PesoReale", FormatDecimal(AParcel.PesoReale));
     AOut += XmlTextElement("ImportoContrassegno", FormatDecimal(AParcel.ImportoContrassegno));
     AOut += XmlTextElement("ModalitaIncasso", AParcel.ModalitaIncasso);
-    AOut += XmlTextElement("GeneraPdf", FormatInt(AParcel.GeneraPdf));
+    AOut += XmlTextElement("GeneraPdf", FormatInteger(AParcel.GeneraPdf));
     AOut += XmlTextElement("Email", AParcel.Email);
     AOut += XmlTextElement("Cellulare1", AParcel.Cellulare1);
     AOut += XmlTextElement("ServiziAccessori", AParcel.ServiziAccessori);
@@ -128,7 +129,7 @@ void TShipmentRegistry::SetState(std::int32_t ANumeroSpedizione, TShipmentState 
 {
     const auto found = FShipments.find(ANumeroSpedizione);
     if (found == FShipments.end()) {
-        throw Exception("Unknown shipment " + FormatInt(ANumeroSpedizione));
+        throw Exception("Unknown shipment " + FormatInteger(ANumeroSpedizione));
     }
     found->second.State = AState;
     Save();
@@ -190,12 +191,12 @@ void TShipmentRegistry::Save() const
         return;
     }
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Registro>";
-    out += XmlTextElement("ProssimoNumero", FormatInt(FNextNumber));
+    out += XmlTextElement("ProssimoNumero", FormatInteger(FNextNumber));
     for (const auto& [number, shipment] : FShipments) {
         out += "\n<Spedizione>";
-        out += XmlTextElement("NumeroSpedizione", FormatInt(number));
+        out += XmlTextElement("NumeroSpedizione", FormatInteger(number));
         out += XmlTextElement("SedeQor", shipment.SedeQor);
-        out += XmlTextElement("CodiceClienteQor", FormatInt(shipment.CodiceClienteQor));
+        out += XmlTextElement("CodiceClienteQor", FormatInteger(shipment.CodiceClienteQor));
         out += XmlTextElement("DataSpedizione", shipment.DataSpedizione);
         out += XmlTextElement("Stato", ShipmentStateName(shipment.State));
         for (const TRegisteredParcel& parcel : shipment.Parcels) {

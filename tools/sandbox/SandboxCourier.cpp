@@ -4,6 +4,7 @@
 #include "Envelope.h"
 #include "Wsdl.h"
 #include "common/Exception.h"
+#include "common/Text.h"
 
 #ifndef CPPHTTPLIB_OPENSSL_SUPPORT
 #define CPPHTTPLIB_OPENSSL_SUPPORT
@@ -27,18 +28,6 @@ namespace {
 
 constexpr std::string_view SoapContentType = "text/xml; charset=utf-8";
 
-std::string Lower(std::string_view AText)
-{
-    std::string result(AText);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return result;
-}
-
-bool SameText(std::string_view A, std::string_view B)
-{
-    return Lower(A) == Lower(B);
-}
 
 // A temporary folder for a sandbox started without a state folder; removed with it.
 class TTemporaryFolder {
@@ -76,7 +65,7 @@ std::filesystem::path RegistryFile(const std::filesystem::path& AFolder)
 std::string TReceivedRequest::Header(std::string_view AName) const
 {
     for (const auto& [name, value] : Headers) {
-        if (SameText(name, AName)) {
+        if (EqualsNoCase(name, AName)) {
             return value;
         }
     }
@@ -85,7 +74,7 @@ std::string TReceivedRequest::Header(std::string_view AName) const
 
 bool TReceivedRequest::HasHeader(std::string_view AName) const
 {
-    return std::any_of(Headers.begin(), Headers.end(), [&](const auto& AHeader) { return SameText(AHeader.first, AName); });
+    return std::any_of(Headers.begin(), Headers.end(), [&](const auto& AHeader) { return EqualsNoCase(AHeader.first, AName); });
 }
 
 struct TSandboxCourier::TImpl {
@@ -130,7 +119,7 @@ std::string TSandboxCourier::TImpl::Authority(const httplib::Request* ARequest) 
     const std::string port = std::to_string(BoundPort);
     if (ARequest != nullptr) {
         const std::string host = ARequest->get_header_value("Host");
-        if (SameText(host, "localhost:" + port) || host == "127.0.0.1:" + port) {
+        if (EqualsNoCase(host, "localhost:" + port) || host == "127.0.0.1:" + port) {
             return host;
         }
     }
@@ -140,7 +129,7 @@ std::string TSandboxCourier::TImpl::Authority(const httplib::Request* ARequest) 
 std::optional<TScriptedAnswer> TSandboxCourier::TImpl::TakeScripted(const std::string& AMethod)
 {
     const std::lock_guard lock(Mutex);
-    if (Scripted.empty() || (!Scripted.front().Method.empty() && !SameText(Scripted.front().Method, AMethod))) {
+    if (Scripted.empty() || (!Scripted.front().Method.empty() && !EqualsNoCase(Scripted.front().Method, AMethod))) {
         return std::nullopt;
     }
     TScriptedAnswer answer = std::move(Scripted.front());
@@ -183,7 +172,7 @@ void TSandboxCourier::TImpl::ServeWsdl(const httplib::Request& ARequest, httplib
 
 void TSandboxCourier::TImpl::ServeSoap(const httplib::Request& ARequest, httplib::Response& AResponse)
 {
-    const std::string contentType = Lower(ARequest.get_header_value("Content-Type"));
+    const std::string contentType = LowerAscii(ARequest.get_header_value("Content-Type"));
     if (contentType.rfind("text/xml", 0) != 0) {
         AResponse.status = 415;
         AResponse.set_content("SOAP 1.1 requests must have the content type text/xml", "text/plain");
@@ -233,10 +222,10 @@ void TSandboxCourier::TImpl::Handle(const httplib::Request& ARequest, httplib::R
             ServeScripted(*scripted, ARequest, AResponse);
             return;
         }
-        const bool servicePath = SameText(ARequest.path, ServicePath);
+        const bool servicePath = EqualsNoCase(ARequest.path, ServicePath);
         if (ARequest.method == "GET" && servicePath &&
             std::any_of(ARequest.params.begin(), ARequest.params.end(),
-                        [](const auto& AParam) { return SameText(AParam.first, "wsdl"); })) {
+                        [](const auto& AParam) { return EqualsNoCase(AParam.first, "wsdl"); })) {
             ServeWsdl(ARequest, AResponse);
         } else if (ARequest.method == "POST" && servicePath) {
             ServeSoap(ARequest, AResponse);

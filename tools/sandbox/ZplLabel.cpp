@@ -1,6 +1,7 @@
 #include "Labels.h"
 
 #include "Numbers.h"
+#include "common/Numbers.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,8 +25,8 @@ std::string FieldData(std::string_view AText)
 
 void Text(std::string& AOut, int AX, int AY, int AHeight, std::string_view AText)
 {
-    AOut += "^FO" + FormatInt(AX) + "," + FormatInt(AY) + "^A0N," + FormatInt(AHeight) + "," +
-            FormatInt(AHeight) + "^FD" + FieldData(AText) + "^FS\n";
+    AOut += "^FO" + FormatInteger(AX) + "," + FormatInteger(AY) + "^A0N," + FormatInteger(AHeight) + "," +
+            FormatInteger(AHeight) + "^FD" + FieldData(AText) + "^FS\n";
 }
 
 }  // namespace
@@ -50,14 +51,14 @@ std::string BuildZplLabel(const TLabelData& AData, std::size_t AMinimumSize)
     Text(out, 30, 250, 36, AData.Indirizzo);
     Text(out, 30, 295, 36, AData.Zipcode + " " + AData.Localita + " (" + AData.Provincia + ")");
     out += "^FO30,350^GB740,3,3^FS\n";
-    Text(out, 30, 380, 34, "Spedizione " + FormatInt(AData.NumeroSpedizione) + " del " + AData.DataSpedizione);
+    Text(out, 30, 380, 34, "Spedizione " + FormatInteger(AData.NumeroSpedizione) + " del " + AData.DataSpedizione);
     Text(out, 30, 430, 34,
-         "Collo " + FormatInt(AData.ProgressivoCollo) + "/" + FormatInt(AData.TotaleColli) + "  Peso " +
+         "Collo " + FormatInteger(AData.ProgressivoCollo) + "/" + FormatInteger(AData.TotaleColli) + "  Peso " +
              FormatFixed(AData.PesoReale, 1) + " kg");
     if (AData.ImportoContrassegno > 0.0) {
         Text(out, 30, 480, 34, "Contrassegno " + FormatFixed(AData.ImportoContrassegno, 2) + " EUR");
     }
-    Text(out, 30, 530, 28, "Contatore " + FormatInt(AData.ContatoreProgressivo));
+    Text(out, 30, 530, 28, "Contatore " + FormatInteger(AData.ContatoreProgressivo));
     out += "^FO60,600^BY3^BCN,200,Y,N,N^FD" + LabelBarcode(AData) + "^FS\n";
     constexpr std::string_view End = "^XZ\n";
     constexpr std::size_t LineLength = 80;

@@ -1,27 +1,40 @@
 #include "data/fb/FbConnection.h"
 
 #include "common/Exception.h"
-#include "data/fb/FbOwners.h"
 #include "data/fb/FbStatus.h"
 
 namespace qorita::fb {
 namespace {
 
-TDisposable<Firebird::IXpbBuilder> BuildDpb(TFbStatus& AStatus, const TFbConnectionOptions& AOptions,
+TDisposable<Firebird::IXpbBuilder> BuildDpb(TStatusWrapper& AStatus, const TFbConnectionOptions& AOptions,
                                             bool ACreate)
 {
     Firebird::IUtil* util = Master()->getUtilInterface();
-    TDisposable<Firebird::IXpbBuilder> dpb(util->getXpbBuilder(AStatus.Get(), Firebird::IXpbBuilder::DPB, nullptr, 0));
-    AStatus.Check();
-    dpb->insertString(AStatus.Get(), isc_dpb_user_name, AOptions.UserName.c_str());
-    dpb->insertString(AStatus.Get(), isc_dpb_password, AOptions.Password.c_str());
-    dpb->insertString(AStatus.Get(), isc_dpb_lc_ctype, "UTF8");
+    TDisposable<Firebird::IXpbBuilder> dpb(util->getXpbBuilder(&AStatus, Firebird::IXpbBuilder::DPB, nullptr, 0));
+    dpb->insertString(&AStatus, isc_dpb_user_name, AOptions.UserName.c_str());
+    dpb->insertString(&AStatus, isc_dpb_password, AOptions.Password.c_str());
+    dpb->insertString(&AStatus, isc_dpb_lc_ctype, "UTF8");
     if (ACreate) {
-        dpb->insertString(AStatus.Get(), isc_dpb_set_db_charset, "UTF8");
-        dpb->insertInt(AStatus.Get(), isc_dpb_page_size, 8192);
+        dpb->insertString(&AStatus, isc_dpb_set_db_charset, "UTF8");
+        dpb->insertInt(&AStatus, isc_dpb_page_size, 8192);
     }
-    AStatus.Check();
     return dpb;
+}
+
+enum class TAttach { Open, Create };
+
+TRef<Firebird::IAttachment> Attach(const std::string& ALocation, const TFbConnectionOptions& AOptions,
+                                   TAttach AHow)
+{
+    return Guarded([&](TStatusWrapper& AStatus) {
+        const auto dpb = BuildDpb(AStatus, AOptions, AHow == TAttach::Create);
+        const TRef<Firebird::IProvider> provider(Master()->getDispatcher());
+        const unsigned length = dpb->getBufferLength(&AStatus);
+        const unsigned char* buffer = dpb->getBuffer(&AStatus);
+        return TRef<Firebird::IAttachment>(
+            AHow == TAttach::Create ? provider->createDatabase(&AStatus, ALocation.c_str(), length, buffer)
+                                    : provider->attachDatabase(&AStatus, ALocation.c_str(), length, buffer));
+    });
 }
 
 }  // namespace
@@ -30,76 +43,75 @@ TFbConnection::TFbConnection() = default;
 
 TFbConnection::~TFbConnection()
 {
-    if (FAttachment) {
-        TFbStatus status;
-        FAttachment->detach(status.Get());
-        if (status.Failed()) FAttachment->release();
-        FAttachment = nullptr;
+    try {
+        Close();
+    } catch (...) {
+        // The attachment is let go of anyway; nothing more can be done here.
     }
+}
+
+TFbConnection::TFbConnection(TFbConnection&& AOther) noexcept = default;
+
+TFbConnection& TFbConnection::operator=(TFbConnection&& AOther) noexcept
+{
+    if (this != &AOther) {
+        // The attachment held until now is detached as the destructor does.
+        const TFbConnection ending(std::move(*this));
+        FLocation = std::move(AOther.FLocation);
+        FAttachment = std::move(AOther.FAttachment);
+    }
+    return *this;
 }
 
 Firebird::IAttachment* TFbConnection::Handle() const
 {
     if (!FAttachment) throw Exception("Database not connected");
-    return FAttachment;
+    return FAttachment.get();
 }
 
 void TFbConnection::Open(const std::string& ALocation, const TFbConnectionOptions& AOptions)
 {
     Close();
-    TFbStatus status;
-    auto dpb = BuildDpb(status, AOptions, false);
-    TRef<Firebird::IProvider> provider(Master()->getDispatcher());
-    FAttachment = provider->attachDatabase(status.Get(), ALocation.c_str(), dpb->getBufferLength(status.Get()),
-                                           dpb->getBuffer(status.Get()));
-    if (status.Failed()) FAttachment = nullptr;
-    status.Check();
+    FAttachment = Attach(ALocation, AOptions, TAttach::Open);
     FLocation = ALocation;
 }
 
 void TFbConnection::Create(const std::string& ALocation, const TFbConnectionOptions& AOptions)
 {
     Close();
-    TFbStatus status;
-    auto dpb = BuildDpb(status, AOptions, true);
-    TRef<Firebird::IProvider> provider(Master()->getDispatcher());
-    FAttachment = provider->createDatabase(status.Get(), ALocation.c_str(), dpb->getBufferLength(status.Get()),
-                                           dpb->getBuffer(status.Get()));
-    if (status.Failed()) FAttachment = nullptr;
-    status.Check();
+    FAttachment = Attach(ALocation, AOptions, TAttach::Create);
     FLocation = ALocation;
 }
 
 void TFbConnection::Close()
 {
     if (!FAttachment) return;
-    TFbStatus status;
-    FAttachment->detach(status.Get());
-    if (status.Failed()) {
-        FAttachment->release();
-        FAttachment = nullptr;
-        status.Check();
-    }
-    FAttachment = nullptr;
+    TRef<Firebird::IAttachment> attachment = std::move(FAttachment);
+    Guarded([&](TStatusWrapper& AStatus) {
+        attachment->detach(&AStatus);
+        Forget(attachment);
+    });
 }
 
 void TFbConnection::Drop()
 {
     if (!FAttachment) return;
-    TFbStatus status;
-    FAttachment->dropDatabase(status.Get());
-    if (status.Failed()) {
-        status.Check();
-    }
-    FAttachment = nullptr;
+    // A database that cannot be dropped stays attached.
+    Guarded([&](TStatusWrapper& AStatus) {
+        FAttachment->dropDatabase(&AStatus);
+        Forget(FAttachment);
+    });
 }
 
 void ShutdownClient()
 {
-    TFbStatus status;
-    Firebird::IProvider* provider = Master()->getDispatcher();
-    provider->shutdown(status.Get(), 0, fb_shutrsn_app_stopped);
-    provider->release();
+    const TRef<Firebird::IProvider> provider(Master()->getDispatcher());
+    try {
+        Guarded([&](TStatusWrapper& AStatus) { provider->shutdown(&AStatus, 0, fb_shutrsn_app_stopped); });
+    } catch (const Exception&) {
+        // The process is ending: a client that does not stop cleanly has
+        // nothing left to lose.
+    }
 }
 
 }  // namespace qorita::fb

@@ -2,7 +2,11 @@
 
 // A connection to a Firebird database: a plain path opens the file through the
 // embedded engine, "host:path" goes through a server. Text travels as UTF-8.
-#include <memory>
+//
+// The connection owns its attachment and can be moved, never copied. Statements
+// and transactions refer to the connection object: move it before they are made.
+#include "data/fb/FbOwners.h"
+
 #include <string>
 
 namespace Firebird {
@@ -19,13 +23,15 @@ struct TFbConnectionOptions {
 class TFbConnection {
 public:
     TFbConnection();
+    // Detaches an open database; never throws.
     ~TFbConnection();
-    TFbConnection(const TFbConnection&) = delete;
-    TFbConnection& operator=(const TFbConnection&) = delete;
+    TFbConnection(TFbConnection&& AOther) noexcept;
+    TFbConnection& operator=(TFbConnection&& AOther) noexcept;
 
     void Open(const std::string& ALocation, const TFbConnectionOptions& AOptions);
     // Creates a new database (character set UTF8) and keeps it open.
     void Create(const std::string& ALocation, const TFbConnectionOptions& AOptions);
+    // A failed detach still lets go of the attachment, then reports the error.
     void Close();
     // Drops the open database: used by tests to remove their files.
     void Drop();
@@ -36,7 +42,7 @@ public:
 
 private:
     std::string FLocation;
-    Firebird::IAttachment* FAttachment = nullptr;
+    TRef<Firebird::IAttachment> FAttachment;
 };
 
 // Ends the client library's own threads and connections in an orderly way.

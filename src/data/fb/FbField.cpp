@@ -2,27 +2,22 @@
 #include "data/fb/FbStatement.h"
 
 #include "common/Exception.h"
+#include "common/Numbers.h"
 #include "data/fb/FbStatementImpl.h"
 #include "data/fb/FbValues.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 
 namespace qorita::fb {
 
 TRawColumn TFbStatement::TImpl::Column(unsigned AIndex) const
 {
-    TFbStatus status;
-    Firebird::IMessageMetadata* meta = OutputMeta.get();
-    const unsigned type = meta->getType(status.Get(), AIndex) & ~1u;
-    const unsigned offset = meta->getOffset(status.Get(), AIndex);
-    const unsigned nullOffset = meta->getNullOffset(status.Get(), AIndex);
-    status.Check();
+    const TColumnLayout& layout = Columns[AIndex];
     const unsigned char* buffer = OutputBuffer.data();
-    return TRawColumn{type, buffer + offset, *reinterpret_cast<const short*>(buffer + nullOffset) != 0};
+    return TRawColumn{layout.Type, buffer + layout.Offset, LoadValue<short>(buffer + layout.NullOffset) != 0};
 }
 
 bool TFbField::IsNull() const { return FStatement->FImpl->Column(FIndex).Null; }
@@ -32,14 +27,10 @@ std::int64_t TFbField::AsInt64() const
     const TRawColumn column = FStatement->FImpl->Column(FIndex);
     if (column.Null) return 0;
     switch (column.Type) {
-    case SQL_INT64: {
-        std::int64_t value;
-        std::memcpy(&value, column.Data, sizeof value);
-        return value;
-    }
+    case SQL_INT64:
+        return LoadValue<std::int64_t>(column.Data);
     case SQL_DOUBLE: {
-        double value;
-        std::memcpy(&value, column.Data, sizeof value);
+        const auto value = LoadValue<double>(column.Data);
         if (!std::isfinite(value) || std::fabs(value) > 9.2e18) {
             throw Exception(Format("Value of column %s is not an integer", FName.c_str()));
         }
@@ -75,11 +66,8 @@ double TFbField::AsDouble() const
     const TRawColumn column = FStatement->FImpl->Column(FIndex);
     if (column.Null) return 0.0;
     switch (column.Type) {
-    case SQL_DOUBLE: {
-        double value;
-        std::memcpy(&value, column.Data, sizeof value);
-        return value;
-    }
+    case SQL_DOUBLE:
+        return LoadValue<double>(column.Data);
     case SQL_INT64:
         return static_cast<double>(AsInt64());
     default: {
@@ -101,19 +89,15 @@ std::string TFbField::AsText() const
     if (column.Null) return {};
     switch (column.Type) {
     case SQL_VARYING: {
-        ISC_USHORT length;
-        std::memcpy(&length, column.Data, sizeof length);
+        const auto length = LoadValue<ISC_USHORT>(column.Data);
         return std::string(reinterpret_cast<const char*>(column.Data + sizeof length), length);
     }
-    case SQL_BLOB: {
-        ISC_QUAD id;
-        std::memcpy(&id, column.Data, sizeof id);
-        return impl.ReadBlob(id);
-    }
+    case SQL_BLOB:
+        return impl.ReadBlob(LoadValue<ISC_QUAD>(column.Data));
     case SQL_INT64:
-        return std::to_string(AsInt64());
+        return FormatInteger(AsInt64());
     case SQL_DOUBLE:
-        return DoubleToText(AsDouble());
+        return FormatDouble(AsDouble());
     case SQL_TIMESTAMP:
         return FormatIso(AsDateTime()).substr(0, 19);
     case SQL_BOOLEAN:
@@ -129,13 +113,11 @@ TDateTime TFbField::AsDateTime() const
     if (column.Null) return 0.0;
     switch (column.Type) {
     case SQL_TIMESTAMP: {
-        ISC_TIMESTAMP ts;
-        std::memcpy(&ts, column.Data, sizeof ts);
+        const auto ts = LoadValue<ISC_TIMESTAMP>(column.Data);
         return DecodeTimestamp(ts.timestamp_date, ts.timestamp_time);
     }
     case SQL_TYPE_TIME: {
-        ISC_TIME time;
-        std::memcpy(&time, column.Data, sizeof time);
+        const auto time = LoadValue<ISC_TIME>(column.Data);
         return TruncateToSecond(static_cast<double>(time) / (86400.0 * ISC_TIME_SECONDS_PRECISION));
     }
     default:

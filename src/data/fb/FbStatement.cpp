@@ -1,13 +1,14 @@
 #include "data/fb/FbStatement.h"
 
 #include "common/Exception.h"
+#include "common/Numbers.h"
+#include "common/Text.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbStatementImpl.h"
 #include "data/fb/FbTransaction.h"
 #include "data/fb/FbValues.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 namespace qorita::fb {
@@ -17,14 +18,6 @@ constexpr unsigned kCharsetUtf8 = 4;
 constexpr std::size_t kMaxVarying = 32765;
 constexpr unsigned kBlobSegment = 32768;
 
-std::string UpperAscii(std::string_view AText)
-{
-    std::string result(AText);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return result;
-}
-
 bool IsNumericType(unsigned AType)
 {
     return AType == SQL_SHORT || AType == SQL_LONG || AType == SQL_INT64 || AType == SQL_FLOAT ||
@@ -33,68 +26,64 @@ bool IsNumericType(unsigned AType)
 
 }  // namespace
 
-void TFbStatement::TImpl::Prepare(TFbStatus& AStatus)
+void TFbStatement::TImpl::Prepare(TStatusWrapper& AStatus)
 {
     Firebird::IAttachment* attachment = Connection.Handle();
-    Statement.reset(attachment->prepare(AStatus.Get(), Transaction.Handle(), 0, Translated.PositionalSql.c_str(),
-                                        SQL_DIALECT_V6, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-    if (AStatus.Failed()) Statement.release();
-    AStatus.Check();
-    const unsigned type = Statement->getType(AStatus.Get());
-    AStatus.Check();
-    IsSelect = type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd;
-    InputMeta.reset(Statement->getInputMetadata(AStatus.Get()));
-    AStatus.Check();
-    if (Named && InputMeta->getCount(AStatus.Get()) != Translated.ParameterAtPosition.size()) {
+    TRef<Firebird::IStatement> statement(attachment->prepare(&AStatus, Transaction.Handle(), 0,
+                                                             Translated.PositionalSql.c_str(), SQL_DIALECT_V6,
+                                                             Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    const unsigned type = statement->getType(&AStatus);
+    TRef<Firebird::IMessageMetadata> input(statement->getInputMetadata(&AStatus));
+    if (Named && input->getCount(&AStatus) != Translated.ParameterAtPosition.size()) {
         throw Exception("Parameter count mismatch in statement");
     }
-    TRef<Firebird::IMessageMetadata> declared(Statement->getOutputMetadata(AStatus.Get()));
-    AStatus.Check();
+    const TRef<Firebird::IMessageMetadata> declared(statement->getOutputMetadata(&AStatus));
     BuildOutput(AStatus, declared.get());
+    IsSelect = type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd;
+    InputMeta = std::move(input);
+    Statement = std::move(statement);
 }
 
 // Output columns are coerced to the few kinds the program reads: 64-bit
 // integers, doubles (also for scaled NUMERIC/DECIMAL), VARCHAR text (CHAR
 // included), text blobs and timestamps (DATE included).
-void TFbStatement::TImpl::BuildOutput(TFbStatus& AStatus, Firebird::IMessageMetadata* ADeclared)
+void TFbStatement::TImpl::BuildOutput(TStatusWrapper& AStatus, Firebird::IMessageMetadata* ADeclared)
 {
-    const unsigned count = ADeclared->getCount(AStatus.Get());
-    AStatus.Check();
-    TRef<Firebird::IMetadataBuilder> builder(ADeclared->getBuilder(AStatus.Get()));
-    AStatus.Check();
+    const unsigned count = ADeclared->getCount(&AStatus);
+    const TRef<Firebird::IMetadataBuilder> builder(ADeclared->getBuilder(&AStatus));
     Fields.clear();
     FieldIndex.clear();
     for (unsigned i = 0; i < count; ++i) {
-        const unsigned type = ADeclared->getType(AStatus.Get(), i) & ~1u;
-        const int scale = ADeclared->getScale(AStatus.Get(), i);
-        AStatus.Check();
+        const unsigned type = ADeclared->getType(&AStatus, i) & ~1u;
+        const int scale = ADeclared->getScale(&AStatus, i);
         if ((type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64) && scale == 0) {
-            builder->setType(AStatus.Get(), i, SQL_INT64 + 1);
-            builder->setLength(AStatus.Get(), i, sizeof(ISC_INT64));
-            builder->setScale(AStatus.Get(), i, 0);
+            builder->setType(&AStatus, i, SQL_INT64 + 1);
+            builder->setLength(&AStatus, i, sizeof(ISC_INT64));
+            builder->setScale(&AStatus, i, 0);
         } else if (IsNumericType(type)) {
-            builder->setType(AStatus.Get(), i, SQL_DOUBLE + 1);
-            builder->setLength(AStatus.Get(), i, sizeof(double));
-            builder->setScale(AStatus.Get(), i, 0);
+            builder->setType(&AStatus, i, SQL_DOUBLE + 1);
+            builder->setLength(&AStatus, i, sizeof(double));
+            builder->setScale(&AStatus, i, 0);
         } else if (type == SQL_TEXT) {
-            builder->setType(AStatus.Get(), i, SQL_VARYING + 1);
+            builder->setType(&AStatus, i, SQL_VARYING + 1);
         } else if (type == SQL_TYPE_DATE) {
-            builder->setType(AStatus.Get(), i, SQL_TIMESTAMP + 1);
-            builder->setLength(AStatus.Get(), i, sizeof(ISC_TIMESTAMP));
+            builder->setType(&AStatus, i, SQL_TIMESTAMP + 1);
+            builder->setLength(&AStatus, i, sizeof(ISC_TIMESTAMP));
         } else {
-            builder->setType(AStatus.Get(), i, type + 1);
+            builder->setType(&AStatus, i, type + 1);
         }
-        AStatus.Check();
-        const char* alias = ADeclared->getAlias(AStatus.Get(), i);
-        AStatus.Check();
+        const char* alias = ADeclared->getAlias(&AStatus, i);
         std::string name = UpperAscii(alias ? alias : "");
         FieldIndex.emplace(name, i);
         Fields.push_back(TFbField(*Owner, i, name));
     }
-    OutputMeta.reset(builder->getMetadata(AStatus.Get()));
-    AStatus.Check();
-    OutputBuffer.assign(OutputMeta->getMessageLength(AStatus.Get()), 0);
-    AStatus.Check();
+    OutputMeta.reset(builder->getMetadata(&AStatus));
+    OutputBuffer.assign(OutputMeta->getMessageLength(&AStatus), 0);
+    Columns.clear();
+    for (unsigned i = 0; i < count; ++i) {
+        Columns.push_back({OutputMeta->getType(&AStatus, i) & ~1u, OutputMeta->getOffset(&AStatus, i),
+                           OutputMeta->getNullOffset(&AStatus, i)});
+    }
 }
 
 const TFbParam& TFbStatement::TImpl::ParamAt(unsigned APosition) const
@@ -107,142 +96,161 @@ const TFbParam& TFbStatement::TImpl::ParamAt(unsigned APosition) const
 // The input message is built for the values at hand: each value keeps its own
 // kind and the server converts it to the parameter's declared type (and reports
 // a value the column cannot take). Text for a blob parameter goes into a new blob.
-TRef<Firebird::IMessageMetadata> TFbStatement::TImpl::BuildInput(TFbStatus& AStatus,
+TRef<Firebird::IMessageMetadata> TFbStatement::TImpl::BuildInput(TStatusWrapper& AStatus,
                                                                  std::vector<unsigned char>& ABuffer)
 {
-    const unsigned count = InputMeta->getCount(AStatus.Get());
-    AStatus.Check();
-    TRef<Firebird::IMetadataBuilder> builder(InputMeta->getBuilder(AStatus.Get()));
-    AStatus.Check();
+    const unsigned count = InputMeta->getCount(&AStatus);
+    const TRef<Firebird::IMetadataBuilder> builder(InputMeta->getBuilder(&AStatus));
     std::vector<unsigned> declaredTypes(count);
     for (unsigned i = 0; i < count; ++i) {
-        const unsigned declared = InputMeta->getType(AStatus.Get(), i) & ~1u;
-        AStatus.Check();
+        const unsigned declared = InputMeta->getType(&AStatus, i) & ~1u;
         declaredTypes[i] = declared;
         const TFbParam::TValue& value = ParamAt(i).Value();
         if (declared == SQL_BLOB && !std::holds_alternative<std::monostate>(value)) {
-            builder->setType(AStatus.Get(), i, SQL_BLOB + 1);
+            builder->setType(&AStatus, i, SQL_BLOB + 1);
         } else if (std::holds_alternative<std::int64_t>(value)) {
-            builder->setType(AStatus.Get(), i, SQL_INT64 + 1);
-            builder->setLength(AStatus.Get(), i, sizeof(ISC_INT64));
-            builder->setScale(AStatus.Get(), i, 0);
+            builder->setType(&AStatus, i, SQL_INT64 + 1);
+            builder->setLength(&AStatus, i, sizeof(ISC_INT64));
+            builder->setScale(&AStatus, i, 0);
         } else if (std::holds_alternative<double>(value)) {
-            builder->setType(AStatus.Get(), i, SQL_DOUBLE + 1);
-            builder->setLength(AStatus.Get(), i, sizeof(double));
-            builder->setScale(AStatus.Get(), i, 0);
+            builder->setType(&AStatus, i, SQL_DOUBLE + 1);
+            builder->setLength(&AStatus, i, sizeof(double));
+            builder->setScale(&AStatus, i, 0);
         } else if (const auto* text = std::get_if<std::string>(&value)) {
             if (text->size() > kMaxVarying) {
                 throw Exception(Format("Text of %zu bytes is too long for a parameter of this statement",
                                        text->size()));
             }
-            builder->setType(AStatus.Get(), i, SQL_VARYING + 1);
-            builder->setLength(AStatus.Get(), i, static_cast<unsigned>(std::max<std::size_t>(text->size(), 1)));
-            builder->setScale(AStatus.Get(), i, 0);
-            builder->setCharSet(AStatus.Get(), i, kCharsetUtf8);
+            builder->setType(&AStatus, i, SQL_VARYING + 1);
+            builder->setLength(&AStatus, i, static_cast<unsigned>(std::max<std::size_t>(text->size(), 1)));
+            builder->setScale(&AStatus, i, 0);
+            builder->setCharSet(&AStatus, i, kCharsetUtf8);
         } else if (std::holds_alternative<TFbDateTimeValue>(value)) {
-            builder->setType(AStatus.Get(), i, SQL_TIMESTAMP + 1);
-            builder->setLength(AStatus.Get(), i, sizeof(ISC_TIMESTAMP));
-            builder->setScale(AStatus.Get(), i, 0);
+            builder->setType(&AStatus, i, SQL_TIMESTAMP + 1);
+            builder->setLength(&AStatus, i, sizeof(ISC_TIMESTAMP));
+            builder->setScale(&AStatus, i, 0);
         } else {
-            builder->setType(AStatus.Get(), i, declared + 1);
+            builder->setType(&AStatus, i, declared + 1);
         }
-        AStatus.Check();
     }
-    TRef<Firebird::IMessageMetadata> meta(builder->getMetadata(AStatus.Get()));
-    AStatus.Check();
-    ABuffer.assign(meta->getMessageLength(AStatus.Get()), 0);
-    AStatus.Check();
+    TRef<Firebird::IMessageMetadata> meta(builder->getMetadata(&AStatus));
+    ABuffer.assign(meta->getMessageLength(&AStatus), 0);
     for (unsigned i = 0; i < count; ++i) {
-        const unsigned offset = meta->getOffset(AStatus.Get(), i);
-        const unsigned nullOffset = meta->getNullOffset(AStatus.Get(), i);
-        AStatus.Check();
+        const unsigned offset = meta->getOffset(&AStatus, i);
+        const unsigned nullOffset = meta->getNullOffset(&AStatus, i);
         unsigned char* data = ABuffer.data() + offset;
-        auto* nullFlag = reinterpret_cast<short*>(ABuffer.data() + nullOffset);
         const TFbParam::TValue& value = ParamAt(i).Value();
-        *nullFlag = std::holds_alternative<std::monostate>(value) ? -1 : 0;
-        if (*nullFlag) continue;
+        const bool null = std::holds_alternative<std::monostate>(value);
+        StoreValue<short>(ABuffer.data() + nullOffset, null ? -1 : 0);
+        if (null) continue;
         if (declaredTypes[i] == SQL_BLOB) {
             std::string text;
             if (const auto* s = std::get_if<std::string>(&value)) {
                 text = *s;
             } else if (const auto* n = std::get_if<std::int64_t>(&value)) {
-                text = std::to_string(*n);
+                text = FormatInteger(*n);
             } else if (const auto* d = std::get_if<double>(&value)) {
-                text = DoubleToText(*d);
+                text = FormatDouble(*d);
             } else {
                 throw Exception("A date-time cannot be written into a blob column");
             }
             ISC_QUAD id;
             WriteBlob(AStatus, text, id);
-            std::memcpy(data, &id, sizeof id);
+            StoreValue(data, id);
         } else if (const auto* n = std::get_if<std::int64_t>(&value)) {
-            std::memcpy(data, n, sizeof *n);
+            StoreValue(data, *n);
         } else if (const auto* d = std::get_if<double>(&value)) {
-            std::memcpy(data, d, sizeof *d);
+            StoreValue(data, *d);
         } else if (const auto* s = std::get_if<std::string>(&value)) {
             const auto length = static_cast<ISC_USHORT>(s->size());
-            std::memcpy(data, &length, sizeof length);
+            StoreValue(data, length);
             std::memcpy(data + sizeof length, s->data(), s->size());
         } else if (const auto* t = std::get_if<TFbDateTimeValue>(&value)) {
-            const ISC_TIMESTAMP ts = EncodeTimestamp(t->Value);
-            std::memcpy(data, &ts, sizeof ts);
+            StoreValue(data, EncodeTimestamp(t->Value));
         }
     }
     return meta;
 }
 
-void TFbStatement::TImpl::WriteBlob(TFbStatus& AStatus, const std::string& AText, ISC_QUAD& AId)
+void TFbStatement::TImpl::WriteBlob(TStatusWrapper& AStatus, const std::string& AText, ISC_QUAD& AId)
 {
     Firebird::IAttachment* attachment = Connection.Handle();
-    TRef<Firebird::IBlob> blob(attachment->createBlob(AStatus.Get(), Transaction.Handle(), &AId, 0, nullptr));
-    if (AStatus.Failed()) blob.release();
-    AStatus.Check();
+    TRef<Firebird::IBlob> blob(attachment->createBlob(&AStatus, Transaction.Handle(), &AId, 0, nullptr));
     for (std::size_t done = 0; done < AText.size(); done += kBlobSegment) {
         const auto length = static_cast<unsigned>(std::min<std::size_t>(kBlobSegment, AText.size() - done));
-        blob->putSegment(AStatus.Get(), length, AText.data() + done);
-        AStatus.Check();
+        blob->putSegment(&AStatus, length, AText.data() + done);
     }
-    blob->close(AStatus.Get());
-    if (!AStatus.Failed()) blob.release();  // close releases the interface
-    AStatus.Check();
+    blob->close(&AStatus);
+    Forget(blob);
 }
 
 std::string TFbStatement::TImpl::ReadBlob(const ISC_QUAD& AId) const
 {
-    TFbStatus status;
-    Firebird::IAttachment* attachment = Connection.Handle();
-    ISC_QUAD id = AId;
-    TRef<Firebird::IBlob> blob(attachment->openBlob(status.Get(), Transaction.Handle(), &id, 0, nullptr));
-    if (status.Failed()) blob.release();
-    status.Check();
-    std::string result;
-    std::vector<char> segment(kBlobSegment);
-    for (;;) {
-        unsigned length = 0;
-        const int code = blob->getSegment(status.Get(), static_cast<unsigned>(segment.size()), segment.data(), &length);
-        if (code == Firebird::IStatus::RESULT_OK || code == Firebird::IStatus::RESULT_SEGMENT) {
+    return Guarded([&](TStatusWrapper& AStatus) {
+        Firebird::IAttachment* attachment = Connection.Handle();
+        ISC_QUAD id = AId;
+        TRef<Firebird::IBlob> blob(attachment->openBlob(&AStatus, Transaction.Handle(), &id, 0, nullptr));
+        std::string result;
+        std::vector<char> segment(kBlobSegment);
+        for (;;) {
+            unsigned length = 0;
+            const int code =
+                blob->getSegment(&AStatus, static_cast<unsigned>(segment.size()), segment.data(), &length);
+            if (code != Firebird::IStatus::RESULT_OK && code != Firebird::IStatus::RESULT_SEGMENT) break;
             result.append(segment.data(), length);
-            continue;
         }
-        if (code == Firebird::IStatus::RESULT_NO_DATA) break;
-        status.Check();
-        break;
+        blob->close(&AStatus);
+        Forget(blob);
+        return result;
+    });
+}
+
+void TFbStatement::TImpl::Run(TStatusWrapper& AStatus)
+{
+    std::vector<unsigned char> input;
+    const TRef<Firebird::IMessageMetadata> inputMeta = BuildInput(AStatus, input);
+    Firebird::ITransaction* transaction = Transaction.Handle();
+    if (IsSelect) {
+        Cursor.reset(
+            Statement->openCursor(&AStatus, transaction, inputMeta.get(), input.data(), OutputMeta.get(), 0));
+        FetchNext(AStatus);
+    } else {
+        const bool hasOutput = !Fields.empty();
+        Statement->execute(&AStatus, transaction, inputMeta.get(), input.data(),
+                           hasOutput ? OutputMeta.get() : nullptr, hasOutput ? OutputBuffer.data() : nullptr);
+        HasRow = hasOutput;
     }
-    blob->close(status.Get());
-    if (!status.Failed()) blob.release();
-    status.Check();
-    return result;
+}
+
+bool TFbStatement::TImpl::FetchNext(TStatusWrapper& AStatus)
+{
+    if (!Cursor) {
+        HasRow = false;
+        return false;
+    }
+    HasRow = Cursor->fetchNext(&AStatus, OutputBuffer.data()) == Firebird::IStatus::RESULT_OK;
+    return HasRow;
 }
 
 void TFbStatement::TImpl::CloseCursor()
 {
     HasRow = false;
     if (!Cursor) return;
-    TFbStatus status;
-    Cursor->close(status.Get());
-    if (!status.Failed()) Cursor.release();  // close releases the interface
-    Cursor.reset();
-    status.Check();
+    // A cursor that fails to close is let go of all the same.
+    TRef<Firebird::IResultSet> cursor = std::move(Cursor);
+    Guarded([&](TStatusWrapper& AStatus) {
+        cursor->close(&AStatus);
+        Forget(cursor);
+    });
+}
+
+void TFbStatement::TImpl::Free()
+{
+    if (!Statement) return;
+    Guarded([&](TStatusWrapper& AStatus) {
+        Statement->free(&AStatus);
+        Forget(Statement);
+    });
 }
 
 TFbStatement::TFbStatement(TFbConnection& AConnection, TFbTransaction& ATransaction, std::string ASql,
@@ -258,10 +266,10 @@ TFbStatement::~TFbStatement()
     } catch (...) {
         // A cursor that cannot be closed goes with its transaction.
     }
-    if (FImpl->Statement) {
-        TFbStatus status;
-        FImpl->Statement->free(status.Get());
-        if (!status.Failed()) FImpl->Statement.release();
+    try {
+        FImpl->Free();
+    } catch (...) {
+        // Its owner releases a statement that cannot be freed.
     }
 }
 
@@ -279,40 +287,17 @@ TFbParam& TFbStatement::Param(std::string_view AName)
 void TFbStatement::Execute()
 {
     FImpl->CloseCursor();
-    TFbStatus status;
-    if (!FImpl->Statement) FImpl->Prepare(status);
-    std::vector<unsigned char> input;
-    TRef<Firebird::IMessageMetadata> inputMeta = FImpl->BuildInput(status, input);
-    Firebird::ITransaction* transaction = FImpl->Transaction.Handle();
-    if (FImpl->IsSelect) {
-        FImpl->Cursor.reset(FImpl->Statement->openCursor(status.Get(), transaction, inputMeta.get(), input.data(),
-                                                         FImpl->OutputMeta.get(), 0));
-        if (status.Failed()) FImpl->Cursor.release();
-        status.Check();
-        Fetch();
-    } else {
-        const bool hasOutput = !FImpl->Fields.empty();
-        FImpl->Statement->execute(status.Get(), transaction, inputMeta.get(), input.data(),
-                                  hasOutput ? FImpl->OutputMeta.get() : nullptr,
-                                  hasOutput ? FImpl->OutputBuffer.data() : nullptr);
-        status.Check();
-        FImpl->HasRow = hasOutput;
-    }
+    Guarded([&](TStatusWrapper& AStatus) {
+        if (!FImpl->Statement) FImpl->Prepare(AStatus);
+        FImpl->Run(AStatus);
+    });
 }
 
 bool TFbStatement::Eof() const { return !FImpl->HasRow; }
 
 bool TFbStatement::Fetch()
 {
-    if (!FImpl->Cursor) {
-        FImpl->HasRow = false;
-        return false;
-    }
-    TFbStatus status;
-    const int code = FImpl->Cursor->fetchNext(status.Get(), FImpl->OutputBuffer.data());
-    status.Check();
-    FImpl->HasRow = code == Firebird::IStatus::RESULT_OK;
-    return FImpl->HasRow;
+    return Guarded([&](TStatusWrapper& AStatus) { return FImpl->FetchNext(AStatus); });
 }
 
 void TFbStatement::Close() { FImpl->CloseCursor(); }

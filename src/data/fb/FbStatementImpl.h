@@ -19,6 +19,13 @@ struct TRawColumn {
     bool Null;
 };
 
+// Where a column of the output message lies, read once from its metadata.
+struct TColumnLayout {
+    unsigned Type;
+    unsigned Offset;
+    unsigned NullOffset;
+};
+
 struct TFbStatement::TImpl {
     TFbStatement* Owner;
     TFbConnection& Connection;
@@ -32,6 +39,7 @@ struct TFbStatement::TImpl {
     TRef<Firebird::IMessageMetadata> InputMeta;   // as declared by the server
     TRef<Firebird::IMessageMetadata> OutputMeta;  // coerced to the kinds we read
     std::vector<unsigned char> OutputBuffer;
+    std::vector<TColumnLayout> Columns;
     TRef<Firebird::IResultSet> Cursor;
     bool IsSelect = false;
     bool HasRow = false;
@@ -50,13 +58,18 @@ struct TFbStatement::TImpl {
         }
     }
 
-    void Prepare(TFbStatus& AStatus);
-    void BuildOutput(TFbStatus& AStatus, Firebird::IMessageMetadata* ADeclared);
-    TRef<Firebird::IMessageMetadata> BuildInput(TFbStatus& AStatus, std::vector<unsigned char>& ABuffer);
+    // The statement is kept only when it is prepared with all its metadata.
+    void Prepare(TStatusWrapper& AStatus);
+    void BuildOutput(TStatusWrapper& AStatus, Firebird::IMessageMetadata* ADeclared);
+    TRef<Firebird::IMessageMetadata> BuildInput(TStatusWrapper& AStatus, std::vector<unsigned char>& ABuffer);
     const TFbParam& ParamAt(unsigned APosition) const;
-    void WriteBlob(TFbStatus& AStatus, const std::string& AText, ISC_QUAD& AId);
+    void WriteBlob(TStatusWrapper& AStatus, const std::string& AText, ISC_QUAD& AId);
     std::string ReadBlob(const ISC_QUAD& AId) const;
+    // Runs the prepared statement; a select opens its cursor on the first row.
+    void Run(TStatusWrapper& AStatus);
+    bool FetchNext(TStatusWrapper& AStatus);
     void CloseCursor();
+    void Free();
     TRawColumn Column(unsigned AIndex) const;
 };
 

@@ -4,6 +4,11 @@
 // ("concurrency") and "nowait", so a lock conflict fails at once instead of
 // waiting. A transaction still active when its owner goes away is rolled back
 // (the abnormal path); the destructor never throws.
+//
+// The transaction can be moved, never copied. Statements refer to the
+// transaction object: move it before they are made.
+#include "data/fb/FbOwners.h"
+
 namespace Firebird {
 class ITransaction;
 }
@@ -22,8 +27,9 @@ class TFbTransaction {
 public:
     TFbTransaction(TFbConnection& AConnection, TFbTransactionOptions AOptions = {});
     ~TFbTransaction();
-    TFbTransaction(const TFbTransaction&) = delete;
-    TFbTransaction& operator=(const TFbTransaction&) = delete;
+    TFbTransaction(TFbTransaction&& AOther) noexcept;
+    // Rolls back this transaction if it is still active, then takes the other.
+    TFbTransaction& operator=(TFbTransaction&& AOther) noexcept;
 
     // Starting an active transaction fails, as the database layer would.
     void Start();
@@ -31,13 +37,13 @@ public:
     void Rollback();
     bool IsActive() const { return FTransaction != nullptr; }
 
-    TFbConnection& Connection() const { return FConnection; }
+    TFbConnection& Connection() const { return *FConnection; }
     Firebird::ITransaction* Handle() const;
 
 private:
-    TFbConnection& FConnection;
+    TFbConnection* FConnection;
     TFbTransactionOptions FOptions;
-    Firebird::ITransaction* FTransaction = nullptr;
+    TRef<Firebird::ITransaction> FTransaction;
 };
 
 }  // namespace qorita::fb

@@ -2,8 +2,6 @@
 
 #include "data/fb/FbStatus.h"
 
-#include <cstdio>
-
 namespace qorita::fb {
 
 ISC_TIMESTAMP EncodeTimestamp(TDateTime AValue)
@@ -26,13 +24,6 @@ TDateTime DecodeTimestamp(ISC_DATE ADate, ISC_TIME ATime)
     util->decodeTime(ATime, &hours, &minutes, &seconds, &fractions);
     return EncodeDateTime({static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
                            static_cast<int>(hours), static_cast<int>(minutes), static_cast<int>(seconds), 0});
-}
-
-std::string DoubleToText(double AValue)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15g", AValue);
-    return buffer;
 }
 
 }  // namespace qorita::fb

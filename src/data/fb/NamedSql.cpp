@@ -1,5 +1,7 @@
 #include "data/fb/NamedSql.h"
 
+#include "common/Text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -53,9 +55,7 @@ TNamedSql TranslateNamedSql(std::string_view ASql)
         } else if (c == ':' && i + 1 < ASql.size() && IsNameStart(ASql[i + 1])) {
             std::size_t end = i + 1;
             while (end < ASql.size() && IsNameChar(ASql[end])) ++end;
-            std::string name(ASql.substr(i + 1, end - i - 1));
-            std::transform(name.begin(), name.end(), name.begin(),
-                           [](unsigned char ch) { return static_cast<char>(std::toupper(ch)); });
+            std::string name = UpperAscii(ASql.substr(i + 1, end - i - 1));
             if (std::find(result.Names.begin(), result.Names.end(), name) == result.Names.end()) {
                 result.Names.push_back(name);
             }

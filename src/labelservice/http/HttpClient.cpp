@@ -1,13 +1,13 @@
 #include "labelservice/http/HttpClient.h"
 
 #include "common/Exception.h"
+#include "common/Text.h"
 #include "labelservice/http/CurlGlobal.h"
 #include "labelservice/http/ExtraCaCertificates.h"
 
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <optional>
@@ -86,21 +86,16 @@ size_t THttpClient::TImpl::OnHeader(char* AData, size_t ASize, size_t ACount, vo
         while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n'))
             rest.remove_suffix(1);
         self->Response.ReasonPhrase.assign(rest);
-    } else if (line.size() > 15 && (line[0] == 'C' || line[0] == 'c')) {
+    } else if (line.size() > 15 && StartsWithNoCase(line, "content-length:")) {
         // Room for the whole body up front: growing a large answer step by
         // step would copy it over and over. Never more than the limit.
-        std::string name(line.substr(0, 15));
-        for (char& c : name)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (name == "content-length:") {
-            unsigned long long declared = 0;
-            std::string_view digits = line.substr(15);
-            while (!digits.empty() && digits.front() == ' ')
-                digits.remove_prefix(1);
-            std::from_chars(digits.data(), digits.data() + digits.size(), declared);
-            if (declared > 0 && declared <= self->Limits.MaxBodyBytes)
-                self->Response.Body.reserve(static_cast<size_t>(declared));
-        }
+        unsigned long long declared = 0;
+        std::string_view digits = line.substr(15);
+        while (!digits.empty() && digits.front() == ' ')
+            digits.remove_prefix(1);
+        std::from_chars(digits.data(), digits.data() + digits.size(), declared);
+        if (declared > 0 && declared <= self->Limits.MaxBodyBytes)
+            self->Response.Body.reserve(static_cast<size_t>(declared));
     }
     return length;
 }

@@ -1,6 +1,7 @@
 #include "labelservice/http/Url.h"
 
 #include "common/Exception.h"
+#include "common/Text.h"
 #include "labelservice/http/CurlGlobal.h"
 
 #include <curl/curl.h>
@@ -14,21 +15,6 @@ namespace {
 struct TUrlFree {
     void operator()(CURLU* AUrl) const noexcept { curl_url_cleanup(AUrl); }
 };
-
-bool StartsWithNoCase(const std::string& AText, const char* APrefix)
-{
-    std::size_t i = 0;
-    for (; APrefix[i] != '\0'; ++i) {
-        if (i >= AText.size())
-            return false;
-        char c = AText[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != APrefix[i])
-            return false;
-    }
-    return true;
-}
 
 }  // namespace
 
