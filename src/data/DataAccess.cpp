@@ -51,8 +51,7 @@ std::int32_t TDataAccess::GenId(const std::string& AGenerator)
 {
     std::unique_ptr<fb::TFbStatement>& prepared = FGenIdStatements[AGenerator];
     if (!prepared) {
-        prepared = std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction,
-                                                      "SELECT GEN_ID(" + AGenerator + ",1) FROM RDB$DATABASE", false);
+        prepared = std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction, sql::GenIdText(AGenerator), false);
     }
     fb::TFbStatement& statement = *prepared;
     statement.Execute();
@@ -61,14 +60,9 @@ std::int32_t TDataAccess::GenId(const std::string& AGenerator)
     return value;
 }
 
-std::unique_ptr<fb::TFbStatement> TDataAccess::NewStatement(std::initializer_list<const char*> ALines)
+std::unique_ptr<fb::TFbStatement> TDataAccess::NewStatement(sql::TLines ALines)
 {
-    std::string text;
-    for (const char* line : ALines) {
-        text += line;
-        text += "\r\n";
-    }
-    return std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction, std::move(text));
+    return std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction, sql::Text(ALines));
 }
 
 }  // namespace qorita
