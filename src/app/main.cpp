@@ -1,10 +1,13 @@
 // qorita: one run handles one call of the order-management application.
 //   qorita -<Crea|Conferma|CreaConferma|Elimina> DatabaseName=<db> ChiamataId=<id>
+//   qorita -Verifica DatabaseName=<db>   (checks a deployment, changes nothing)
 // Exit code 0 when the call row received an outcome (also a failed one), 1 when
 // the call could not be handled; the reason is then printed on standard output.
+// -Verifica exits with 0 only when every check passed.
 #include "app/ChiamataHandler.h"
 #include "app/CmdParams.h"
 #include "app/Console.h"
+#include "app/Verifica.h"
 #include "data/fb/FbConnection.h"
 
 #include <clocale>
@@ -43,8 +46,13 @@ int main(int argc, char** argv)
     }
     try {
         params->Validate();
-        qorita::TChiamataHandler handler;
-        handler.Esegui(*params);
+        const std::unique_ptr<qorita::TComando> comando = params->GetComando();
+        if (dynamic_cast<const qorita::TVerificaComando*>(comando.get()) != nullptr) {
+            exitCode = qorita::TVerifica(comando->DatabaseName()).Esegui() ? 0 : 1;
+        } else {
+            qorita::TChiamataHandler handler;
+            handler.Esegui(*params);
+        }
     } catch (const std::exception& error) {
         exitCode = 1;
         qorita::WriteLines(error.what());

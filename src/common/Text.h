@@ -24,4 +24,9 @@ std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault);
 // The entries one after the other, each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& AEntries);
 
+// The lines of a message on one line, joined with "; ": for reports that give
+// one line per item. Blank lines go, and so does the "-" the database client
+// puts before its continuation lines.
+std::string OneLine(std::string_view AMessage);
+
 }  // namespace qorita

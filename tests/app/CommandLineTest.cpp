@@ -40,16 +40,20 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{{"-Crea", "DatabaseName=", "ChiamataId=7"}, "Parametro CMD DatabaseName \"\" non valido\r\n"},
         CommandLineCase{{"-Crea", "DatabaseName=x"}, "Parametro CMD ChiamataId non rilevato\r\n"},
         CommandLineCase{{"-Crea", "DatabaseName=x", "chiamataid="}, "Parametro CMD ChiamataId \"\" non valido\r\n"},
-        // A command none of the four is refused before any connection.
+        CommandLineCase{{"-Verifica", "ChiamataId=7"}, "Parametro CMD DatabaseName non rilevato\r\n"},
+        // A command none of the five is refused before any connection.
         CommandLineCase{{"-Stampa", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
-                        "Comando CMD \"Stampa\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina\r\n"},
+                        "Comando CMD \"Stampa\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
+                        "-Verifica\r\n"},
         CommandLineCase{{"-", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
-                        "Comando CMD \"\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina\r\n"},
+                        "Comando CMD \"\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
+                        "-Verifica\r\n"},
         CommandLineCase{{"-DatabaseName=x", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
-                        "Comando CMD \"DatabaseName=x\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o "
-                        "-Elimina\r\n"},
+                        "Comando CMD \"DatabaseName=x\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, "
+                        "-Elimina o -Verifica\r\n"},
         CommandLineCase{{"-Creare", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
-                        "Comando CMD \"Creare\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina\r\n"}));
+                        "Comando CMD \"Creare\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
+                        "-Verifica\r\n"}));
 
 TEST(CommandLineTest, ARepeatedKeyIsReportedOnStandardErrorBeforeValidation)
 {

@@ -276,6 +276,12 @@ TFbParam& TFbStatement::Param(std::string_view AName)
     return found->second;
 }
 
+void TFbStatement::Prepare()
+{
+    TFbStatus status;
+    if (!FImpl->Statement) FImpl->Prepare(status);
+}
+
 void TFbStatement::Execute()
 {
     FImpl->CloseCursor();
