@@ -52,6 +52,8 @@ bool TVerifica::Esegui()
     } else {
         Skip("permissions", "tables, columns or generators are missing");
     }
+    // Read only: nothing to keep.
+    FTransaction->Rollback();
     Check("TABX parameters", [this] { LoadParametri(); });
     if (!FParametri) {
         for (const char* label : {"archive folder", "courier description", "courier endpoint"}) {

@@ -15,8 +15,8 @@ namespace {
 bool IsKeyword(std::string_view AWord)
 {
     static const std::set<std::string, std::less<>> keywords{
-        "AND",  "AS",  "BY",     "DISTINCT", "FROM", "GEN_ID", "INSERT", "INTO",   "IS",  "LOCK",
-        "NOT",  "NULL", "OR",    "ORDER",    "SELECT", "SET",  "UPDATE", "VALUES", "WHERE", "WITH"};
+        "AND", "AS",     "BY",  "DISTINCT", "FROM",   "INSERT", "INTO",   "IS",    "LOCK",
+        "NOT", "NULL",   "OR",  "ORDER",    "SELECT", "SET",    "UPDATE", "VALUES", "WHERE", "WITH"};
     return keywords.find(AWord) != keywords.end();
 }
 
@@ -48,6 +48,7 @@ TSqlObjects SqlObjects(const std::vector<std::string>& AStatements)
         std::string table;
         std::vector<std::string> columns;
         std::string previous;  // the previous word, or the punctuation before this name
+        bool generatorNext = false;  // GEN_ID was the last word: "(" and the generator follow
         for (std::size_t i = 0; i < statement.size();) {
             const char c = statement[i];
             if (c == '\'') {
@@ -68,16 +69,14 @@ TSqlObjects SqlObjects(const std::vector<std::string>& AStatements)
             i = end;
             const bool isParameter = previous == ":";
             const bool isNumber = std::isdigit(static_cast<unsigned char>(word.front())) != 0;
-            if (previous == "FROM" || previous == "INTO") {
-                if (word.rfind("RDB$", 0) != 0) table = word;
-            } else if (previous == "(" && !columns.empty() && columns.back() == "GEN_ID") {
-                columns.pop_back();
+            if (generatorNext && previous == "(") {
                 result.Generators.insert(word);
-            } else if (word == "GEN_ID") {
-                columns.push_back(word);  // the generator's name follows
-            } else if (!isParameter && !isNumber && !IsKeyword(word)) {
+            } else if (previous == "FROM" || previous == "INTO") {
+                if (word.rfind("RDB$", 0) != 0) table = word;
+            } else if (word != "GEN_ID" && !isParameter && !isNumber && !IsKeyword(word)) {
                 columns.push_back(word);
             }
+            generatorNext = word == "GEN_ID";
             previous = word;
         }
         if (!table.empty()) {
