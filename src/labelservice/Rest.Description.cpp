@@ -319,7 +319,7 @@ std::vector<std::string> TServiceDescription::Missing(const std::vector<std::str
             return {Format("service '%s'", ServiceName)};
         return {Format("port '%s' of service '%s'", PortName, ServiceName)};
     }
-    xmlNode* binding = FImpl->FindBinding(port);
+    xmlNode* binding = FImpl->FindDefinition("binding", ResolveQName(port, "binding"));
     if (binding == nullptr)
         return {Format("binding '%s' of port '%s'", Attribute(port, "binding").value_or("").c_str(), PortName)};
     std::vector<std::string> missing;

@@ -75,6 +75,10 @@ protected:
 TEST_P(CredentialsTest, TheRunConnectsWithTheAccountTheEnvironmentNames)
 {
     const CredentialsCase& c = GetParam();
+    if (c.User == TUser::OwnWithoutGrants && !NotGranted.HeldToItsGrants()) {
+        GTEST_SKIP() << "the test server runs every attachment as SYSDBA (FIREBIRD_BOOT_BUILD): grants are not "
+                        "enforced there";
+    }
     const std::int32_t testata = AddShipment();
     const std::int32_t call = AddCall(testata);
     const TRunResult result = RunQorita(Arguments("CreaConferma", call), Environment(c));

@@ -1,5 +1,9 @@
 #include "TestDatabaseUser.h"
 
+#include "data/fb/FbConnection.h"
+#include "data/fb/FbStatement.h"
+#include "data/fb/FbTransaction.h"
+
 #include <cctype>
 #include <random>
 #include <sstream>
@@ -49,6 +53,24 @@ void TTestDatabaseUser::GrantRun()
     Grant({"SELECT, INSERT, UPDATE ON QORITA_CHIAMATE", "SELECT, INSERT, UPDATE ON QORITA_TESTATE",
            "SELECT, INSERT, UPDATE ON QORITA_RIGHE", "INSERT ON QORITA_LOG", "SELECT ON TABX",
            "USAGE ON SEQUENCE QORITA_LOG_ID", "USAGE ON SEQUENCE QORITA_RIGHE_CONTATOREPROG"});
+}
+
+bool TTestDatabaseUser::HeldToItsGrants() const
+{
+    fb::TFbConnection connection;
+    connection.Open(FDatabase.Location(), {FName, FPassword});
+    fb::TFbTransaction transaction(connection, {true, true, true});
+    transaction.Start();
+    std::string user;
+    {
+        fb::TFbStatement statement(connection, transaction, "SELECT CURRENT_USER FROM RDB$DATABASE", false);
+        statement.Execute();
+        user = statement.FieldAt(0).AsText();
+        statement.Close();
+    }
+    transaction.Rollback();
+    while (!user.empty() && user.back() == ' ') user.pop_back();
+    return user == FName;
 }
 
 std::vector<std::string> TTestDatabaseUser::Environment() const

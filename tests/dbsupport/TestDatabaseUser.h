@@ -26,6 +26,13 @@ public:
     // What a run needs, as the README lists it.
     void GrantRun();
 
+    // Whether the server runs this user's attachments as this user, and so
+    // holds them to its grants. A server started with FIREBIRD_BOOT_BUILD (as
+    // scripts/fbserver.sh starts the tests' server, to keep every file it
+    // writes in its own folder) still checks the password but runs every
+    // attachment as SYSDBA: no test can show there what a missing grant does.
+    bool HeldToItsGrants() const;
+
     // ISC_USER and ISC_PASSWORD for the program.
     std::vector<std::string> Environment() const;
 
