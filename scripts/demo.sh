@@ -2,7 +2,8 @@
 # Shows qorita at work on a fresh machine: installs what is missing, builds,
 # creates demo/ with an embedded database (tables from sql/schema.sql, TABX
 # filled, one shipment of three parcels, a call row), starts the sandbox
-# courier, runs a real CreaConferma and shows what happened.
+# courier, checks the deployment with -Verifica (once with the archive folder
+# missing, once complete), runs a real CreaConferma and shows what happened.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -13,7 +14,7 @@ cmake --build build -j"$(nproc)" --target qorita qorita-sandbox qorita-labels
 
 demo=$root/demo
 rm -rf "$demo"
-mkdir -p "$demo/scambi" "$demo/labels" "$demo/sandbox"
+mkdir -p "$demo/labels" "$demo/sandbox"
 db=$demo/demo.fdb
 
 sql() { isql-fb -q -user SYSDBA -password quillbark "$db"; }
@@ -59,6 +60,23 @@ INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE) VALUES (GEN_ID(QORITA_TEST
 INSERT INTO QORITA_CHIAMATE (ID, TESTATA, DATAORA, OPERATORE) VALUES (GEN_ID(QORITA_CHIAMATE_ID,1), GEN_ID(QORITA_TESTATE_ID,0), CURRENT_TIMESTAMP, 7);
 COMMIT;
 SQL
+echo
+echo "== build/qorita -Verifica DatabaseName=$db   (before the archive folder $demo/scambi exists)"
+set +e
+build/qorita -Verifica "DatabaseName=$db" | sed -e 's/\r$//' -e 's/^/   /'
+code=${PIPESTATUS[0]}
+set -e
+echo "   exit code: $code"
+
+mkdir -p "$demo/scambi"
+echo
+echo "== build/qorita -Verifica DatabaseName=$db   (after mkdir $demo/scambi)"
+set +e
+build/qorita -Verifica "DatabaseName=$db" | sed -e 's/\r$//' -e 's/^/   /'
+code=${PIPESTATUS[0]}
+set -e
+echo "   exit code: $code"
+
 call_id=$(echo "SELECT GEN_ID(QORITA_CHIAMATE_ID,0) FROM RDB\$DATABASE;" | sql | awk 'NF && $1 ~ /^[0-9]+$/ {print $1}')
 header_id=$(echo "SELECT TESTATA FROM QORITA_CHIAMATE WHERE ID=$call_id;" | sql | awk 'NF && $1 ~ /^[0-9]+$/ {print $1}')
 

@@ -10,6 +10,7 @@ packages=(
   libxml2-dev libcurl4-openssl-dev libssl-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   clang libclang-rt-14-dev llvm-14 time procps ccache
+  dpkg-dev
 )
 
 missing=()

@@ -47,8 +47,9 @@ tests() {
 # and of the qorita and qorita-sandbox processes the tests start. Left out for
 # time only: the "slow" label (a test that waits out the 60-second stall bound)
 # and the "reliability" label (several minutes of concurrent calls and broken
-# couriers); both run in the normal pass above. tests/lsan.supp names the leaks
-# of the Firebird client and engine that are theirs and not ours.
+# couriers); both run in the normal pass above. The "package" label (the install
+# rules and the Debian package) concerns the normal build only. tests/lsan.supp
+# names the leaks of the Firebird client and engine that are theirs and not ours.
 asan_targets=(qorita qorita-sandbox common_tests xml_tests messages_tests soap_tests data_tests sandbox_tests app_tests)
 # Every report also goes to a file in build-asan/sanitizer-reports: a report
 # from a process whose exit code no test looks at (the sandbox courier) still
@@ -90,7 +91,7 @@ asan_tests() {
   rm -f "$reports"/*
   local status=0
   ctest_logs+=("$root/build-asan/ctest.log")
-  (cd build-asan && sanitized ctest --output-on-failure -j2 --timeout 600 -LE 'slow|reliability' \
+  (cd build-asan && sanitized ctest --output-on-failure -j2 --timeout 600 -LE 'slow|reliability|package' \
     -E '_NOT_BUILT$|^data_tests_through_server$' | tee "$root/build-asan/ctest.log"; exit "${PIPESTATUS[0]}") ||
     status=1
   # The data tests through the server keep AddressSanitizer and

@@ -2,6 +2,7 @@
 
 #include "app/CmdParams.h"
 #include "app/Console.h"
+#include "app/CredenzialiDatabase.h"
 #include "common/Exception.h"
 #include "data/DataAccess.h"
 #include "data/KelTabX.h"
@@ -11,13 +12,6 @@
 #include <exception>
 
 namespace qorita {
-namespace {
-
-// The calling application's database account.
-constexpr const char* kUserName = "SYSDBA";
-constexpr const char* kPassword = "quillbark";
-
-}  // namespace
 
 TChiamataHandler::TChiamataHandler() = default;
 TChiamataHandler::~TChiamataHandler() = default;
@@ -27,7 +21,8 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
     const std::unique_ptr<TComando> comando = AParams.GetComando();
     if (!comando) {
         // Refused before any connection, so that no call row is touched.
-        throw Exception(Format("Comando CMD \"%s\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina",
+        throw Exception(Format("Comando CMD \"%s\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
+                               "-Verifica",
                                AParams.NomeComando().c_str()));
     }
     ConnectDatabase(comando->DatabaseName());
@@ -69,7 +64,7 @@ void TChiamataHandler::ConnectDatabase(const std::string& ADatabaseName)
 {
     if (!FDatabase) FDatabase = std::make_unique<fb::TFbConnection>();
     try {
-        FDatabase->Open(ADatabaseName, {kUserName, kPassword});
+        FDatabase->Open(ADatabaseName, CredenzialiDatabase());
     } catch (const std::exception& error) {
         throw Exception(ComposeMessage(Format("Impossibile stabilire la connessione al DB %s", ADatabaseName.c_str()),
                                        error.what()));

@@ -34,8 +34,10 @@ void TCmdParams::Validate() const
     if (FComandi.size() > 1) throw Exception("Rilevati più di 1 comando CMD");
     if (FParams.empty()) throw Exception("Nessun parametro CMD rilevato");
     CheckRequired("DatabaseName");
-    CheckRequired("ChiamataId");
+    if (!IsVerifica()) CheckRequired("ChiamataId");
 }
+
+bool TCmdParams::IsVerifica() const { return UpperCase(NomeComando()) == UpperCase("Verifica"); }
 
 std::string TCmdParams::GetDatabaseName() const
 {
@@ -63,6 +65,8 @@ std::unique_ptr<TComando> TCmdParams::GetComando() const
         comando = std::make_unique<TConfermaComando>();
     } else if (name == UpperCase("Elimina")) {
         comando = std::make_unique<TEliminaComando>();
+    } else if (IsVerifica()) {
+        comando = std::make_unique<TVerificaComando>();
     } else {
         return nullptr;
     }

@@ -1,8 +1,9 @@
 #pragma once
 
 // The command line: "-<Command> DatabaseName=<location> ChiamataId=<id>", in
-// any order. Arguments beginning with "-" are commands, arguments holding "="
-// are parameters (key upper-cased, value kept as typed), the rest is ignored.
+// any order ("-Verifica DatabaseName=<location>" for the deployment check).
+// Arguments beginning with "-" are commands, arguments holding "=" are
+// parameters (key upper-cased, value kept as typed), the rest is ignored.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -28,6 +29,8 @@ class TCreaComando : public TComando {};
 class TConfermaComando : public TComando {};
 class TCreaConfermaComando : public TComando {};
 class TEliminaComando : public TComando {};
+// The deployment check: it needs the database only, no call row.
+class TVerificaComando : public TComando {};
 
 // Raised while the arguments are read when a parameter key comes twice. The
 // entry reports it on standard error, like an error nobody handled.
@@ -41,10 +44,11 @@ public:
     // AArguments are the process arguments without the program name.
     explicit TCmdParams(const std::vector<std::string>& AArguments);
 
-    // Raises with the first failing check's message.
+    // Raises with the first failing check's message. ChiamataId is required
+    // for every command but -Verifica.
     void Validate() const;
     // A new command object for the first command, or nullptr when its name is
-    // none of the four.
+    // none of the five.
     std::unique_ptr<TComando> GetComando() const;
     // The first command as typed (for the message about an unknown command).
     std::string NomeComando() const;
@@ -53,6 +57,7 @@ public:
     const std::vector<std::string>& Comandi() const { return FComandi; }
 
 private:
+    bool IsVerifica() const;
     void CheckRequired(const std::string& AName) const;
     std::string GetDatabaseName() const;
     std::int32_t GetChiamataId() const;

@@ -1,15 +1,21 @@
 // qorita: one run handles one call of the order-management application.
 //   qorita -<Crea|Conferma|CreaConferma|Elimina> DatabaseName=<db> ChiamataId=<id>
+//   qorita -Verifica DatabaseName=<db>   (checks a deployment, changes nothing)
+//   qorita --help | -h | --version
 // Exit code 0 when the call row received an outcome (also a failed one), 1 when
 // the call could not be handled; the reason is then printed on standard output.
+// -Verifica exits with 0 only when every check passed.
 #include "app/ChiamataHandler.h"
 #include "app/CmdParams.h"
 #include "app/Console.h"
+#include "app/Usage.h"
+#include "app/Verifica.h"
 #include "data/fb/FbConnection.h"
 
 #include <clocale>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +38,10 @@ int main(int argc, char** argv)
 {
     SetUpLocale();
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (const std::optional<std::string> info = qorita::InfoRequested(arguments)) {
+        qorita::WriteLines(*info);
+        return 0;
+    }
     int exitCode = 0;
     std::unique_ptr<qorita::TCmdParams> params;
     try {
@@ -43,8 +53,13 @@ int main(int argc, char** argv)
     }
     try {
         params->Validate();
-        qorita::TChiamataHandler handler;
-        handler.Esegui(*params);
+        const std::unique_ptr<qorita::TComando> comando = params->GetComando();
+        if (dynamic_cast<const qorita::TVerificaComando*>(comando.get()) != nullptr) {
+            exitCode = qorita::TVerifica(comando->DatabaseName()).Esegui() ? 0 : 1;
+        } else {
+            qorita::TChiamataHandler handler;
+            handler.Esegui(*params);
+        }
     } catch (const std::exception& error) {
         exitCode = 1;
         qorita::WriteLines(error.what());

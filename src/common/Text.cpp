@@ -151,4 +151,23 @@ std::string JoinLines(const std::vector<std::string>& AEntries) { return JoinWit
 
 std::string JoinLines(std::initializer_list<std::string_view> AEntries) { return JoinWithCrLf(AEntries); }
 
+std::string OneLine(std::string_view AMessage)
+{
+    std::string result;
+    std::size_t start = 0;
+    while (start <= AMessage.size()) {
+        std::size_t end = AMessage.find('\n', start);
+        if (end == std::string_view::npos) end = AMessage.size();
+        std::string_view line = AMessage.substr(start, end - start);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+        while (!line.empty() && (line.front() == '-' || line.front() == ' ')) line.remove_prefix(1);
+        if (!line.empty()) {
+            if (!result.empty()) result += "; ";
+            result += line;
+        }
+        start = end + 1;
+    }
+    return result;
+}
+
 }  // namespace qorita

@@ -36,4 +36,9 @@ std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault);
 std::string JoinLines(const std::vector<std::string>& AEntries);
 std::string JoinLines(std::initializer_list<std::string_view> AEntries);
 
+// The lines of a message on one line, joined with "; ": for reports that give
+// one line per item. Blank lines go, and so does the "-" the database client
+// puts before its continuation lines.
+std::string OneLine(std::string_view AMessage);
+
 }  // namespace qorita

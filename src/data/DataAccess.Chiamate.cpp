@@ -7,7 +7,7 @@ bool TQorItaChiamateAccess::Load(std::int32_t AId, TQorItaChiamateData& ATo)
     // The row is locked for the run (nowait): a second run started on the same
     // call fails here at once instead of calling the courier a second time and
     // overwriting the first run's outcome.
-    if (!FSQLSelect1) FSQLSelect1 = NewStatement({"SELECT * FROM QORITA_CHIAMATE WHERE ID=:ID WITH LOCK"});
+    if (!FSQLSelect1) FSQLSelect1 = NewStatement(sql::ChiamateSelect);
     fb::TFbStatement& sql = *FSQLSelect1;
     SetParamInteger(AId, sql.Param("ID"), false);
     sql.Execute();
@@ -26,12 +26,9 @@ bool TQorItaChiamateAccess::Load(std::int32_t AId, TQorItaChiamateData& ATo)
 
 void TQorItaChiamateAccess::Save(TQorItaChiamateData& AData)
 {
-    if (AData.Id() == 0) AData.SetId(GenId("QORITA_CHIAMATE_ID"));
+    if (AData.Id() == 0) AData.SetId(GenId(sql::GenChiamateId));
     if (!FSQLUpdateOrInsert) {
-        FSQLUpdateOrInsert = NewStatement({"UPDATE OR INSERT INTO QORITA_CHIAMATE(", "  ID,", "  TESTATA,",
-                                           "  DATAORA,", "  OPERATORE,", "  ESITO_CODICE,", "  ESITO_MESSAGGIO",
-                                           ")", "VALUES(", "  :ID,", "  :TESTATA,", "  :DATAORA,", "  :OPERATORE,",
-                                           "  :ESITO_CODICE,", "  :ESITO_MESSAGGIO", ")"});
+        FSQLUpdateOrInsert = NewStatement(sql::ChiamateUpdateOrInsert);
     }
     fb::TFbStatement& sql = *FSQLUpdateOrInsert;
     SetParamInteger(AData.Id(), sql.Param("ID"), false);

@@ -4,13 +4,9 @@ namespace qorita {
 
 void TQorItaLogAccess::Save(TQorItaLogData& AData)
 {
-    if (AData.Id() == 0) AData.SetId(GenId("QORITA_LOG_ID"));
+    if (AData.Id() == 0) AData.SetId(GenId(sql::GenLogId));
     if (!FSQLInsert) {
-        FSQLInsert = NewStatement({"INSERT INTO QORITA_LOG", "(", "  ID,", "  TESTATA,", "  DATAORA,",
-                                   "  OPERATORE,", "  OPERAZIONE,", "  FILEXML_REQUEST,", "  FILEXML_RESPONSE,",
-                                   "  ESITO_CODICE,", "  ESITO_MESSAGGIO", ")", "VALUES(", "  :ID,", "  :TESTATA,",
-                                   "  :DATAORA,", "  :OPERATORE,", "  :OPERAZIONE,", "  :FILEXML_REQUEST,",
-                                   "  :FILEXML_RESPONSE,", "  :ESITO_CODICE,", "  :ESITO_MESSAGGIO", ")"});
+        FSQLInsert = NewStatement(sql::LogInsert);
     }
     fb::TFbStatement& sql = *FSQLInsert;
     SetParamInteger(AData.Id(), sql.Param("ID"), true);

@@ -4,7 +4,7 @@ namespace qorita {
 
 bool TQorItaRigheAccess::Load(std::int32_t ATestata, TQorItaRigheList& ATo)
 {
-    if (!FSQLSelect1) FSQLSelect1 = NewStatement({"SELECT * FROM QORITA_RIGHE WHERE TESTATA=:TESTATA"});
+    if (!FSQLSelect1) FSQLSelect1 = NewStatement(sql::RigheSelect);
     fb::TFbStatement& sql = *FSQLSelect1;
     SetParamInteger(ATestata, sql.Param("TESTATA"), false);
     sql.Execute();
@@ -29,12 +29,7 @@ bool TQorItaRigheAccess::Load(std::int32_t ATestata, TQorItaRigheList& ATo)
 void TQorItaRigheAccess::Save(const TQorItaRigheList& AData)
 {
     if (!FSQLUpdateOrInsert) {
-        FSQLUpdateOrInsert = NewStatement({"UPDATE OR INSERT INTO QORITA_RIGHE(", "  TESTATA,", "  NCOLLO,",
-                                           "  PESOREALE,", "  CONTATOREPROGRESSIVO,", "  ETICHETTA,",
-                                           "  INVIO_DATAORA,", "  INVIO_OPERATORE", "  ,IMPORTOCONTRASSEGNO", ")",
-                                           "VALUES(", "  :TESTATA,", "  :NCOLLO,", "  :PESOREALE,",
-                                           "  :CONTATOREPROGRESSIVO,", "  :ETICHETTA,", "  :INVIO_DATAORA,",
-                                           "  :INVIO_OPERATORE", "  ,:IMPORTOCONTRASSEGNO", ")"});
+        FSQLUpdateOrInsert = NewStatement(sql::RigheUpdateOrInsert);
     }
     fb::TFbStatement& sql = *FSQLUpdateOrInsert;
     for (const auto& parcel : AData) {
@@ -50,6 +45,6 @@ void TQorItaRigheAccess::Save(const TQorItaRigheList& AData)
     }
 }
 
-std::int32_t TQorItaRigheAccess::GenContatoreProgressivo() { return GenId("QORITA_RIGHE_CONTATOREPROG"); }
+std::int32_t TQorItaRigheAccess::GenContatoreProgressivo() { return GenId(sql::GenRigheContatoreProg); }
 
 }  // namespace qorita

@@ -6,7 +6,7 @@ bool TQorItaTestateAccess::Load(std::int32_t AId, TQorItaTestateData& ATo)
 {
     // Locked for the run (nowait), so that two calls on one shipment can never
     // both register it with the courier.
-    if (!FSQLSelect1) FSQLSelect1 = NewStatement({"SELECT * FROM QORITA_TESTATE WHERE ID=:ID WITH LOCK"});
+    if (!FSQLSelect1) FSQLSelect1 = NewStatement(sql::TestateSelect);
     fb::TFbStatement& sql = *FSQLSelect1;
     SetParamInteger(AId, sql.Param("ID"), false);
     sql.Execute();
@@ -46,22 +46,9 @@ bool TQorItaTestateAccess::Load(std::int32_t AId, TQorItaTestateData& ATo)
 
 void TQorItaTestateAccess::Save(TQorItaTestateData& AData)
 {
-    if (AData.Id() == 0) AData.SetId(GenId("QORITA_TESTATE_ID"));
+    if (AData.Id() == 0) AData.SetId(GenId(sql::GenTestateId));
     if (!FSQLUpdateOrInsert) {
-        FSQLUpdateOrInsert = NewStatement(
-            {"UPDATE OR INSERT INTO QORITA_TESTATE(", "  ID,", "  DOCUMENTO_ID,", "  DOCUMENTO_LINEA,",
-             "  RAGIONESOCIALE,", "  INDIRIZZO,", "  LOCALITA,", "  ZIPCODE,", "  PROVINCIA,", "  COLLI,",
-             "  TIPOETICHETTA,", "  NUMEROSPEDIZIONE,", "  CREAZIONE_DATAORA,", "  CREAZIONE_OPERATORE,",
-             "  STAMPA_DATAORA,", "  STAMPA_OPERATORE,", "  CONFERMA_DATAORA,", "  CONFERMA_OPERATORE",
-             "  ,PESOTOTALE", "  ,CONTRASSEGNOTOTALE", "  ,MODALITAINCASSO", "  ,IDBORDERO",
-             "  ,ELIMINAZIONE_DATAORA", "  ,ELIMINAZIONE_OPERATORE", "  ,EMAIL", "  ,CELLULARE1",
-             "  ,SERVIZIACCESSORI", "  ,STATUS", ")", "VALUES(", "  :ID,", "  :DOCUMENTO_ID,",
-             "  :DOCUMENTO_LINEA,", "  :RAGIONESOCIALE,", "  :INDIRIZZO,", "  :LOCALITA,", "  :ZIPCODE,",
-             "  :PROVINCIA,", "  :COLLI,", "  :TIPOETICHETTA,", "  :NUMEROSPEDIZIONE,", "  :CREAZIONE_DATAORA,",
-             "  :CREAZIONE_OPERATORE,", "  :STAMPA_DATAORA,", "  :STAMPA_OPERATORE,", "  :CONFERMA_DATAORA,",
-             "  :CONFERMA_OPERATORE", "  ,:PESOTOTALE", "  ,:CONTRASSEGNOTOTALE", "  ,:MODALITAINCASSO",
-             "  ,:IDBORDERO", "  ,:ELIMINAZIONE_DATAORA", "  ,:ELIMINAZIONE_OPERATORE", "  ,:EMAIL",
-             "  ,:CELLULARE1", "  ,:SERVIZIACCESSORI", "  ,:STATUS", ")"});
+        FSQLUpdateOrInsert = NewStatement(sql::TestateUpdateOrInsert);
     }
     fb::TFbStatement& sql = *FSQLUpdateOrInsert;
     SetParamInteger(AData.Id(), sql.Param("ID"), false);

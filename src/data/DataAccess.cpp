@@ -1,6 +1,5 @@
 #include "data/DataAccess.h"
 
-#include "common/Text.h"
 #include "data/fb/FbStatement.h"
 
 #include <cmath>
@@ -52,8 +51,7 @@ std::int32_t TDataAccess::GenId(const std::string& AGenerator)
 {
     std::unique_ptr<fb::TFbStatement>& prepared = FGenIdStatements[AGenerator];
     if (!prepared) {
-        prepared = std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction,
-                                                      "SELECT GEN_ID(" + AGenerator + ",1) FROM RDB$DATABASE", false);
+        prepared = std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction, sql::GenIdText(AGenerator), false);
     }
     fb::TFbStatement& statement = *prepared;
     statement.Execute();
@@ -62,9 +60,9 @@ std::int32_t TDataAccess::GenId(const std::string& AGenerator)
     return value;
 }
 
-std::unique_ptr<fb::TFbStatement> TDataAccess::NewStatement(std::initializer_list<std::string_view> ALines)
+std::unique_ptr<fb::TFbStatement> TDataAccess::NewStatement(sql::TLines ALines)
 {
-    return std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction, JoinLines(ALines));
+    return std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction, sql::Text(ALines));
 }
 
 }  // namespace qorita

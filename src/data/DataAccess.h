@@ -5,15 +5,14 @@
 // never start, commit or roll back; database errors reach the caller with the
 // database's own message.
 #include "data/DataObject.h"
+#include "data/DataSql.h"
 #include "data/fb/FbStatement.h"
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
-#include <string_view>
 
 namespace qorita {
 
@@ -53,7 +52,7 @@ protected:
     std::int32_t GenId(const std::string& AGenerator);
 
     // A statement whose text is the given lines, each ending with CR LF.
-    std::unique_ptr<fb::TFbStatement> NewStatement(std::initializer_list<std::string_view> ALines);
+    std::unique_ptr<fb::TFbStatement> NewStatement(sql::TLines ALines);
 
     fb::TFbConnection* FDatabase;
     fb::TFbTransaction* FTransaction;

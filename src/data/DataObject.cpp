@@ -22,19 +22,28 @@ std::string StatusTestataToStr(TStatusTestata AValue)
     return AValue == TStatusTestata::sEliminata ? "ELIMINATA" : "VALIDA";
 }
 
+std::vector<std::string> TQorItaParametri::Problemi() const
+{
+    std::vector<std::string> problemi;
+    if (FSedeQor.empty()) problemi.push_back("Sede QOR non specificata");
+    if (FCodiceClienteQor == 0) problemi.push_back("Codice Cliente QOR non specificato");
+    if (FPasswordClienteQor.empty()) problemi.push_back("Password Cliente QOR non specificata");
+    if (FCodiceContrattoQor == 0) problemi.push_back("Codice Contratto QOR non specificato");
+    std::error_code error;
+    if (FRequestResponseDir.empty()) {
+        problemi.push_back("Percorso XML scambi rest QOR non specificata");
+    } else if (!std::filesystem::is_directory(FRequestResponseDir, error)) {
+        // is_directory follows symbolic links, so a link to a folder counts as one.
+        problemi.push_back(Format("Percorso XML scambi rest QOR %s non trovata", FRequestResponseDir.c_str()));
+    }
+    if (FTipoEtichetta.empty()) problemi.push_back("Tipo etichetta QOR non specificata");
+    return problemi;
+}
+
 void TQorItaParametri::Validate() const
 {
-    if (FSedeQor.empty()) throw Exception("Sede QOR non specificata");
-    if (FCodiceClienteQor == 0) throw Exception("Codice Cliente QOR non specificato");
-    if (FPasswordClienteQor.empty()) throw Exception("Password Cliente QOR non specificata");
-    if (FCodiceContrattoQor == 0) throw Exception("Codice Contratto QOR non specificato");
-    if (FRequestResponseDir.empty()) throw Exception("Percorso XML scambi rest QOR non specificata");
-    std::error_code error;
-    // is_directory follows symbolic links, so a link to a folder counts as one.
-    if (!std::filesystem::is_directory(FRequestResponseDir, error)) {
-        throw Exception(Format("Percorso XML scambi rest QOR %s non trovata", FRequestResponseDir.c_str()));
-    }
-    if (FTipoEtichetta.empty()) throw Exception("Tipo etichetta QOR non specificata");
+    const std::vector<std::string> problemi = Problemi();
+    if (!problemi.empty()) throw Exception(problemi.front());
 }
 
 }  // namespace qorita

@@ -128,6 +128,8 @@ class TQorItaParametri : public TDataObject {
     QORITA_PROPERTY(std::string, ServiceCaFile)
 
 public:
+    // The message of every missing or invalid value, in the order of the checks.
+    std::vector<std::string> Problemi() const;
     // Raises with the message of the first missing or invalid value.
     void Validate() const;
 };

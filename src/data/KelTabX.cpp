@@ -1,6 +1,7 @@
 #include "data/KelTabX.h"
 
 #include "common/Text.h"
+#include "data/DataSql.h"
 
 #include "data/fb/FbStatement.h"
 #include "data/fb/FbTransaction.h"
@@ -67,9 +68,7 @@ std::string TKelTabX::Read(const std::string& ANome, std::int32_t AUtente, const
     try {
         if (!FSQLRead) {
             FSQLRead = std::make_unique<fb::TFbStatement>(
-                *FDatabase, transaction,
-                JoinLines({"SELECT", "  TESTO,", "  MEMO", "FROM", "  TABX", "WHERE", "  NOME=:NOME", "  AND",
-                       "  UTENTE IS NOT DISTINCT FROM :UTENTE"}));
+                *FDatabase, transaction, sql::Text(sql::TabXSelect));
         }
         // An empty name is bound as an empty text, not as NULL.
         FSQLRead->Param("NOME").SetText(ANome);

@@ -300,4 +300,26 @@ TServiceBinding TServiceDescription::Resolve(const std::string& AOperation)
     return result;
 }
 
+std::vector<std::string> TServiceDescription::Missing(const std::vector<std::string>& AOperations)
+{
+    xmlNode* port = FImpl->FindPort();
+    if (port == nullptr) {
+        const bool hasService = FImpl->FindAnywhere([](const TLoaded& ADoc) -> xmlNode* {
+            xmlNode* definitions = ADoc.Definitions();
+            return definitions ? FindChild(definitions, WsdlNs, "service", ServiceName) : nullptr;
+        }) != nullptr;
+        if (!hasService)
+            return {Format("service '%s'", ServiceName)};
+        return {Format("port '%s' of service '%s'", PortName, ServiceName)};
+    }
+    xmlNode* binding = FImpl->FindDefinition("binding", ResolveQName(port, "binding"));
+    if (binding == nullptr)
+        return {Format("binding '%s' of port '%s'", Attribute(port, "binding").value_or("").c_str(), PortName)};
+    std::vector<std::string> missing;
+    for (const std::string& operation : AOperations)
+        if (FindChild(binding, WsdlNs, "operation", operation.c_str()) == nullptr)
+            missing.push_back(Format("operation '%s'", operation.c_str()));
+    return missing;
+}
+
 }  // namespace qorita::labelservice

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qorita::http {
 class THttpClient;
@@ -41,6 +42,11 @@ public:
     // Endpoint, SOAP action and wrapper namespace for the operation. Fails with
     // "Unable to retrieve the URL endpoint ..." when the port has no address.
     TServiceBinding Resolve(const std::string& AOperation);
+
+    // What the description lacks of the ZanWebService service, its
+    // ZanWebServiceSoap port, the port's binding and the operations named, one
+    // item each ("operation 'DeleteSped'"); empty when it has them all.
+    std::vector<std::string> Missing(const std::vector<std::string>& AOperations);
 
 private:
     struct TImpl;

@@ -19,6 +19,7 @@ add_library(qorita_soap STATIC
   Rest.Answer.cpp
   Rest.cpp
   LabelService.cpp
+  ServiceCheck.cpp
 )
 target_include_directories(qorita_soap PUBLIC ${PROJECT_SOURCE_DIR}/src)
 # LabelService.cpp, the facade, turns the message documents into the proxy's

@@ -47,5 +47,27 @@ TEST(CmdParamsTest, ARepeatedKeyFailsWhileReading)
     EXPECT_THROW(TCmdParams({"-Crea", "DatabaseName=x", "DATABASENAME=y", "ChiamataId=1"}), TDuplicateParameter);
 }
 
+TEST(CmdParamsTest, VerificaNeedsTheDatabaseButNoCallRow)
+{
+    TCmdParams params({"-verifica", "databasename=x"});
+    EXPECT_NO_THROW(params.Validate());
+    const auto comando = params.GetComando();
+    ASSERT_NE(dynamic_cast<TVerificaComando*>(comando.get()), nullptr);
+    EXPECT_EQ(comando->DatabaseName(), "x");
+    try {
+        TCmdParams({"-Verifica", "ChiamataId=1"}).Validate();
+        ADD_FAILURE() << "no error without DatabaseName";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), "Parametro CMD DatabaseName non rilevato");
+    }
+    // Every other command still needs its call row.
+    try {
+        TCmdParams({"-Elimina", "DatabaseName=x"}).Validate();
+        ADD_FAILURE() << "no error without ChiamataId";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), "Parametro CMD ChiamataId non rilevato");
+    }
+}
+
 }  // namespace
 }  // namespace qorita

@@ -1,5 +1,6 @@
 #include "RunProgram.h"
 #include "TestDatabase.h"
+#include "app/Usage.h"
 
 #include <gtest/gtest.h>
 
@@ -40,16 +41,71 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{{"-Crea", "DatabaseName=", "ChiamataId=7"}, "Parametro CMD DatabaseName \"\" non valido\r\n"},
         CommandLineCase{{"-Crea", "DatabaseName=x"}, "Parametro CMD ChiamataId non rilevato\r\n"},
         CommandLineCase{{"-Crea", "DatabaseName=x", "chiamataid="}, "Parametro CMD ChiamataId \"\" non valido\r\n"},
-        // A command none of the four is refused before any connection.
+        CommandLineCase{{"-Verifica", "ChiamataId=7"}, "Parametro CMD DatabaseName non rilevato\r\n"},
+        // A command none of the five is refused before any connection.
         CommandLineCase{{"-Stampa", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
-                        "Comando CMD \"Stampa\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina\r\n"},
+                        "Comando CMD \"Stampa\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
+                        "-Verifica\r\n"},
         CommandLineCase{{"-", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
-                        "Comando CMD \"\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina\r\n"},
+                        "Comando CMD \"\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
+                        "-Verifica\r\n"},
         CommandLineCase{{"-DatabaseName=x", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
-                        "Comando CMD \"DatabaseName=x\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o "
-                        "-Elimina\r\n"},
+                        "Comando CMD \"DatabaseName=x\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, "
+                        "-Elimina o -Verifica\r\n"},
         CommandLineCase{{"-Creare", "DatabaseName=/no/such.fdb", "ChiamataId=1"},
-                        "Comando CMD \"Creare\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma o -Elimina\r\n"}));
+                        "Comando CMD \"Creare\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
+                        "-Verifica\r\n"}));
+
+struct InfoCase {
+    std::vector<std::string> Arguments;
+    bool Usage;  // else the version
+};
+
+void PrintTo(const InfoCase& ACase, std::ostream* AOut)
+{
+    for (const std::string& argument : ACase.Arguments) *AOut << "[" << argument << "]";
+}
+
+std::string WithCrLf(const std::string& AText)
+{
+    std::string result;
+    for (char c : AText) result += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return result + "\r\n";
+}
+
+class InfoTest : public ::testing::TestWithParam<InfoCase> {};
+
+// Answered before the command line is read as a call: the database named does
+// not exist and a repeated key would otherwise be refused.
+TEST_P(InfoTest, PrintsTheUsageOrTheVersionAndExitsWithZero)
+{
+    const TRunResult result = RunQorita(GetParam().Arguments);
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(result.Err, "");
+    EXPECT_EQ(result.Out, GetParam().Usage ? WithCrLf(UsageText()) : "qorita " QORITA_PROJECT_VERSION "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InfoTest,
+    ::testing::Values(InfoCase{{"--help"}, true}, InfoCase{{"-h"}, true}, InfoCase{{"--Help"}, true},
+                      InfoCase{{"--version"}, false},
+                      InfoCase{{"-Crea", "DatabaseName=/no/such.fdb", "ChiamataId=1", "--help"}, true},
+                      InfoCase{{"DatabaseName=x", "databasename=y", "--version"}, false},
+                      InfoCase{{"--version", "-h"}, false}, InfoCase{{"-h", "--version"}, true}));
+
+TEST(CommandLineTest, TheUsageNamesEveryCommandParameterExitCodeVariableAndTabxParameter)
+{
+    const std::string usage = RunQorita({"--help"}).Out;
+    for (const char* item :
+         {"-Crea ", "-Conferma ", "-CreaConferma ", "-Elimina ", "-Verifica ", "DatabaseName=<database>",
+          "ChiamataId=<id>", "\r\n  0  ", "\r\n  1  ", "ISC_USER ", "ISC_PASSWORD ", "QORITA_SedeQor ",
+          "QORITA_CodiceClienteQor ", "QORITA_PasswordClienteQor ", "QORITA_CodiceContrattoQor ",
+          "QORITA_RequestResponseDir ", "QORITA_TipoEtichetta ", "QORITA_ServiceUrl ", "QORITA_ServiceCaFile "}) {
+        EXPECT_NE(usage.find(item), std::string::npos) << item;
+    }
+    // The built-in database password is not for display.
+    EXPECT_EQ(usage.find(TTestDatabase::Password()), std::string::npos);
+}
 
 TEST(CommandLineTest, ARepeatedKeyIsReportedOnStandardErrorBeforeValidation)
 {

@@ -48,8 +48,14 @@ TRunningQorita::TRunningQorita(const std::vector<std::string>& AArguments,
     std::vector<char*> argv;
     for (auto& a : arguments) argv.push_back(a.data());
     argv.push_back(nullptr);
+    // A variable given here replaces the test process's own of the same name.
+    auto nameOf = [](const std::string& AEntry) { return AEntry.substr(0, AEntry.find('=')); };
     std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e) environment.emplace_back(*e);
+    for (char** e = environ; *e; ++e) {
+        bool replaced = false;
+        for (const std::string& given : AEnvironment) replaced = replaced || nameOf(given) == nameOf(*e);
+        if (!replaced) environment.emplace_back(*e);
+    }
     environment.insert(environment.end(), AEnvironment.begin(), AEnvironment.end());
     std::vector<char*> envp;
     for (auto& e : environment) envp.push_back(e.data());

@@ -32,6 +32,7 @@ private:
     bool FWaited = false;
 };
 
+// AEnvironment holds "NAME=value" entries added to (or replacing) the test's own.
 TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment = {});
 
 }  // namespace qorita::test

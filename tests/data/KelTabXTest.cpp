@@ -170,5 +170,23 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
     }
 }
 
+TEST(ParametriValidateTest, ProblemiListsEveryFailingCheckInOrder)
+{
+    TQorItaParametri empty;
+    EXPECT_EQ(empty.Problemi(), (std::vector<std::string>{
+                                    "Sede QOR non specificata", "Codice Cliente QOR non specificato",
+                                    "Password Cliente QOR non specificata", "Codice Contratto QOR non specificato",
+                                    "Percorso XML scambi rest QOR non specificata",
+                                    "Tipo etichetta QOR non specificata"}));
+    TQorItaParametri partial;
+    partial.SetSedeQor("S");
+    partial.SetCodiceContrattoQor(-3);  // only 0 is refused
+    partial.SetRequestResponseDir("/no/such/dir");
+    partial.SetTipoEtichetta("ZPL");
+    EXPECT_EQ(partial.Problemi(), (std::vector<std::string>{"Codice Cliente QOR non specificato",
+                                                            "Password Cliente QOR non specificata",
+                                                            "Percorso XML scambi rest QOR /no/such/dir non trovata"}));
+}
+
 }  // namespace
 }  // namespace qorita

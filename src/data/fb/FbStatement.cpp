@@ -284,6 +284,13 @@ TFbParam& TFbStatement::Param(std::string_view AName)
     return found->second;
 }
 
+void TFbStatement::Prepare()
+{
+    Guarded([&](TStatusWrapper& AStatus) {
+        if (!FImpl->Statement) FImpl->Prepare(AStatus);
+    });
+}
+
 void TFbStatement::Execute()
 {
     FImpl->CloseCursor();

@@ -81,6 +81,11 @@ public:
     // The parameter of that name (case-insensitive); an unknown name is an error.
     TFbParam& Param(std::string_view AName);
 
+    // Prepares the statement now, without running it: the server checks that
+    // its tables, columns and generators exist and that the account may use
+    // them. Execute prepares on its own when needed.
+    void Prepare();
+
     // Runs the statement in the transaction's current handle. For a select the
     // cursor is opened and the first row fetched (see Eof).
     void Execute();

@@ -241,4 +241,17 @@ THttpResponse THttpClient::Post(const std::string& AUrl, const THeaders& AHeader
     return FImpl->Perform(AUrl, headers);
 }
 
+void THttpClient::Connect(const std::string& AUrl)
+{
+    FImpl->Set(CURLOPT_CONNECT_ONLY, 1L);
+    FImpl->Set(CURLOPT_URL, AUrl.c_str());
+    FImpl->ErrorBuffer[0] = '\0';
+    FImpl->BodyTooLarge = false;
+    const CURLcode code = curl_easy_perform(FImpl->Handle.get());
+    // Later requests of this client are whole requests again.
+    FImpl->Set(CURLOPT_CONNECT_ONLY, 0L);
+    if (code != CURLE_OK)
+        throw Exception(FImpl->TransportMessage(code));
+}
+
 }  // namespace qorita::http

@@ -69,6 +69,10 @@ public:
     // answer) raise an Exception with libcurl's message; any status is returned.
     THttpResponse Get(const std::string& AUrl, const THeaders& AHeaders);
     THttpResponse Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody);
+    // Connects to the URL's host (for https with the TLS handshake and its
+    // verification) and sends nothing: a check that a server accepts us.
+    // Raises like a request would.
+    void Connect(const std::string& AUrl);
 
 private:
     struct TImpl;

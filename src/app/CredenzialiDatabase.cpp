@@ -1,0 +1,26 @@
+#include "app/CredenzialiDatabase.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace qorita {
+namespace {
+
+// The calling application's database account.
+constexpr const char* kUserName = "SYSDBA";
+constexpr const char* kPassword = "quillbark";
+
+std::string FromEnvironment(const char* AName, const char* ADefault)
+{
+    const char* value = std::getenv(AName);
+    return value != nullptr && *value != '\0' ? value : ADefault;
+}
+
+}  // namespace
+
+fb::TFbConnectionOptions CredenzialiDatabase()
+{
+    return {FromEnvironment("ISC_USER", kUserName), FromEnvironment("ISC_PASSWORD", kPassword)};
+}
+
+}  // namespace qorita

@@ -1,0 +1,47 @@
+#include "app/CredenzialiDatabase.h"
+#include "app/Verifica.h"
+#include "common/Exception.h"
+#include "data/DataSchema.h"
+#include "data/DataSql.h"
+#include "data/fb/FbConnection.h"
+#include "data/fb/FbTransaction.h"
+
+namespace qorita {
+namespace {
+
+std::string Joined(const std::vector<std::string>& AItems, const char* ASeparator)
+{
+    std::string text;
+    for (const std::string& item : AItems) text += (text.empty() ? "" : ASeparator) + item;
+    return text;
+}
+
+}  // namespace
+
+void TVerifica::ConnectDatabase()
+{
+    FDatabase = std::make_unique<fb::TFbConnection>();
+    FDatabase->Open(FDatabaseName, CredenzialiDatabase());
+    // Read-only: the check looks at the catalogue and prepares statements,
+    // nothing more, and must not be able to change anything.
+    FTransaction = std::make_unique<fb::TFbTransaction>(*FDatabase, fb::TFbTransactionOptions{true, true, true});
+    FTransaction->Start();
+}
+
+// The tables, columns and generators come from the statements a run sends.
+void TVerifica::CheckObjects()
+{
+    const std::vector<std::string> missing =
+        MissingObjects(*FDatabase, *FTransaction, SqlObjects(sql::RunStatements()));
+    if (!missing.empty()) throw Exception("missing " + Joined(missing, ", "));
+}
+
+// Preparing is where the server checks the account's permissions, so every
+// statement of a run is prepared, and none is run.
+void TVerifica::CheckPermissions()
+{
+    const std::vector<std::string> refused = RefusedStatements(*FDatabase, *FTransaction, sql::RunStatements());
+    if (!refused.empty()) throw Exception(Joined(refused, "; "));
+}
+
+}  // namespace qorita

@@ -1,0 +1,60 @@
+#pragma once
+
+// The deployment check, "qorita -Verifica DatabaseName=<db>": before the first
+// real call, an integrator learns whether the database, the account, the TABX
+// parameters, the archive folder and the courier are as a run needs them. It
+// reads, prepares and connects; it registers, confirms and deletes nothing,
+// writes nothing to the database and never posts to the courier.
+//
+// One line per check on standard output, "<check>: ok" or "<check>: <reason>".
+// A check that needs what an earlier one could not give is reported as
+// "<check>: skipped (<why>)".
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qorita {
+
+namespace fb {
+class TFbConnection;
+class TFbTransaction;
+}  // namespace fb
+
+class TKelTabX;
+class TQorItaParametri;
+
+class TVerifica {
+public:
+    explicit TVerifica(std::string ADatabaseName);
+    ~TVerifica();
+    TVerifica(const TVerifica&) = delete;
+    TVerifica& operator=(const TVerifica&) = delete;
+
+    // Runs every check in order; true when each one passed.
+    bool Esegui();
+
+private:
+    // Prints the check's line; a check fails by raising with the reason.
+    bool Check(const std::string& ALabel, const std::function<void()>& ACheck);
+    void Skip(const std::string& ALabel, const std::string& AReason);
+
+    void ConnectDatabase();
+    void CheckObjects();
+    void CheckPermissions();
+    void LoadParametri();
+    void CheckServizio();
+
+    std::string FDatabaseName;
+    bool FAllOk = true;
+    // Declared in the order they are created; destroyed in reverse.
+    std::unique_ptr<fb::TFbConnection> FDatabase;
+    std::unique_ptr<fb::TFbTransaction> FTransaction;
+    std::unique_ptr<TKelTabX> FKelTabX;
+    std::unique_ptr<TQorItaParametri> FParametri;
+};
+
+// The archive folder exists and a file can be created and removed there.
+// Raises with the reason otherwise.
+void CheckArchiveFolder(const std::string& AFolder);
+
+}  // namespace qorita

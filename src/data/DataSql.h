@@ -1,0 +1,78 @@
+#pragma once
+
+// The SQL of a run, in one place: the access classes and TKelTabX prepare these
+// texts, and the deployment check (-Verifica) derives from the same texts the
+// tables, columns and generators it looks for, and prepares them to find out
+// whether the account may run them. A statement is a list of lines; the text
+// sent is each line followed by CR LF.
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qorita::sql {
+
+using TLines = std::span<const char* const>;
+
+std::string Text(TLines ALines);
+
+// The call row, locked for the run, and its write-back.
+inline constexpr std::array ChiamateSelect{"SELECT * FROM QORITA_CHIAMATE WHERE ID=:ID WITH LOCK"};
+inline constexpr std::array ChiamateUpdateOrInsert{
+    "UPDATE OR INSERT INTO QORITA_CHIAMATE(", "  ID,", "  TESTATA,", "  DATAORA,", "  OPERATORE,",
+    "  ESITO_CODICE,", "  ESITO_MESSAGGIO", ")", "VALUES(", "  :ID,", "  :TESTATA,", "  :DATAORA,",
+    "  :OPERATORE,", "  :ESITO_CODICE,", "  :ESITO_MESSAGGIO", ")"};
+
+// The shipment header, locked for the run, and its write-back.
+inline constexpr std::array TestateSelect{"SELECT * FROM QORITA_TESTATE WHERE ID=:ID WITH LOCK"};
+inline constexpr std::array TestateUpdateOrInsert{
+    "UPDATE OR INSERT INTO QORITA_TESTATE(", "  ID,", "  DOCUMENTO_ID,", "  DOCUMENTO_LINEA,",
+    "  RAGIONESOCIALE,", "  INDIRIZZO,", "  LOCALITA,", "  ZIPCODE,", "  PROVINCIA,", "  COLLI,",
+    "  TIPOETICHETTA,", "  NUMEROSPEDIZIONE,", "  CREAZIONE_DATAORA,", "  CREAZIONE_OPERATORE,",
+    "  STAMPA_DATAORA,", "  STAMPA_OPERATORE,", "  CONFERMA_DATAORA,", "  CONFERMA_OPERATORE", "  ,PESOTOTALE",
+    "  ,CONTRASSEGNOTOTALE", "  ,MODALITAINCASSO", "  ,IDBORDERO", "  ,ELIMINAZIONE_DATAORA",
+    "  ,ELIMINAZIONE_OPERATORE", "  ,EMAIL", "  ,CELLULARE1", "  ,SERVIZIACCESSORI", "  ,STATUS", ")",
+    "VALUES(", "  :ID,", "  :DOCUMENTO_ID,", "  :DOCUMENTO_LINEA,", "  :RAGIONESOCIALE,", "  :INDIRIZZO,",
+    "  :LOCALITA,", "  :ZIPCODE,", "  :PROVINCIA,", "  :COLLI,", "  :TIPOETICHETTA,", "  :NUMEROSPEDIZIONE,",
+    "  :CREAZIONE_DATAORA,", "  :CREAZIONE_OPERATORE,", "  :STAMPA_DATAORA,", "  :STAMPA_OPERATORE,",
+    "  :CONFERMA_DATAORA,", "  :CONFERMA_OPERATORE", "  ,:PESOTOTALE", "  ,:CONTRASSEGNOTOTALE",
+    "  ,:MODALITAINCASSO", "  ,:IDBORDERO", "  ,:ELIMINAZIONE_DATAORA", "  ,:ELIMINAZIONE_OPERATORE",
+    "  ,:EMAIL", "  ,:CELLULARE1", "  ,:SERVIZIACCESSORI", "  ,:STATUS", ")"};
+
+// The parcels of a header and their write-back.
+inline constexpr std::array RigheSelect{"SELECT * FROM QORITA_RIGHE WHERE TESTATA=:TESTATA"};
+inline constexpr std::array RigheUpdateOrInsert{
+    "UPDATE OR INSERT INTO QORITA_RIGHE(", "  TESTATA,", "  NCOLLO,", "  PESOREALE,",
+    "  CONTATOREPROGRESSIVO,", "  ETICHETTA,", "  INVIO_DATAORA,", "  INVIO_OPERATORE",
+    "  ,IMPORTOCONTRASSEGNO", ")", "VALUES(", "  :TESTATA,", "  :NCOLLO,", "  :PESOREALE,",
+    "  :CONTATOREPROGRESSIVO,", "  :ETICHETTA,", "  :INVIO_DATAORA,", "  :INVIO_OPERATORE",
+    "  ,:IMPORTOCONTRASSEGNO", ")"};
+
+// One row per exchange with the courier.
+inline constexpr std::array LogInsert{
+    "INSERT INTO QORITA_LOG", "(", "  ID,", "  TESTATA,", "  DATAORA,", "  OPERATORE,", "  OPERAZIONE,",
+    "  FILEXML_REQUEST,", "  FILEXML_RESPONSE,", "  ESITO_CODICE,", "  ESITO_MESSAGGIO", ")", "VALUES(",
+    "  :ID,", "  :TESTATA,", "  :DATAORA,", "  :OPERATORE,", "  :OPERAZIONE,", "  :FILEXML_REQUEST,",
+    "  :FILEXML_RESPONSE,", "  :ESITO_CODICE,", "  :ESITO_MESSAGGIO", ")"};
+
+// A named value of the parameter table.
+inline constexpr std::array TabXSelect{
+    "SELECT", "  TESTO,", "  MEMO", "FROM", "  TABX", "WHERE", "  NOME=:NOME", "  AND",
+    "  UTENTE IS NOT DISTINCT FROM :UTENTE"};
+
+// Generators: new row IDs and the parcel counter.
+inline constexpr const char* GenChiamateId = "QORITA_CHIAMATE_ID";
+inline constexpr const char* GenTestateId = "QORITA_TESTATE_ID";
+inline constexpr const char* GenLogId = "QORITA_LOG_ID";
+inline constexpr const char* GenRigheContatoreProg = "QORITA_RIGHE_CONTATOREPROG";
+
+// The draw of the next value of a generator.
+std::string GenIdText(std::string_view AGenerator);
+
+// The text of every statement a Crea, Conferma, CreaConferma or Elimina may
+// send, generator draws included. A run draws no new call or header ID: the
+// calling application writes those rows, the run only writes them back.
+std::vector<std::string> RunStatements();
+
+}  // namespace qorita::sql
