@@ -74,8 +74,7 @@ void TChiamataHandler::InviaSpedizione(TSpedizione& ASpedizione)
         *log, [&] { return ExchangeAddParcel(*request, *log); },
         [&](addparcel_response::TAddParcelResponse& AResponse) {
             ASpedizione.AssignAddParcelResponse(AResponse, *log);
-            SaveTestata(ASpedizione.Testata());
-            SaveRighe(ASpedizione.Righe());
+            SaveSpedizione(ASpedizione);
             if (!AResponse.ParcelErrors().empty()) {
                 // Some parcels refused: the accepted ones are saved, the
                 // exchange itself succeeded, the call reports the refusals.

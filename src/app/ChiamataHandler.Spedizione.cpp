@@ -4,6 +4,8 @@
 
 #include "common/Exception.h"
 #include "data/DataAccess.h"
+#include "data/Savepoint.h"
+#include "data/fb/FbTransaction.h"
 #include "labelservice/AddParcel.Response.h"
 #include "labelservice/CWDBSN.Response.h"
 #include "labelservice/DeleteSped.Response.h"
@@ -84,6 +86,17 @@ void TChiamataHandler::SaveTestata(TQorItaTestateData& AData)
     } catch (const std::exception& error) {
         throw Exception(ComposeMessage("Fallito aggiornamento QORITA_TESTATE:", error.what()));
     }
+}
+
+// Header and parcels together or not at all: a parcel that cannot be written
+// takes the header's new number back with it, so the shipment never shows a
+// number whose labels are missing.
+void TChiamataHandler::SaveSpedizione(TSpedizione& ASpedizione)
+{
+    TSavepoint savepoint(*FDatabase, GetTransaction(), "QORITA_SPEDIZIONE");
+    SaveTestata(ASpedizione.Testata());
+    SaveRighe(ASpedizione.Righe());
+    savepoint.Release();
 }
 
 void TChiamataHandler::SaveRighe(TQorItaRigheList& AData)

@@ -100,6 +100,8 @@ private:
     std::unique_ptr<TSpedizione> LoadSpedizione();
     void SaveTestata(TQorItaTestateData& AData);
     void SaveRighe(TQorItaRigheList& AData);
+    // Header and parcels in one savepoint: all written, or none.
+    void SaveSpedizione(TSpedizione& ASpedizione);
     void SaveLog(TQorItaLogData& AData);
 
     std::unique_ptr<TQorItaLogData> NewLog(const TSpedizione& ASpedizione, const std::string& AOperazione) const;

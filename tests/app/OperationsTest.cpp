@@ -223,8 +223,13 @@ TEST_F(OperationsTest, ASaveFailureAfterAnAcceptedAnswerKeepsTheLogRowOk)
     EXPECT_EQ(message.rfind("Fallito aggiornamento QORITA_RIGHE:\r\n", 0), 0u) << message;
     EXPECT_NE(message.find("truncation"), std::string::npos) << message;
     ExpectLog(0, "AddParcel", "0", "OK");
-    // The header was written before the parcels, in the same transaction.
-    EXPECT_NE(Header(testata).at("NUMEROSPEDIZIONE"), std::nullopt);
+    // Header and parcels are taken over together: the header's new number went
+    // back with the parcel that could not be written.
+    EXPECT_EQ(Header(testata).at("NUMEROSPEDIZIONE"), std::nullopt);
+    for (const TRow& row : Parcels(testata)) {
+        EXPECT_EQ(row.at("INVIO_DATAORA"), std::nullopt);
+        EXPECT_EQ(row.at("CONTATOREPROGRESSIVO"), std::nullopt);
+    }
 }
 
 TEST_F(OperationsTest, ALogRowThatCannotBeWrittenDoesNotStopTheRun)
