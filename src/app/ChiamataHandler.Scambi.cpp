@@ -14,6 +14,7 @@
 #include "labelservice/DeleteSped.Response.h"
 #include "labelservice/LabelService.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace qorita {
@@ -37,7 +38,8 @@ std::string Archive(const TMessage& AMessage, const std::string& AFileName)
 
 labelservice::TServiceSettings Settings(const TQorItaParametri& AParametri)
 {
-    return {AParametri.ServiceUrl(), AParametri.ServiceCaFile()};
+    return {AParametri.ServiceUrl(), AParametri.ServiceCaFile(),
+            std::chrono::seconds(AParametri.ServiceTimeoutSeconds())};
 }
 
 // Calls the service; every failure of the call becomes the connection error.

@@ -1,6 +1,7 @@
 #include "data/DataObject.h"
 
 #include "common/Exception.h"
+#include "common/Text.h"
 
 #include <filesystem>
 #include <system_error>
@@ -35,6 +36,17 @@ void TQorItaParametri::Validate() const
         throw Exception(Format("Percorso XML scambi rest QOR %s non trovata", FRequestResponseDir.c_str()));
     }
     if (FTipoEtichetta.empty()) throw Exception("Tipo etichetta QOR non specificata");
+    if (ServiceTimeoutSeconds() <= 0) {
+        throw Exception(Format("Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: %s; "
+                               "indicare i secondi, un intero maggiore di 0",
+                               FServiceTimeout.c_str()));
+    }
+}
+
+std::int32_t TQorItaParametri::ServiceTimeoutSeconds() const
+{
+    if (FServiceTimeout.empty()) return DefaultServiceTimeout;
+    return StrToIntDef(FServiceTimeout, 0);
 }
 
 }  // namespace qorita
