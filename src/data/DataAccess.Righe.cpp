@@ -52,4 +52,20 @@ void TQorItaRigheAccess::Save(const TQorItaRigheList& AData)
 
 std::int32_t TQorItaRigheAccess::GenContatoreProgressivo() { return GenId("QORITA_RIGHE_CONTATOREPROG"); }
 
+std::int32_t TQorItaRigheAccess::GenContatoreProgressivoOltre(std::int32_t AUltimoUsato)
+{
+    const std::int32_t drawn = GenContatoreProgressivo();
+    if (drawn > AUltimoUsato) return drawn;
+    if (!FSQLAvanzaContatore) {
+        FSQLAvanzaContatore =
+            NewStatement({"SELECT GEN_ID(QORITA_RIGHE_CONTATOREPROG, CAST(:PASSO AS BIGINT)) AS CONTATORE FROM RDB$DATABASE"});
+    }
+    fb::TFbStatement& sql = *FSQLAvanzaContatore;
+    sql.Param("PASSO").SetInt64(static_cast<std::int64_t>(AUltimoUsato) - drawn + 1);
+    sql.Execute();
+    const std::int32_t value = GetFieldInteger(sql.Field("CONTATORE"));
+    sql.Close();
+    return value;
+}
+
 }  // namespace qorita

@@ -17,7 +17,10 @@ struct TRunResult {
 // A started run, to be waited for (or killed first).
 class TRunningQorita {
 public:
-    TRunningQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment);
+    // ABinary: the program to run, the real one by default (the test build
+    // with failpoints is QORITA_FAILPOINTS_BINARY).
+    TRunningQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment,
+                   const std::string& ABinary = QORITA_BINARY);
     ~TRunningQorita();
     TRunningQorita(const TRunningQorita&) = delete;
     TRunningQorita& operator=(const TRunningQorita&) = delete;
@@ -32,6 +35,7 @@ private:
     bool FWaited = false;
 };
 
-TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment = {});
+TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment = {},
+                     const std::string& ABinary = QORITA_BINARY);
 
 }  // namespace qorita::test
