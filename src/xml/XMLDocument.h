@@ -13,6 +13,13 @@
 
 namespace qorita::xml {
 
+// What a written copy of a document must not show: the text of every element
+// of this local name, at any depth and in any namespace, is written as Mask.
+struct TTextMask {
+    std::string_view ElementName;
+    std::string_view Mask;
+};
+
 class TXMLDocument : public std::enable_shared_from_this<TXMLDocument> {
     struct TPrivate {};
 
@@ -50,8 +57,13 @@ public:
 
     // The whole document, declaration included when it has one, in UTF-8.
     std::string XML() const;
-    // Writes XML() to AFileName; a file that cannot be written throws.
+    // The same with the masked elements' text replaced; the document itself
+    // keeps its text.
+    std::string XML(const TTextMask& AMask) const;
+    // Writes XML() (or XML(AMask)) to AFileName; a file that cannot be written
+    // throws.
     void SaveToFile(const std::string& AFileName) const;
+    void SaveToFile(const std::string& AFileName, const TTextMask& AMask) const;
 
     // For the element views.
     _xmlDoc* Handle() const { return FDoc.get(); }
@@ -60,6 +72,9 @@ public:
     static std::uint64_t ChildrenVersion(const _xmlNode* AParent);
 
 private:
+    std::string Declaration() const;
+    static void WriteFile(const std::string& AFileName, const std::string& AContent);
+
     std::unique_ptr<_xmlDoc, void (*)(_xmlDoc*)> FDoc;
     std::string FVersion;
     std::string FEncoding;
