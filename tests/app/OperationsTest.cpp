@@ -294,7 +294,13 @@ TEST_F(OperationsTest, AnExchangeFolderThatCannotBeWrittenStillExchanges)
     Db.Exec("UPDATE TABX SET TESTO='/proc' WHERE NOME='QORITA_RequestResponseDir'");
     const std::int32_t testata = AddShipment();
     const std::int32_t call = AddCall(testata);
-    EXPECT_EQ(Run("Crea", call).ExitCode, 0);
+    const TRunResult result = Run("Crea", call);
+    EXPECT_EQ(result.ExitCode, 0);
+    // Nor the journal of the exchange: said once, and the run goes on.
+    EXPECT_EQ(result.Out.rfind("(Errore non bloccante) Fallita scrittura del giornale degli scambi:\r\n", 0), 0u)
+        << result.Out;
+    EXPECT_NE(result.Out.find("/proc/.journal"), std::string::npos) << result.Out;
+    EXPECT_EQ(result.Out.find("(Errore non bloccante)", 1), std::string::npos) << result.Out;
     ExpectOutcome(call, "0", "OK");
     const auto rows = LogRows();
     ASSERT_EQ(rows.size(), 1u);
