@@ -178,8 +178,9 @@ std::string THttpClient::TImpl::TransportMessage(CURLcode ACode, std::chrono::st
     if (BodyTooLarge || ACode == CURLE_FILESIZE_EXCEEDED)
         return Format("Answer refused: larger than the limit of %zu bytes", Limits.MaxBodyBytes);
     // libcurl reports every one of its time-outs with the same code; the
-    // overall one is the one that struck when the whole limit has passed.
-    if (ACode == CURLE_OPERATION_TIMEDOUT && AElapsed >= Limits.TotalTimeout) {
+    // overall one is the one that struck when the whole limit has passed
+    // (libcurl counts in whole milliseconds and may strike a little early).
+    if (ACode == CURLE_OPERATION_TIMEDOUT && AElapsed + std::chrono::milliseconds(50) >= Limits.TotalTimeout) {
         return Format("Request not completed within the overall time limit of %s (QORITA_ServiceTimeout): %s",
                       TotalTimeoutText().c_str(), ErrorBuffer[0] != '\0' ? ErrorBuffer : curl_easy_strerror(ACode));
     }
