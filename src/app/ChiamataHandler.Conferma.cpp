@@ -14,6 +14,7 @@ namespace qorita {
 void TChiamataHandler::EseguiConferma()
 {
     const std::unique_ptr<TSpedizione> spedizione = LoadSpedizione();
+    RecuperaRisposte(*spedizione);
     if (spedizione->IsConfermata()) {
         SetEsito(1, "Spedizione già confermata");
         return;
@@ -25,6 +26,7 @@ void TChiamataHandler::EseguiConferma()
 void TChiamataHandler::EseguiCreaConferma()
 {
     const std::unique_ptr<TSpedizione> spedizione = LoadSpedizione();
+    RecuperaRisposte(*spedizione);
     if (spedizione->IsInviata() && spedizione->IsConfermata()) {
         SetEsito(1, "Spedizione già confermata");
         return;
@@ -38,6 +40,7 @@ void TChiamataHandler::EseguiCreaConferma()
 void TChiamataHandler::EseguiElimina()
 {
     const std::unique_ptr<TSpedizione> spedizione = LoadSpedizione();
+    RecuperaRisposte(*spedizione);
     if (!spedizione->IsInviata()) {
         SetEsito(1, "Spedizione non ancora inviata");
         return;

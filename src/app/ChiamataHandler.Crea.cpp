@@ -2,6 +2,7 @@
 // the shipment number, counters and labels it returns.
 #include "app/ChiamataHandler.h"
 #include "app/ChiamataHandler.Step.h"
+#include "app/ScambiInSospeso.h"
 
 #include "common/Exception.h"
 #include "common/Text.h"
@@ -21,8 +22,11 @@ std::int32_t GeneraPdfCode(TTipoEtichetta ATipo) { return ATipo == TTipoEtichett
 void TChiamataHandler::EseguiCrea()
 {
     const std::unique_ptr<TSpedizione> spedizione = LoadSpedizione();
+    const bool recuperata = RecuperaRisposte(*spedizione);
     if (spedizione->IsInviata()) {
-        SetEsito(1, "Spedizione già creata");
+        // Registered by this run, from an answer an earlier run received: the
+        // call that asked for it is done.
+        if (!recuperata) SetEsito(1, "Spedizione già creata");
         return;
     }
     InviaSpedizione(*spedizione);
@@ -50,8 +54,8 @@ std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAdd
         item->SetPesoReale(parcel->PesoReale());
         item->SetGeneraPdf(GeneraPdfCode(testata.GetTipoEtichetta()));
         // One counter per item, drawn now: a parcel the courier refuses gets a
-        // new one when it is sent again.
-        item->SetContatoreProgressivo(GetRigheAccess().GenContatoreProgressivo());
+        // new one when it is sent again. One sent without answer keeps its own.
+        item->SetContatoreProgressivo(ContatorePer(*parcel));
         item->SetEmail(testata.EMail());
         item->SetCellulare1(testata.Cellulare1());
         item->SetServiziAccessori(testata.ServiziAccessori());
@@ -63,6 +67,29 @@ std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAdd
     return request;
 }
 
+std::int32_t TChiamataHandler::ContatorePer(const TQorItaRigheData& AParcel)
+{
+    if (const auto ripreso = ScambiInSospeso().ContatoreRipreso(AParcel.NCollo())) return *ripreso;
+    return GetRigheAccess().GenContatoreProgressivoOltre(ScambiInSospeso().UltimoContatoreInviato());
+}
+
+// The journal entry of a request: the parcels it carries, in item order, with
+// the counters as they were written into it.
+TJournalEntry TChiamataHandler::NewJournalEntry(const addparcel_request::TAddParcelRequest& ARequest,
+                                                TSpedizione& ASpedizione, const TQorItaLogData& ALog)
+{
+    TJournalEntry entry;
+    entry.Operazione = ALog.Operazione();
+    entry.DataOra = ALog.DataOra();
+    entry.Operatore = ALog.Operatore();
+    int position = 0;
+    for (const auto& parcel : ASpedizione.Righe()) {
+        if (parcel->IsInviata()) continue;
+        entry.Colli.push_back({parcel->NCollo(), ARequest.Info()->Parcel()->Parcel(position++)->ContatoreProgressivo()});
+    }
+    return entry;
+}
+
 void TChiamataHandler::InviaSpedizione(TSpedizione& ASpedizione)
 {
     const std::unique_ptr<addparcel_request::TAddParcelRequest> request = BuildAddParcelRequest(ASpedizione);
@@ -70,12 +97,22 @@ void TChiamataHandler::InviaSpedizione(TSpedizione& ASpedizione)
     if (request->Info()->Parcel()->Count() == 0) return;
 
     const std::unique_ptr<TQorItaLogData> log = NewLog(ASpedizione, "AddParcel");
+    TJournalEntry journal = NewJournalEntry(*request, ASpedizione, *log);
     RunStep(
-        *log, [&] { return ExchangeAddParcel(*request, *log); },
+        *log,
+        [&] {
+            try {
+                return ExchangeAddParcel(*request, *log, &journal);
+            } catch (...) {
+                // A refusal registered nothing: the parcels get new counters.
+                if (journal.HasAnswer()) ScambiInSospeso().Chiudi(journal);
+                throw;
+            }
+        },
         [&](addparcel_response::TAddParcelResponse& AResponse) {
             ASpedizione.AssignAddParcelResponse(AResponse, *log);
-            SaveTestata(ASpedizione.Testata());
-            SaveRighe(ASpedizione.Righe());
+            SaveSpedizione(ASpedizione);
+            ScambiInSospeso().Chiudi(journal);
             if (!AResponse.ParcelErrors().empty()) {
                 // Some parcels refused: the accepted ones are saved, the
                 // exchange itself succeeded, the call reports the refusals.

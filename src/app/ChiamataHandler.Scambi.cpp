@@ -3,6 +3,8 @@
 #include "app/ChiamataHandler.h"
 
 #include "app/Console.h"
+#include "app/Failpoint.h"
+#include "app/ScambiInSospeso.h"
 #include "common/Exception.h"
 #include "common/Text.h"
 #include "data/DataAccess.h"
@@ -14,6 +16,7 @@
 #include "labelservice/DeleteSped.Response.h"
 #include "labelservice/LabelService.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace qorita {
@@ -42,7 +45,8 @@ std::string Archive(const TMessage& AMessage, const std::string& AFileName)
 
 labelservice::TServiceSettings Settings(const TQorItaParametri& AParametri)
 {
-    return {AParametri.ServiceUrl(), AParametri.ServiceCaFile()};
+    return {AParametri.ServiceUrl(), AParametri.ServiceCaFile(),
+            std::chrono::seconds(AParametri.ServiceTimeoutSeconds())};
 }
 
 // Calls the service; every failure of the call becomes the connection error.
@@ -57,6 +61,17 @@ auto CallService(TCall ACall)
 }
 
 }  // namespace
+
+std::optional<std::string> AddParcelNegativeAnswer(addparcel_response::TAddParcelResponse& AResponse,
+                                                   std::size_t ASent)
+{
+    if (!AResponse.DescrizioneErrore().empty()) return AResponse.DescrizioneErrore();
+    if (ASent == AResponse.ParcelErrors().size()) return JoinLines(AResponse.ParcelErrors());
+    // An error answer with an empty description carries no labels at all:
+    // taking it over would record nothing while the call looked successful.
+    if (!AResponse.InfoLabel()) return "Risposta senza etichette e senza descrizione dell'errore";
+    return std::nullopt;
+}
 
 std::string TChiamataHandler::XmlFileName(const std::string& AFolder, std::int32_t ATestata, TDateTime ADataOra,
                                           const std::string& AOperazione, const std::string& AKind)
@@ -104,23 +119,22 @@ void TChiamataHandler::SaveLog(TQorItaLogData& AData)
 }
 
 std::unique_ptr<addparcel_response::TAddParcelResponse> TChiamataHandler::ExchangeAddParcel(
-    const addparcel_request::TAddParcelRequest& ARequest, TQorItaLogData& ALog)
+    const addparcel_request::TAddParcelRequest& ARequest, TQorItaLogData& ALog, TJournalEntry* AJournal)
 {
     ALog.SetFileXmlRequest(Archive(ARequest, XmlFileName(ALog, "Request")));
     ALog.SetFileXmlResponse({});
+    if (AJournal) {
+        AJournal->FileXmlRequest = ALog.FileXmlRequest();
+        ScambiInSospeso().Invio(*AJournal);
+    }
+    QORITA_FAILPOINT("prima-dell-invio");
     auto response = CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings(*FParametri)); });
     ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
-    if (!response->DescrizioneErrore().empty()) {
-        throw Exception(ComposeMessage(kNegativeAnswer, response->DescrizioneErrore()));
-    }
+    if (AJournal) ScambiInSospeso().Risposta(*AJournal, ALog.FileXmlResponse());
+    QORITA_FAILPOINT("dopo-la-risposta");
     const auto sent = static_cast<std::size_t>(ARequest.Info()->Parcel()->Count());
-    if (sent == response->ParcelErrors().size()) {
-        throw Exception(ComposeMessage(kNegativeAnswer, JoinLines(response->ParcelErrors())));
-    }
-    // An error answer with an empty description carries no labels at all:
-    // taking it over would record nothing while the call looked successful.
-    if (!response->InfoLabel()) {
-        throw Exception(ComposeMessage(kNegativeAnswer, "Risposta senza etichette e senza descrizione dell'errore"));
+    if (const auto negative = AddParcelNegativeAnswer(*response, sent)) {
+        throw Exception(ComposeMessage(kNegativeAnswer, *negative));
     }
     return response;
 }

@@ -4,6 +4,8 @@
 
 #include "common/Exception.h"
 #include "data/DataAccess.h"
+#include "data/Savepoint.h"
+#include "data/fb/FbTransaction.h"
 #include "labelservice/AddParcel.Response.h"
 #include "labelservice/CWDBSN.Response.h"
 #include "labelservice/DeleteSped.Response.h"
@@ -25,16 +27,27 @@ bool TChiamataHandler::TSpedizione::IsInviata() const
 }
 
 // The request carried one item per unsent parcel, in list order, and the answer
-// one item per request item in the same order. All parcels of one answer must
-// share one shipment number.
+// one item per request item in the same order.
 void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::TAddParcelResponse& AFrom,
                                                            const TQorItaLogData& ALog)
 {
-    std::int32_t numero = 0;
-    int position = 0;
+    std::vector<TQorItaRigheData*> inviati;
     for (const auto& parcel : FRighe) {
-        if (parcel->IsInviata()) continue;
-        const addparcel_response::IXMLParcelType item = AFrom.InfoLabel()->Parcel(position++);
+        if (!parcel->IsInviata()) inviati.push_back(parcel.get());
+    }
+    AssignAddParcelResponse(AFrom, ALog, inviati);
+}
+
+// All parcels of one answer must share one shipment number. The answer is
+// read and checked whole before anything changes, so an answer that cannot be
+// taken over leaves the shipment in memory as it was.
+void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::TAddParcelResponse& AFrom,
+                                                           const TQorItaLogData& ALog,
+                                                           const std::vector<TQorItaRigheData*>& AColli)
+{
+    std::int32_t numero = 0;
+    for (std::size_t position = 0; position < AColli.size(); ++position) {
+        const addparcel_response::IXMLParcelType item = AFrom.InfoLabel()->Parcel(static_cast<int>(position));
         // A parcel the courier refused has no number; it stays unsent.
         if (item->HasError()) continue;
         if (numero == 0) {
@@ -42,6 +55,11 @@ void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::
         } else if (item->NumeroSpedizione() != numero) {
             throw Exception("Numeri spedizione differenti assegnati da QOR ai colli");
         }
+    }
+    for (std::size_t position = 0; position < AColli.size(); ++position) {
+        TQorItaRigheData* parcel = AColli[position];
+        const addparcel_response::IXMLParcelType item = AFrom.InfoLabel()->Parcel(static_cast<int>(position));
+        if (parcel == nullptr || item->HasError()) continue;
         parcel->SetContatoreProgressivo(item->ContatoreProgressivo());
         parcel->SetEtichetta(item->Etichetta());
         parcel->SetInvioDataOra(ALog.DataOra());
@@ -84,6 +102,17 @@ void TChiamataHandler::SaveTestata(TQorItaTestateData& AData)
     } catch (const std::exception& error) {
         throw Exception(ComposeMessage("Fallito aggiornamento QORITA_TESTATE:", error.what()));
     }
+}
+
+// Header and parcels together or not at all: a parcel that cannot be written
+// takes the header's new number back with it, so the shipment never shows a
+// number whose labels are missing.
+void TChiamataHandler::SaveSpedizione(TSpedizione& ASpedizione)
+{
+    TSavepoint savepoint(*FDatabase, GetTransaction(), "QORITA_SPEDIZIONE");
+    SaveTestata(ASpedizione.Testata());
+    SaveRighe(ASpedizione.Righe());
+    savepoint.Release();
 }
 
 void TChiamataHandler::SaveRighe(TQorItaRigheList& AData)

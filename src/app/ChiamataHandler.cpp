@@ -3,6 +3,8 @@
 #include "app/CmdParams.h"
 #include "app/Console.h"
 #include "app/CredenzialiDatabase.h"
+#include "app/Failpoint.h"
+#include "app/ScambiInSospeso.h"
 #include "common/Exception.h"
 #include "data/DataAccess.h"
 #include "data/KelTabX.h"
@@ -50,8 +52,20 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
         escaping = std::current_exception();
     }
     if (FChiamataTrovata) SaveChiamata();
+    QORITA_FAILPOINT("prima-del-commit");
     GetTransaction().Commit();
+    QORITA_FAILPOINT("dopo-il-commit");
+    // Only answers the database now holds leave the journal.
+    if (FScambiInSospeso) FScambiInSospeso->DopoCommit();
     if (escaping) std::rethrow_exception(escaping);
+}
+
+TScambiInSospeso& TChiamataHandler::ScambiInSospeso()
+{
+    if (!FScambiInSospeso) {
+        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri->RequestResponseDir(), FChiamata->Testata());
+    }
+    return *FScambiInSospeso;
 }
 
 void TChiamataHandler::SetEsito(std::int32_t ACodice, const std::string& AMessaggio)

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace qorita {
 
@@ -38,11 +40,19 @@ class TDeleteSpedResponse;
 
 class TCmdParams;
 class TKelTabX;
+class TScambiInSospeso;
+struct TJournalEntry;
 class TQorItaChiamateAccess;
 class TQorItaTestateAccess;
 class TQorItaRigheAccess;
 class TQorItaLogAccess;
 class TQorItaParametriAccess;
+
+// The judgement of an AddParcel answer to a request of ASent parcels: the
+// text of a negative answer, or nothing when it is accepted (also when some
+// parcels were refused).
+std::optional<std::string> AddParcelNegativeAnswer(addparcel_response::TAddParcelResponse& AResponse,
+                                                   std::size_t ASent);
 
 class TChiamataHandler {
 public:
@@ -59,6 +69,10 @@ public:
         bool IsConfermata() const { return FTestata.IsConfermata(); }
 
         void AssignAddParcelResponse(addparcel_response::TAddParcelResponse& AFrom, const TQorItaLogData& ALog);
+        // The same for a request whose items were AColli, in order; a null
+        // entry takes its answer item but records nothing.
+        void AssignAddParcelResponse(addparcel_response::TAddParcelResponse& AFrom, const TQorItaLogData& ALog,
+                                     const std::vector<TQorItaRigheData*>& AColli);
         void AssignCWDBSNResponse(const cwdbsn_response::TCWDBSNResponse& AFrom, const TQorItaLogData& ALog);
         void AssignDeleteSpedResponse(const deletesped_response::TDeleteSpedResponse& AFrom,
                                       const TQorItaLogData& ALog);
@@ -100,12 +114,16 @@ private:
     std::unique_ptr<TSpedizione> LoadSpedizione();
     void SaveTestata(TQorItaTestateData& AData);
     void SaveRighe(TQorItaRigheList& AData);
+    // Header and parcels in one savepoint: all written, or none.
+    void SaveSpedizione(TSpedizione& ASpedizione);
     void SaveLog(TQorItaLogData& AData);
 
     std::unique_ptr<TQorItaLogData> NewLog(const TSpedizione& ASpedizione, const std::string& AOperazione) const;
     std::string XmlFileName(const TQorItaLogData& ALog, const std::string& AKind) const;
+    // AJournal, when given, is written before the request goes out and again
+    // once the answer is archived (ScambiInSospeso.h).
     std::unique_ptr<addparcel_response::TAddParcelResponse> ExchangeAddParcel(
-        const addparcel_request::TAddParcelRequest& ARequest, TQorItaLogData& ALog);
+        const addparcel_request::TAddParcelRequest& ARequest, TQorItaLogData& ALog, TJournalEntry* AJournal = nullptr);
     std::unique_ptr<cwdbsn_response::TCWDBSNResponse> ExchangeCWDBSN(const cwdbsn_request::TCWDBSNRequest& ARequest,
                                                                      TQorItaLogData& ALog);
     std::unique_ptr<deletesped_response::TDeleteSpedResponse> ExchangeDeleteSped(
@@ -123,6 +141,20 @@ private:
     std::unique_ptr<deletesped_request::TDeleteSpedRequest> BuildDeleteSpedRequest(TSpedizione& ASpedizione);
 
     void SetEsito(std::int32_t ACodice, const std::string& AMessaggio);
+
+    // The journal of the call's shipment, opened on first use.
+    TScambiInSospeso& ScambiInSospeso();
+    // The counter a parcel goes out with: the one of an earlier request left
+    // without answer, or a new draw above every counter ever sent.
+    std::int32_t ContatorePer(const TQorItaRigheData& AParcel);
+    // First step of every operation on a loaded shipment: records the
+    // accepted AddParcel answers that earlier runs received but could not
+    // save, and learns the counters of requests left without answer. True
+    // when it recorded an answer (ChiamataHandler.Recupero.cpp).
+    bool RecuperaRisposte(TSpedizione& ASpedizione);
+    TJournalEntry NewJournalEntry(const addparcel_request::TAddParcelRequest& ARequest, TSpedizione& ASpedizione,
+                                  const TQorItaLogData& ALog);
+    bool RegistraRispostaTardiva(TSpedizione& ASpedizione, const TJournalEntry& AEntry);
 
     // The frame of every step: an exchange error marks the log record -1 with
     // its message and is passed on; once the record is open it is written at
@@ -144,6 +176,7 @@ private:
     std::unique_ptr<TQorItaParametri> FParametri;
     std::unique_ptr<TQorItaChiamateData> FChiamata;
     bool FChiamataTrovata = false;
+    std::unique_ptr<TScambiInSospeso> FScambiInSospeso;
 };
 
 }  // namespace qorita

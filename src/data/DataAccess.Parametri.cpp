@@ -15,6 +15,7 @@ void TQorItaParametriAccess::Load(TQorItaParametri& ATo)
     ATo.SetTipoEtichetta(FKelTabX->GetParametroTesto("QORITA_TipoEtichetta", 0));
     ATo.SetServiceUrl(FKelTabX->GetParametroTesto("QORITA_ServiceUrl", 0));
     ATo.SetServiceCaFile(FKelTabX->GetParametroTesto("QORITA_ServiceCaFile", 0));
+    ATo.SetServiceTimeout(FKelTabX->GetParametroTesto("QORITA_ServiceTimeout", 0));
     FKelTabX->EndUpdate();
 }
 

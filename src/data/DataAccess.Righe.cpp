@@ -47,4 +47,19 @@ void TQorItaRigheAccess::Save(const TQorItaRigheList& AData)
 
 std::int32_t TQorItaRigheAccess::GenContatoreProgressivo() { return GenId(sql::GenRigheContatoreProg); }
 
+std::int32_t TQorItaRigheAccess::GenContatoreProgressivoOltre(std::int32_t AUltimoUsato)
+{
+    const std::int32_t drawn = GenContatoreProgressivo();
+    if (drawn > AUltimoUsato) return drawn;
+    if (!FSQLAvanzaContatore) {
+        FSQLAvanzaContatore = NewStatement(sql::RigheContatoreAvanza);
+    }
+    fb::TFbStatement& sql = *FSQLAvanzaContatore;
+    sql.Param("PASSO").SetInt64(static_cast<std::int64_t>(AUltimoUsato) - drawn + 1);
+    sql.Execute();
+    const std::int32_t value = GetFieldInteger(sql.Field("CONTATORE"));
+    sql.Close();
+    return value;
+}
+
 }  // namespace qorita

@@ -93,10 +93,14 @@ public:
     bool Load(std::int32_t ATestata, TQorItaRigheList& ATo);
     void Save(const TQorItaRigheList& AData);
     std::int32_t GenContatoreProgressivo();
+    // A new counter above AUltimoUsato: a draw at or below it moves the
+    // generator past it first.
+    std::int32_t GenContatoreProgressivoOltre(std::int32_t AUltimoUsato);
 
 private:
     std::unique_ptr<fb::TFbStatement> FSQLSelect1;
     std::unique_ptr<fb::TFbStatement> FSQLUpdateOrInsert;
+    std::unique_ptr<fb::TFbStatement> FSQLAvanzaContatore;
 };
 
 class TQorItaLogAccess : public TDataAccess {

@@ -1,6 +1,7 @@
 #include "data/DataObject.h"
 
 #include "common/Exception.h"
+#include "common/Text.h"
 
 #include <filesystem>
 #include <system_error>
@@ -37,6 +38,11 @@ std::vector<std::string> TQorItaParametri::Problemi() const
         problemi.push_back(Format("Percorso XML scambi rest QOR %s non trovata", FRequestResponseDir.c_str()));
     }
     if (FTipoEtichetta.empty()) problemi.push_back("Tipo etichetta QOR non specificata");
+    if (ServiceTimeoutSeconds() <= 0) {
+        problemi.push_back(Format("Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: %s; "
+                                  "indicare i secondi, un intero maggiore di 0",
+                                  FServiceTimeout.c_str()));
+    }
     return problemi;
 }
 
@@ -44,6 +50,12 @@ void TQorItaParametri::Validate() const
 {
     const std::vector<std::string> problemi = Problemi();
     if (!problemi.empty()) throw Exception(problemi.front());
+}
+
+std::int32_t TQorItaParametri::ServiceTimeoutSeconds() const
+{
+    if (FServiceTimeout.empty()) return DefaultServiceTimeout;
+    return StrToIntDef(FServiceTimeout, 0);
 }
 
 }  // namespace qorita

@@ -126,12 +126,19 @@ class TQorItaParametri : public TDataObject {
     // built-in location) and a PEM file of extra certificate authorities.
     QORITA_PROPERTY(std::string, ServiceUrl)
     QORITA_PROPERTY(std::string, ServiceCaFile)
+    // Optional: the most one request to the courier may take, in whole
+    // seconds, as stored (empty: DefaultServiceTimeout).
+    QORITA_PROPERTY(std::string, ServiceTimeout)
 
 public:
+    static constexpr std::int32_t DefaultServiceTimeout = 600;
+
     // The message of every missing or invalid value, in the order of the checks.
     std::vector<std::string> Problemi() const;
     // Raises with the message of the first missing or invalid value.
     void Validate() const;
+    // ServiceTimeout in seconds; only meaningful once Validate passed.
+    std::int32_t ServiceTimeoutSeconds() const;
 };
 
 }  // namespace qorita

@@ -21,7 +21,7 @@ std::vector<std::string> RunStatements()
 {
     return {Text(ChiamateSelect), Text(ChiamateUpdateOrInsert), Text(TestateSelect), Text(TestateUpdateOrInsert),
             Text(RigheSelect),    Text(RigheUpdateOrInsert),    Text(LogInsert),     Text(TabXSelect),
-            GenIdText(GenLogId),  GenIdText(GenRigheContatoreProg)};
+            GenIdText(GenLogId),  GenIdText(GenRigheContatoreProg), Text(RigheContatoreAvanza)};
 }
 
 }  // namespace qorita::sql

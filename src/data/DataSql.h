@@ -67,6 +67,11 @@ inline constexpr const char* GenTestateId = "QORITA_TESTATE_ID";
 inline constexpr const char* GenLogId = "QORITA_LOG_ID";
 inline constexpr const char* GenRigheContatoreProg = "QORITA_RIGHE_CONTATOREPROG";
 
+// The parcel counter moved past the highest counter already sent to the
+// courier, in one step of :PASSO.
+inline constexpr std::array RigheContatoreAvanza{
+    "SELECT GEN_ID(QORITA_RIGHE_CONTATOREPROG, CAST(:PASSO AS BIGINT)) AS CONTATORE FROM RDB$DATABASE"};
+
 // The draw of the next value of a generator.
 std::string GenIdText(std::string_view AGenerator);
 

@@ -74,7 +74,9 @@ private:
 
 std::shared_ptr<ILabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings)
 {
-    return GetLabelServiceSoap(ASettings, http::THttpLimits());
+    http::THttpLimits limits;
+    limits.TotalTimeout = ASettings.Timeout;
+    return GetLabelServiceSoap(ASettings, limits);
 }
 
 std::shared_ptr<ILabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings,

@@ -1,9 +1,11 @@
 #pragma once
 
-// Where the courier's service description lives and which extra certificate
-// authority we trust for it. Filled by the caller from the optional TABX
-// parameters QORITA_ServiceUrl and QORITA_ServiceCaFile.
+// Where the courier's service description lives, which extra certificate
+// authority we trust for it and how long one request may take. Filled by the
+// caller from the optional TABX parameters QORITA_ServiceUrl,
+// QORITA_ServiceCaFile and QORITA_ServiceTimeout.
 
+#include <chrono>
 #include <string>
 
 namespace qorita::labelservice {
@@ -19,6 +21,9 @@ struct TServiceSettings {
     // PEM file of certificate authorities trusted in addition to the system
     // store; empty means the system store alone.
     std::string CaFile;
+    // The most one HTTP request of the service may take, answer included
+    // (QORITA_ServiceTimeout).
+    std::chrono::seconds Timeout{600};
 };
 
 }  // namespace qorita::labelservice

@@ -265,8 +265,13 @@ TEST_F(OperationsTest, ASaveFailureAfterAnAcceptedAnswerKeepsTheLogRowOk)
     EXPECT_EQ(message.rfind("Fallito aggiornamento QORITA_RIGHE:\r\n", 0), 0u) << message;
     EXPECT_NE(message.find("truncation"), std::string::npos) << message;
     ExpectLog(0, "AddParcel", "0", "OK");
-    // The header was written before the parcels, in the same transaction.
-    EXPECT_NE(Header(testata).at("NUMEROSPEDIZIONE"), std::nullopt);
+    // Header and parcels are taken over together: the header's new number went
+    // back with the parcel that could not be written.
+    EXPECT_EQ(Header(testata).at("NUMEROSPEDIZIONE"), std::nullopt);
+    for (const TRow& row : Parcels(testata)) {
+        EXPECT_EQ(row.at("INVIO_DATAORA"), std::nullopt);
+        EXPECT_EQ(row.at("CONTATOREPROGRESSIVO"), std::nullopt);
+    }
 }
 
 TEST_F(OperationsTest, ALogRowThatCannotBeWrittenDoesNotStopTheRun)
@@ -289,7 +294,13 @@ TEST_F(OperationsTest, AnExchangeFolderThatCannotBeWrittenStillExchanges)
     Db.Exec("UPDATE TABX SET TESTO='/proc' WHERE NOME='QORITA_RequestResponseDir'");
     const std::int32_t testata = AddShipment();
     const std::int32_t call = AddCall(testata);
-    EXPECT_EQ(Run("Crea", call).ExitCode, 0);
+    const TRunResult result = Run("Crea", call);
+    EXPECT_EQ(result.ExitCode, 0);
+    // Nor the journal of the exchange: said once, and the run goes on.
+    EXPECT_EQ(result.Out.rfind("(Errore non bloccante) Fallita scrittura del giornale degli scambi:\r\n", 0), 0u)
+        << result.Out;
+    EXPECT_NE(result.Out.find("/proc/.journal"), std::string::npos) << result.Out;
+    EXPECT_EQ(result.Out.find("(Errore non bloccante)", 1), std::string::npos) << result.Out;
     ExpectOutcome(call, "0", "OK");
     const auto rows = LogRows();
     ASSERT_EQ(rows.size(), 1u);

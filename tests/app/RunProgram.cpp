@@ -34,7 +34,7 @@ struct TRunningQorita::TOutput {
 };
 
 TRunningQorita::TRunningQorita(const std::vector<std::string>& AArguments,
-                               const std::vector<std::string>& AEnvironment)
+                               const std::vector<std::string>& AEnvironment, const std::string& ABinary)
     : FOutput(std::make_unique<TOutput>())
 {
     posix_spawn_file_actions_t actions;
@@ -43,7 +43,7 @@ TRunningQorita::TRunningQorita(const std::vector<std::string>& AArguments,
     posix_spawn_file_actions_addopen(&actions, 1, FOutput->Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, FOutput->Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
-    std::vector<std::string> arguments{QORITA_BINARY};
+    std::vector<std::string> arguments{ABinary};
     arguments.insert(arguments.end(), AArguments.begin(), AArguments.end());
     std::vector<char*> argv;
     for (auto& a : arguments) argv.push_back(a.data());
@@ -62,9 +62,9 @@ TRunningQorita::TRunningQorita(const std::vector<std::string>& AArguments,
     envp.push_back(nullptr);
 
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, QORITA_BINARY, &actions, nullptr, argv.data(), envp.data());
+    const int spawned = posix_spawn(&pid, ABinary.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) throw std::runtime_error("cannot start " QORITA_BINARY);
+    if (spawned != 0) throw std::runtime_error("cannot start " + ABinary);
     FPid = pid;
 }
 
@@ -93,9 +93,10 @@ TRunResult TRunningQorita::Wait()
     return result;
 }
 
-TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment)
+TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment,
+                     const std::string& ABinary)
 {
-    return TRunningQorita(AArguments, AEnvironment).Wait();
+    return TRunningQorita(AArguments, AEnvironment, ABinary).Wait();
 }
 
 }  // namespace qorita::test

@@ -17,7 +17,10 @@ struct TRunResult {
 // A started run, to be waited for (or killed first).
 class TRunningQorita {
 public:
-    TRunningQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment);
+    // ABinary: the program to run, the real one by default (the test build
+    // with failpoints is QORITA_FAILPOINTS_BINARY).
+    TRunningQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment,
+                   const std::string& ABinary = QORITA_BINARY);
     ~TRunningQorita();
     TRunningQorita(const TRunningQorita&) = delete;
     TRunningQorita& operator=(const TRunningQorita&) = delete;
@@ -32,7 +35,9 @@ private:
     bool FWaited = false;
 };
 
-// AEnvironment holds "NAME=value" entries added to (or replacing) the test's own.
-TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment = {});
+// AEnvironment holds "NAME=value" entries added to (or replacing) the test's
+// own; ABinary is the program or its build with failpoints.
+TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment = {},
+                     const std::string& ABinary = QORITA_BINARY);
 
 }  // namespace qorita::test

@@ -178,6 +178,18 @@ TEST_F(DataAccessTest, GeneratorsGiveIncreasingValues)
     EXPECT_EQ(second, first + 1);
 }
 
+// A counter above the highest one ever sent: a generator that went back (its
+// draws lost) is moved past it, one that is already beyond it is left alone.
+TEST_F(DataAccessTest, CounterDrawsSkipPastTheHighestSent)
+{
+    Begin();
+    TQorItaRigheAccess access(&Connection, &Transaction);
+    EXPECT_EQ(access.GenContatoreProgressivoOltre(500), 501);
+    EXPECT_EQ(access.GenContatoreProgressivoOltre(500), 502);
+    EXPECT_EQ(access.GenContatoreProgressivo(), 503);
+    EXPECT_EQ(access.GenContatoreProgressivoOltre(0), 504);
+}
+
 TEST_F(DataAccessTest, GeneratorDrawsReuseOneStatementAcrossTransactions)
 {
     // One counter per parcel: a thousand draws in a row, then more in the next

@@ -101,6 +101,7 @@ TEST_F(KelTabXTest, ParametersLoadExactlyAsStoredAndValidate)
 {
     FillValid();
     Db.SetParameter("QORITA_ServiceUrl", "https://127.0.0.1:1/zanwebservice.asmx?WSDL");
+    Db.SetParameter("QORITA_ServiceTimeout", "90");
     TKelTabX tabx(&Connection);
     TQorItaParametriAccess access(&tabx);
     TQorItaParametri parametri;
@@ -112,7 +113,9 @@ TEST_F(KelTabXTest, ParametersLoadExactlyAsStoredAndValidate)
     EXPECT_EQ(parametri.TipoEtichetta(), "PDF");
     EXPECT_EQ(parametri.ServiceUrl(), "https://127.0.0.1:1/zanwebservice.asmx?WSDL");
     EXPECT_EQ(parametri.ServiceCaFile(), "");
+    EXPECT_EQ(parametri.ServiceTimeout(), "90");
     EXPECT_NO_THROW(parametri.Validate());
+    EXPECT_EQ(parametri.ServiceTimeoutSeconds(), 90);
     EXPECT_FALSE(tabx.InTransaction());
 }
 
@@ -144,6 +147,8 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
         return p;
     };
     EXPECT_NO_THROW(valid().Validate());
+    // Without a request time limit of its own, a run allows ten minutes.
+    EXPECT_EQ(valid().ServiceTimeoutSeconds(), 600);
     struct Case {
         std::function<void(TQorItaParametri&)> Change;
         std::string Message;
@@ -157,6 +162,12 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
         {[&](auto& p) { p.SetRequestResponseDir(file); }, "Percorso XML scambi rest QOR " + file + " non trovata"},
         {[](auto& p) { p.SetRequestResponseDir("/no/such/dir"); }, "Percorso XML scambi rest QOR /no/such/dir non trovata"},
         {[](auto& p) { p.SetTipoEtichetta(""); }, "Tipo etichetta QOR non specificata"},
+        {[](auto& p) { p.SetServiceTimeout("0"); },
+         "Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: 0; "
+         "indicare i secondi, un intero maggiore di 0"},
+        {[](auto& p) { p.SetServiceTimeout("10 min"); },
+         "Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: 10 min; "
+         "indicare i secondi, un intero maggiore di 0"},
     };
     for (const Case& c : cases) {
         TQorItaParametri p = valid();

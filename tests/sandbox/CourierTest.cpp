@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 namespace qorita::sandbox::test {
 namespace {
@@ -44,10 +45,13 @@ protected:
     {
         return ParseXml(FCourier.AddParcel(AddParcelRequest(AParcels)));
     }
-    // Registers one ZPL parcel and returns its shipment number as text.
+    // Registers one ZPL parcel under a counter of its own and returns its
+    // shipment number as text.
     std::string RegisterOne()
     {
-        const TXmlElement answer = Add({TParcelValues{}});
+        TParcelValues parcel;
+        parcel.ContatoreProgressivo = std::to_string(FNextCounter++);
+        const TXmlElement answer = Add({parcel});
         return answer.Children.at(0).ChildText("NumeroSpedizione");
     }
     TXmlElement Confirm(const std::vector<std::string>& ANumbers, const std::string& ACliente = "123456")
@@ -73,6 +77,7 @@ protected:
     }
 
     TCourier FCourier;
+    int FNextCounter = 5001;
 };
 
 TEST_F(CourierTest, OneShipmentNumberPerRequestAndCountersEchoed)
@@ -98,7 +103,8 @@ TEST_F(CourierTest, OneShipmentNumberPerRequestAndCountersEchoed)
     EXPECT_EQ(parcels[0]->ChildText("DenominazioneDestinatario"), "Rossi & Figli S.r.l.");
     EXPECT_FALSE(parcels[0]->HasChild("NoteSpedizione"));
 
-    // The next request is a new shipment.
+    // The next request, with counters of its own, is a new shipment.
+    first.ContatoreProgressivo = "103";
     EXPECT_EQ(Parcels(Add({first})).at(0)->ChildText("NumeroSpedizione"), "100000002");
 
     const auto shipments = FCourier.Shipments();
@@ -112,6 +118,48 @@ TEST_F(CourierTest, OneShipmentNumberPerRequestAndCountersEchoed)
     EXPECT_DOUBLE_EQ(shipments[0].Parcels[1].PesoReale, 1.25);
     EXPECT_EQ(shipments[0].Parcels[0].RagioneSociale, "Rossi & Figli S.r.l.");
     EXPECT_EQ(shipments[0].Parcels[0].CodiceContrattoQor, 77);
+}
+
+// A request sent again after its answer was lost carries the same counters:
+// the courier answers with what it registered then and registers nothing new.
+TEST_F(CourierTest, CountersSentAgainAreAnsweredFromTheirRegistration)
+{
+    TParcelValues first;
+    TParcelValues second;
+    second.ContatoreProgressivo = "102";
+    const std::string original = FCourier.AddParcel(AddParcelRequest({first, second}));
+    EXPECT_EQ(FCourier.AddParcel(AddParcelRequest({first, second})), original);
+
+    // A parcel the customer added meanwhile joins the same shipment.
+    TParcelValues third;
+    third.ContatoreProgressivo = "103";
+    const TXmlElement grown = Add({first, second, third});
+    const auto parcels = Parcels(grown);
+    ASSERT_EQ(parcels.size(), 3u);
+    for (const TXmlElement* parcel : parcels) EXPECT_EQ(parcel->ChildText("NumeroSpedizione"), "100000001");
+    EXPECT_EQ(parcels[2]->ChildText("ProgressivoCollo"), "3");
+    ASSERT_EQ(FCourier.Shipments().size(), 1u);
+    EXPECT_EQ(FCourier.RegistrationsPerCounter(), (std::map<std::int32_t, int>{{101, 1}, {102, 1}, {103, 1}}));
+    const std::string label = ParseXml(original).Children.at(1).ChildText("Zpl");
+    EXPECT_EQ(FCourier.IssuedLabel(123456, 102), label);
+    EXPECT_EQ(FCourier.IssuedLabel(123456, 104), std::nullopt);
+
+    // The same counter on another parcel, or twice in one request, is refused;
+    // another customer's counters are its own.
+    TParcelValues other = first;
+    other.RagioneSociale = "Bianchi Spa";
+    TParcelValues fourth;
+    fourth.ContatoreProgressivo = "104";
+    const TXmlElement answer = Add({other, fourth, fourth});
+    const auto refused = Parcels(answer);
+    ASSERT_EQ(refused.size(), 3u);
+    EXPECT_EQ(refused[0]->ChildText("NoteSpedizione"), "Contatore 101: contatore progressivo già usato per un altro collo");
+    EXPECT_FALSE(refused[0]->HasChild("NumeroSpedizione"));
+    EXPECT_EQ(refused[1]->ChildText("NumeroSpedizione"), "100000002");
+    EXPECT_EQ(refused[2]->ChildText("NoteSpedizione"), "Contatore 104: contatore progressivo ripetuto nella richiesta");
+    const auto foreign = ParseXml(FCourier.AddParcel(AddParcelRequest({other}, "MI", "654321")));
+    EXPECT_EQ(foreign.Children.at(0).ChildText("NumeroSpedizione"), "100000003");
+    EXPECT_EQ(FCourier.RegistrationsPerCounter().at(101), 2);  // one per customer
 }
 
 TEST_F(CourierTest, LabelFormatFollowsGeneraPdf)

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace qorita::sandbox::test {
 namespace {
@@ -112,6 +113,7 @@ TEST_F(SandboxServerTest, RegistersConfirmsAndDeletesOverSoap)
 {
     TParcelValues pdf;
     pdf.GeneraPdf = "4";
+    pdf.ContatoreProgressivo = "102";  // every parcel has a counter of its own
     const THttpAnswer added = Call("AddParcel", {{"XMLInfoParcel", AddParcelRequest({TParcelValues{}, pdf})}});
     ASSERT_EQ(added.Error, "");
     EXPECT_EQ(added.Status, 200);
@@ -395,6 +397,39 @@ TEST_F(SandboxServerTest, ScriptedDelayAndDroppedConnection)
 
     // The server keeps serving after a dropped connection.
     EXPECT_EQ(HttpsGet(FSandbox.WsdlUrl(), FSandbox.CaFile()).Status, 200);
+}
+
+// The courier registers at once and answers late, or trickles its answer: what
+// a client that gives up or dies meanwhile leaves behind at the courier.
+TEST_F(SandboxServerTest, LateAndTricklingAnswersOfTheCourierItself)
+{
+    TScriptedAnswer late;
+    late.CourierAnswers = true;
+    late.Delay = std::chrono::milliseconds(400);
+    late.Method = "POST";
+    FSandbox.QueueAnswer(late);
+    std::thread client([this] {
+        const THttpAnswer answer = Call("AddParcel", {{"XMLInfoParcel", AddParcelRequest({TParcelValues{}})}});
+        EXPECT_EQ(AnswerPayload(answer.Body, "AddParcel").Children.at(0).ChildText("NumeroSpedizione"), "100000001");
+    });
+    ASSERT_TRUE(FSandbox.WaitForRequests(1, std::chrono::seconds(20)));
+    for (int i = 0; i < 200 && FSandbox.Shipments().empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(FSandbox.Shipments().size(), 1u) << "registered before the answer went out";
+    client.join();
+
+    TScriptedAnswer trickle;
+    trickle.CourierAnswers = true;
+    trickle.TrickleInterval = std::chrono::milliseconds(1);
+    trickle.Method = "POST";
+    FSandbox.QueueAnswer(trickle);
+    const auto start = std::chrono::steady_clock::now();
+    const THttpAnswer answer = Call("AddParcel", {{"XMLInfoParcel", AddParcelRequest({TParcelValues{}})}});
+    EXPECT_EQ(AnswerPayload(answer.Body, "AddParcel").Children.at(0).ChildText("NumeroSpedizione"), "100000001");
+    // One pause per byte.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(answer.Body.size()));
+    EXPECT_EQ(FSandbox.RegistrationsPerCounter(), (std::map<std::int32_t, int>{{101, 1}}));
 }
 
 TEST(SandboxLifecycleTest, StopInterruptsADelayedAnswer)

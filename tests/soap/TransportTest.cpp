@@ -178,6 +178,30 @@ TEST_F(TSoapTest, StalledAnswerAndStalledRequestAreAborted)
     }
 }
 
+// A trickle never stalls: only the overall limit of a request ends it, and
+// the message says which limit that was.
+TEST_F(TSoapTest, ATricklingAnswerIsGivenUpAtTheOverallLimit)
+{
+    ServeWsdl();
+    TAnswer trickle;
+    trickle.Body = ResultEnvelope("AddParcel", "<Esito>0</Esito>");
+    trickle.Mode = TAnswer::TMode::Trickle;
+    trickle.TrickleInterval = 200ms;
+    Server().Enqueue(trickle);
+    http::THttpLimits limits = ShortLimits();
+    limits.TotalTimeout = 3s;
+    const auto start = std::chrono::steady_clock::now();
+    const std::string error = ErrorOf([&] { Proxy(limits)->AddParcel("<Info/>"); });
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(error.rfind("Request not completed within the overall time limit of 3 s (QORITA_ServiceTimeout): "
+                          "Operation timed out after ",
+                          0),
+              0u)
+        << error;
+    EXPECT_GE(elapsed, 3s);
+    EXPECT_LT(elapsed, 6s);
+}
+
 TEST_F(TSoapTest, CutOffAndDroppedAnswersAreNotRetried)
 {
     ServeWsdl();

@@ -140,6 +140,17 @@ struct TTestHttpsServer::TImpl {
                                            });
             break;
         }
+        case TMode::Trickle: {
+            // Never silent long enough to count as a stall, never done.
+            const std::string body = AAnswer.Body;
+            const auto interval = AAnswer.TrickleInterval;
+            AResponse.set_content_provider(body.size(), type.c_str(),
+                                           [this, body, interval](size_t AOffset, size_t, httplib::DataSink& ASink) {
+                                               if (!Wait(interval)) return false;  // released: give up
+                                               return ASink.write(body.data() + AOffset, 1);
+                                           });
+            break;
+        }
         case TMode::Endless: {
             auto filler = std::make_shared<std::string>(64 * 1024, 'x');
             const auto provide = [filler](size_t, httplib::DataSink& ASink) {

@@ -26,6 +26,7 @@ struct TAnswer {
         StallBeforeBody,   // do not even read the request body; silence until released
         Drop,              // close the connection without a single byte of answer
         Endless,           // filler of EndlessLength bytes (0: chunked, without end)
+        Trickle,           // headers with the full Content-Length, then one byte every TrickleInterval
     };
 
     int Status = 200;
@@ -35,6 +36,7 @@ struct TAnswer {
     TMode Mode = TMode::Complete;
     std::size_t SentBytes = 0;
     std::uint64_t EndlessLength = 0;
+    std::chrono::milliseconds TrickleInterval{1000};
     // Waits this long before answering (cut short by ReleaseStalls / shutdown).
     std::chrono::milliseconds Delay{0};
 };

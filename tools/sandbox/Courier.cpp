@@ -9,6 +9,7 @@
 #include "common/Text.h"
 
 #include <ctime>
+#include <set>
 
 namespace qorita::sandbox {
 
@@ -102,10 +103,9 @@ TParcelRequest ReadParcel(const TXmlElement& AElement)
     return request;
 }
 
-std::string AcceptedParcel(const TRegisteredShipment& AShipment, const TRegisteredParcel& AParcel,
-                           double ATotalWeight, double ATotalCash, std::size_t AZplLabelSize)
+std::string BuildLabel(const TRegisteredShipment& AShipment, const TRegisteredParcel& AParcel,
+                       std::size_t AZplLabelSize)
 {
-    const std::string sedeDestino = Trim(AParcel.Provincia).empty() ? "XX" : UpperAscii(AParcel.Provincia);
     TLabelData label;
     label.NumeroSpedizione = AShipment.NumeroSpedizione;
     label.ProgressivoCollo = AParcel.ProgressivoCollo;
@@ -120,32 +120,58 @@ std::string AcceptedParcel(const TRegisteredShipment& AShipment, const TRegister
     label.DataSpedizione = AShipment.DataSpedizione;
     label.PesoReale = AParcel.PesoReale;
     label.ImportoContrassegno = AParcel.ImportoContrassegno;
+    return AParcel.GeneraPdf == 4 ? Base64Encode(BuildPdfLabel(label)) : BuildZplLabel(label, AZplLabelSize);
+}
 
+std::string AcceptedParcel(const TRegisteredShipment& AShipment, const TRegisteredParcel& AParcel,
+                           const std::string& ALabel)
+{
+    double totalWeight = 0.0;
+    double totalCash = 0.0;
+    for (const TRegisteredParcel& parcel : AShipment.Parcels) {
+        totalWeight += parcel.PesoReale;
+        totalCash += parcel.ImportoContrassegno;
+    }
+    const std::string sedeDestino = Trim(AParcel.Provincia).empty() ? "XX" : UpperAscii(AParcel.Provincia);
     std::string out = "<Parcel>";
     out += XmlTextElement("SiglaMittente", AShipment.SedeQor);
     out += XmlTextElement("NumeroSpedizione", FormatInteger(AShipment.NumeroSpedizione));
-    out += XmlTextElement("TotaleColli", FormatInteger(label.TotaleColli));
+    out += XmlTextElement("TotaleColli", FormatInteger(static_cast<std::int32_t>(AShipment.Parcels.size())));
     out += XmlTextElement("TipoCollo", "P");
     out += XmlTextElement("SiglaSedeDestino", sedeDestino);
-    out += XmlTextElement("DenominazioneMittente", label.Mittente);
+    out += XmlTextElement("DenominazioneMittente", "Cliente " + FormatInteger(AShipment.CodiceClienteQor));
     out += XmlTextElement("DenominazioneDestinatario", AParcel.RagioneSociale);
     out += XmlTextElement("IndirizzoDestinatario", AParcel.Indirizzo);
     out += XmlTextElement("CittaDestinatario", AParcel.Localita);
     out += XmlTextElement("ProvinciaDestinatario", AParcel.Provincia);
     out += XmlTextElement("DataSpedizione", AShipment.DataSpedizione);
     out += XmlTextElement("DescrizioneSedeDestino", "Sede sandbox " + sedeDestino);
-    out += XmlTextElement("PesoSpedizione", FormatFixed(ATotalWeight, 1));
+    out += XmlTextElement("PesoSpedizione", FormatFixed(totalWeight, 1));
     out += XmlTextElement("ImportoCassegno", FormatFixed(AParcel.ImportoContrassegno, 2));
-    out += XmlTextElement("TotaleImportodaIncassare", FormatFixed(ATotalCash, 2));
+    out += XmlTextElement("TotaleImportodaIncassare", FormatFixed(totalCash, 2));
     out += XmlTextElement("ProgressivoCollo", FormatInteger(AParcel.ProgressivoCollo));
     out += XmlTextElement("ContatoreProgressivo", FormatInteger(AParcel.ContatoreProgressivo));
-    if (AParcel.GeneraPdf == 4) {
-        out += XmlTextElement("PdfLabel", Base64Encode(BuildPdfLabel(label)));
-    } else {
-        out += XmlTextElement("Zpl", BuildZplLabel(label, AZplLabelSize));
-    }
+    out += XmlTextElement(AParcel.GeneraPdf == 4 ? "PdfLabel" : "Zpl", ALabel);
     out += "</Parcel>";
     return out;
+}
+
+const TRegisteredParcel* FindParcel(const TRegisteredShipment& AShipment, std::int32_t AContatore)
+{
+    for (const TRegisteredParcel& parcel : AShipment.Parcels) {
+        if (parcel.ContatoreProgressivo == AContatore) {
+            return &parcel;
+        }
+    }
+    return nullptr;
+}
+
+// The same parcel sent again: everything the customer sent is equal; only the
+// courier's own position numbering may differ.
+bool SameParcel(TRegisteredParcel ARegistered, const TRegisteredParcel& ASent)
+{
+    ARegistered.ProgressivoCollo = ASent.ProgressivoCollo;
+    return ARegistered == ASent;
 }
 
 std::string RefusedParcel(const TParcelRequest& ARequest)
@@ -241,33 +267,60 @@ std::string TCourier::AddParcel(std::string_view AXmlInfoParcel)
     }
 
     const std::lock_guard lock(FMutex);
-    // All accepted parcels of one request form one shipment under one number.
-    TRegisteredShipment shipment;
-    shipment.SedeQor = info.ChildText("SedeQor");
-    shipment.CodiceClienteQor = *ParseInt(info.ChildText("CodiceClienteQor"));
-    shipment.DataSpedizione = Today();
-    double totalWeight = 0.0;
-    double totalCash = 0.0;
+    const std::int32_t cliente = *ParseInt(info.ChildText("CodiceClienteQor"));
+    // The counter identifies the customer's parcel. A counter registered before
+    // comes from a request sent again after its answer was lost: the courier
+    // answers with what it registered then and charges nothing twice. The same
+    // counter on a different parcel is refused.
+    std::int32_t known = 0;  // the shipment of the first counter already registered
+    std::vector<TRegisteredParcel> fresh;
+    std::set<std::int32_t> freshCounters;
     for (TParcelRequest& request : requests) {
-        if (request.Reasons.empty()) {
-            request.Parcel.ProgressivoCollo = static_cast<std::int32_t>(shipment.Parcels.size()) + 1;
-            shipment.Parcels.push_back(request.Parcel);
-            totalWeight += request.Parcel.PesoReale;
-            totalCash += request.Parcel.ImportoContrassegno;
+        if (!request.Reasons.empty()) {
+            continue;
+        }
+        const TRegisteredParcel& sent = request.Parcel;
+        const TRegisteredShipment* shipment = FRegistry.FindCounter(cliente, sent.ContatoreProgressivo);
+        if (shipment == nullptr && !freshCounters.insert(sent.ContatoreProgressivo).second) {
+            request.Reasons = "Contatore " + request.ContatoreText + ": contatore progressivo ripetuto nella richiesta";
+        } else if (shipment == nullptr) {
+            fresh.push_back(sent);
+        } else if (!SameParcel(*FindParcel(*shipment, sent.ContatoreProgressivo), sent)) {
+            request.Reasons = "Contatore " + request.ContatoreText + ": contatore progressivo già usato per un altro collo";
+        } else if (known == 0) {
+            known = shipment->NumeroSpedizione;
         }
     }
-    if (!shipment.Parcels.empty()) {
-        shipment.NumeroSpedizione = FRegistry.Register(shipment);
+    // All new parcels of one request form one shipment under one number, the
+    // one of the parcels it already knows when there are any.
+    if (!fresh.empty()) {
+        if (known != 0) {
+            FRegistry.AddParcels(known, std::move(fresh));
+        } else {
+            TRegisteredShipment shipment;
+            shipment.SedeQor = info.ChildText("SedeQor");
+            shipment.CodiceClienteQor = cliente;
+            shipment.DataSpedizione = Today();
+            for (TRegisteredParcel& parcel : fresh) {
+                parcel.ProgressivoCollo = static_cast<std::int32_t>(shipment.Parcels.size()) + 1;
+                shipment.Parcels.push_back(std::move(parcel));
+            }
+            FRegistry.Register(std::move(shipment));
+        }
     }
 
     std::string out = "<InfoLabel xmlns=\"\">";
-    std::size_t accepted = 0;
     for (const TParcelRequest& request : requests) {
-        if (request.Reasons.empty()) {
-            out += AcceptedParcel(shipment, shipment.Parcels[accepted++], totalWeight, totalCash, FZplLabelSize);
-        } else {
+        if (!request.Reasons.empty()) {
             out += RefusedParcel(request);
+            continue;
         }
+        const std::int32_t contatore = request.Parcel.ContatoreProgressivo;
+        const TRegisteredShipment& shipment = *FRegistry.FindCounter(cliente, contatore);
+        const TRegisteredParcel& parcel = *FindParcel(shipment, contatore);
+        const std::string label = BuildLabel(shipment, parcel, FZplLabelSize);
+        FIssuedLabels.emplace(std::make_pair(cliente, contatore), label);
+        out += AcceptedParcel(shipment, parcel, label);
     }
     out += "</InfoLabel>";
     return out;
@@ -359,6 +412,22 @@ std::vector<TRegisteredShipment> TCourier::Shipments() const
 {
     const std::lock_guard lock(FMutex);
     return FRegistry.Shipments();
+}
+
+std::map<std::int32_t, int> TCourier::RegistrationsPerCounter() const
+{
+    const std::lock_guard lock(FMutex);
+    return FRegistry.RegistrationsPerCounter();
+}
+
+std::optional<std::string> TCourier::IssuedLabel(std::int32_t ACodiceClienteQor, std::int32_t AContatore) const
+{
+    const std::lock_guard lock(FMutex);
+    const auto found = FIssuedLabels.find({ACodiceClienteQor, AContatore});
+    if (found == FIssuedLabels.end()) {
+        return std::nullopt;
+    }
+    return found->second;
 }
 
 }  // namespace qorita::sandbox

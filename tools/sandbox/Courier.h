@@ -5,9 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qorita::sandbox {
@@ -47,6 +50,11 @@ public:
                            std::string_view APasswordClienteQor, std::string_view ANumSpedizione);
 
     std::vector<TRegisteredShipment> Shipments() const;
+    // How many registered parcels carry each counter (more than one: charged twice).
+    std::map<std::int32_t, int> RegistrationsPerCounter() const;
+    // The label first issued for the customer's counter since the courier
+    // started, or nothing when none was.
+    std::optional<std::string> IssuedLabel(std::int32_t ACodiceClienteQor, std::int32_t AContatore) const;
 
 private:
     bool Accepts(std::string_view ASedeQor, std::string_view ACodiceClienteQor,
@@ -58,6 +66,7 @@ private:
     std::size_t FZplLabelSize = 0;
     mutable std::mutex FMutex;  // one operation at a time, as the registry needs
     TShipmentRegistry FRegistry;
+    std::map<std::pair<std::int32_t, std::int32_t>, std::string> FIssuedLabels;
 };
 
 }  // namespace qorita::sandbox

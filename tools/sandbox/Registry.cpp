@@ -114,9 +114,51 @@ std::int32_t TShipmentRegistry::Register(TRegisteredShipment AShipment)
     }
     const std::int32_t number = FNextNumber++;
     AShipment.NumeroSpedizione = number;
+    IndexCounters(AShipment);
     FShipments.emplace(number, std::move(AShipment));
     Save();
     return number;
+}
+
+void TShipmentRegistry::AddParcels(std::int32_t ANumeroSpedizione, std::vector<TRegisteredParcel> AParcels)
+{
+    const auto found = FShipments.find(ANumeroSpedizione);
+    if (found == FShipments.end()) {
+        throw Exception("Unknown shipment " + FormatInteger(ANumeroSpedizione));
+    }
+    TRegisteredShipment& shipment = found->second;
+    for (TRegisteredParcel& parcel : AParcels) {
+        parcel.ProgressivoCollo = static_cast<std::int32_t>(shipment.Parcels.size()) + 1;
+        shipment.Parcels.push_back(std::move(parcel));
+    }
+    IndexCounters(shipment);
+    Save();
+}
+
+void TShipmentRegistry::IndexCounters(const TRegisteredShipment& AShipment)
+{
+    for (const TRegisteredParcel& parcel : AShipment.Parcels) {
+        FByCounter.emplace(std::make_pair(AShipment.CodiceClienteQor, parcel.ContatoreProgressivo),
+                           AShipment.NumeroSpedizione);
+    }
+}
+
+const TRegisteredShipment* TShipmentRegistry::FindCounter(std::int32_t ACodiceClienteQor,
+                                                          std::int32_t AContatore) const
+{
+    const auto found = FByCounter.find({ACodiceClienteQor, AContatore});
+    return found == FByCounter.end() ? nullptr : Find(found->second);
+}
+
+std::map<std::int32_t, int> TShipmentRegistry::RegistrationsPerCounter() const
+{
+    std::map<std::int32_t, int> counts;
+    for (const auto& [number, shipment] : FShipments) {
+        for (const TRegisteredParcel& parcel : shipment.Parcels) {
+            ++counts[parcel.ContatoreProgressivo];
+        }
+    }
+    return counts;
 }
 
 const TRegisteredShipment* TShipmentRegistry::Find(std::int32_t ANumeroSpedizione) const
@@ -181,6 +223,7 @@ void TShipmentRegistry::Load()
         if (shipment.NumeroSpedizione >= FNextNumber) {
             FNextNumber = shipment.NumeroSpedizione + 1;
         }
+        IndexCounters(shipment);
         FShipments[shipment.NumeroSpedizione] = std::move(shipment);
     }
 }

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qorita::sandbox {
@@ -56,7 +57,14 @@ public:
 
     // Gives the shipment the next number, stores it and returns the number.
     std::int32_t Register(TRegisteredShipment AShipment);
+    // Adds parcels to a registered shipment, numbering them after its own.
+    void AddParcels(std::int32_t ANumeroSpedizione, std::vector<TRegisteredParcel> AParcels);
     const TRegisteredShipment* Find(std::int32_t ANumeroSpedizione) const;
+    // The shipment holding the customer's parcel with that counter, or nullptr.
+    const TRegisteredShipment* FindCounter(std::int32_t ACodiceClienteQor, std::int32_t AContatore) const;
+    // How many registered parcels carry each counter: a counter registered
+    // twice is a parcel charged twice.
+    std::map<std::int32_t, int> RegistrationsPerCounter() const;
     void SetState(std::int32_t ANumeroSpedizione, TShipmentState AState);
     std::vector<TRegisteredShipment> Shipments() const;
 
@@ -66,9 +74,12 @@ public:
 private:
     void Load();
     void Save() const;
+    void IndexCounters(const TRegisteredShipment& AShipment);
 
     std::filesystem::path FStateFile;
     std::map<std::int32_t, TRegisteredShipment> FShipments;
+    // (customer code, counter) -> shipment number.
+    std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> FByCounter;
     std::int32_t FNextNumber = FirstNumber;
 };
 

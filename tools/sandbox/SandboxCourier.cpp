@@ -90,6 +90,7 @@ struct TSandboxCourier::TImpl {
     std::optional<TScriptedAnswer> TakeScripted(const std::string& AMethod);
     void ServeScripted(const TScriptedAnswer& AAnswer, const httplib::Request& ARequest,
                        httplib::Response& AResponse);
+    void Trickle(httplib::Response& AResponse, std::chrono::milliseconds AInterval);
     void ServeWsdl(const httplib::Request& ARequest, httplib::Response& AResponse) const;
     void ServeSoap(const httplib::Request& ARequest, httplib::Response& AResponse);
     std::string Authority(const httplib::Request* ARequest) const;
@@ -140,6 +141,9 @@ std::optional<TScriptedAnswer> TSandboxCourier::TImpl::TakeScripted(const std::s
 void TSandboxCourier::TImpl::ServeScripted(const TScriptedAnswer& AAnswer, const httplib::Request& ARequest,
                                            httplib::Response& AResponse)
 {
+    if (AAnswer.CourierAnswers) {
+        ServeSoap(ARequest, AResponse);
+    }
     if (AAnswer.Delay.count() > 0) {
         std::unique_lock lock(Mutex);
         StopSignal.wait_for(lock, AAnswer.Delay, [this] { return Stopping; });
@@ -155,12 +159,33 @@ void TSandboxCourier::TImpl::ServeScripted(const TScriptedAnswer& AAnswer, const
         AResponse.set_header("Connection", "close");
         return;
     }
-    AResponse.status = AAnswer.Status;
-    if (AAnswer.ContentType.empty()) {
-        AResponse.body = AAnswer.Body;
-    } else {
-        AResponse.set_content(AAnswer.Body, AAnswer.ContentType.c_str());
+    if (!AAnswer.CourierAnswers) {
+        AResponse.status = AAnswer.Status;
+        if (AAnswer.ContentType.empty()) {
+            AResponse.body = AAnswer.Body;
+        } else {
+            AResponse.set_content(AAnswer.Body, AAnswer.ContentType.c_str());
+        }
     }
+    if (AAnswer.TrickleInterval.count() > 0) {
+        Trickle(AResponse, AAnswer.TrickleInterval);
+    }
+}
+
+void TSandboxCourier::TImpl::Trickle(httplib::Response& AResponse, std::chrono::milliseconds AInterval)
+{
+    auto body = std::make_shared<std::string>(std::move(AResponse.body));
+    AResponse.body.clear();
+    const std::string type = AResponse.get_header_value("Content-Type");
+    AResponse.set_content_provider(
+        body->size(), type.c_str(), [this, body, AInterval](size_t AOffset, size_t, httplib::DataSink& ASink) {
+            std::unique_lock lock(Mutex);
+            if (StopSignal.wait_for(lock, AInterval, [this] { return Stopping; })) {
+                return false;
+            }
+            lock.unlock();
+            return ASink.write(body->data() + AOffset, 1);
+        });
 }
 
 void TSandboxCourier::TImpl::ServeWsdl(const httplib::Request& ARequest, httplib::Response& AResponse) const
@@ -388,6 +413,16 @@ bool TSandboxCourier::WaitForRequests(std::size_t ACount, std::chrono::milliseco
 std::vector<TRegisteredShipment> TSandboxCourier::Shipments() const
 {
     return FImpl->Courier.Shipments();
+}
+
+std::map<std::int32_t, int> TSandboxCourier::RegistrationsPerCounter() const
+{
+    return FImpl->Courier.RegistrationsPerCounter();
+}
+
+std::optional<std::string> TSandboxCourier::IssuedLabel(std::int32_t ACodiceClienteQor, std::int32_t AContatore) const
+{
+    return FImpl->Courier.IssuedLabel(ACodiceClienteQor, AContatore);
 }
 
 std::optional<TRegisteredShipment> TSandboxCourier::Shipment(std::int32_t ANumeroSpedizione) const

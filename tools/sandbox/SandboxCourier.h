@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,13 @@ struct TScriptedAnswer {
     // "GET" or "POST": the answer waits for the next request of that method; empty:
     // the next request of any method. Answers are served in queue order.
     std::string Method;
+    // The courier does its work (registers, confirms, deletes) at once and sends
+    // its own answer after Delay, instead of Body: an answer that comes late, or
+    // never when the client is gone by then.
+    bool CourierAnswers = false;
+    // Sends the body one byte at a time with this pause before each (0: at once):
+    // a courier that trickles its answer and never stalls.
+    std::chrono::milliseconds TrickleInterval{0};
 };
 
 // A request as the sandbox received it.
@@ -91,6 +99,11 @@ public:
     // What the courier registered, ordered by shipment number.
     std::vector<TRegisteredShipment> Shipments() const;
     std::optional<TRegisteredShipment> Shipment(std::int32_t ANumeroSpedizione) const;
+    // How many registered parcels carry each counter: more than one is a parcel
+    // charged twice.
+    std::map<std::int32_t, int> RegistrationsPerCounter() const;
+    // The label issued for the customer's counter, or nothing.
+    std::optional<std::string> IssuedLabel(std::int32_t ACodiceClienteQor, std::int32_t AContatore) const;
 
 private:
     struct TImpl;

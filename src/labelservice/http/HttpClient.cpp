@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 
@@ -48,7 +49,8 @@ struct THttpClient::TImpl {
     void SetCommonOptions();
     void UseSystemStoreDirectory();
     THttpResponse Perform(const std::string& AUrl, const THeaders& AHeaders);
-    std::string TransportMessage(CURLcode ACode) const;
+    std::string TransportMessage(CURLcode ACode, std::chrono::steady_clock::duration AElapsed) const;
+    std::string TotalTimeoutText() const;
 
     static size_t OnBody(char* AData, size_t ASize, size_t ACount, void* AUser);
     static size_t OnHeader(char* AData, size_t ASize, size_t ACount, void* AUser);
@@ -126,6 +128,7 @@ void THttpClient::TImpl::SetCommonOptions()
     Set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(Limits.ConnectTimeout.count()));
     Set(CURLOPT_LOW_SPEED_LIMIT, 1L);
     Set(CURLOPT_LOW_SPEED_TIME, static_cast<long>(Limits.StallTimeout.count()));
+    Set(CURLOPT_TIMEOUT_MS, static_cast<long>(Limits.TotalTimeout.count()));
     Set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(Limits.MaxBodyBytes));
     Set(CURLOPT_SSL_VERIFYPEER, 1L);
     Set(CURLOPT_SSL_VERIFYHOST, 2L);
@@ -157,10 +160,25 @@ void THttpClient::TImpl::UseSystemStoreDirectory()
     Set(CURLOPT_CAINFO, static_cast<const char*>(nullptr));
 }
 
-std::string THttpClient::TImpl::TransportMessage(CURLcode ACode) const
+std::string THttpClient::TImpl::TotalTimeoutText() const
+{
+    const auto milliseconds = static_cast<long long>(Limits.TotalTimeout.count());
+    if (milliseconds % 1000 == 0)
+        return Format("%lld s", milliseconds / 1000);
+    return Format("%lld ms", milliseconds);
+}
+
+std::string THttpClient::TImpl::TransportMessage(CURLcode ACode, std::chrono::steady_clock::duration AElapsed) const
 {
     if (BodyTooLarge || ACode == CURLE_FILESIZE_EXCEEDED)
         return Format("Answer refused: larger than the limit of %zu bytes", Limits.MaxBodyBytes);
+    // libcurl reports every one of its time-outs with the same code; the
+    // overall one is the one that struck when the whole limit has passed
+    // (libcurl counts in whole milliseconds and may strike a little early).
+    if (ACode == CURLE_OPERATION_TIMEDOUT && AElapsed + std::chrono::milliseconds(50) >= Limits.TotalTimeout) {
+        return Format("Request not completed within the overall time limit of %s (QORITA_ServiceTimeout): %s",
+                      TotalTimeoutText().c_str(), ErrorBuffer[0] != '\0' ? ErrorBuffer : curl_easy_strerror(ACode));
+    }
     // libcurl wanted to send the request again on a new connection (see Post).
     if (ACode == CURLE_SEND_FAIL_REWIND)
         return "The server closed the connection without answering; the request was not sent again";
@@ -187,11 +205,13 @@ THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeader
     Response = THttpResponse();
     BodyTooLarge = false;
     ErrorBuffer[0] = '\0';
+    const auto started = std::chrono::steady_clock::now();
     const CURLcode code = curl_easy_perform(Handle.get());
+    const auto elapsed = std::chrono::steady_clock::now() - started;
     // The handle keeps a pointer to the list: detach it before the list goes.
     Set(CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
     if (code != CURLE_OK)
-        throw Exception(TransportMessage(code));
+        throw Exception(TransportMessage(code, elapsed));
 
     curl_easy_getinfo(Handle.get(), CURLINFO_RESPONSE_CODE, &Response.StatusCode);
     const char* contentType = nullptr;
@@ -247,11 +267,13 @@ void THttpClient::Connect(const std::string& AUrl)
     FImpl->Set(CURLOPT_URL, AUrl.c_str());
     FImpl->ErrorBuffer[0] = '\0';
     FImpl->BodyTooLarge = false;
+    const auto started = std::chrono::steady_clock::now();
     const CURLcode code = curl_easy_perform(FImpl->Handle.get());
+    const auto elapsed = std::chrono::steady_clock::now() - started;
     // Later requests of this client are whole requests again.
     FImpl->Set(CURLOPT_CONNECT_ONLY, 0L);
     if (code != CURLE_OK)
-        throw Exception(FImpl->TransportMessage(code));
+        throw Exception(FImpl->TransportMessage(code, elapsed));
 }
 
 }  // namespace qorita::http

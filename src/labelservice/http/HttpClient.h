@@ -12,8 +12,12 @@
 //   request or while waiting for and reading the answer, is aborted. A server
 //   that trickles a byte now and then is caught too. libcurl averages the speed
 //   over the last few seconds, so the abort comes up to 5 s after the bound.
-// There is deliberately no total time-out: a large label answer on a slow line
-// may take longer than any fixed bound as long as it keeps moving.
+// - the whole request, from connecting to the last byte of the answer:
+//   CURLOPT_TIMEOUT_MS = TotalTimeout. A server that trickles its answer never
+//   stalls, so only this bound ends it. It is generous (600 s by default, the
+//   TABX parameter QORITA_ServiceTimeout) so that a large label answer on a
+//   slow line still fits; past it the request fails with a message that names
+//   the limit.
 //
 // TLS: the peer certificate and host name are always verified, against the
 // system store plus, when given, the certificates of an extra PEM file. The
@@ -40,6 +44,7 @@ inline constexpr std::size_t DefaultMaxBodyBytes = 128u * 1024u * 1024u;
 struct THttpLimits {
     std::chrono::milliseconds ConnectTimeout{60000};
     std::chrono::seconds StallTimeout{60};
+    std::chrono::milliseconds TotalTimeout{600000};
     std::size_t MaxBodyBytes = DefaultMaxBodyBytes;
 };
 
