@@ -5,7 +5,7 @@
 #include "app/ChiamataHandler.h"
 #include "app/CmdParams.h"
 #include "app/Console.h"
-#include "data/fb/FbConnection.h"
+#include "app/ProcessEnd.h"
 
 #include <clocale>
 #include <cstring>
@@ -41,14 +41,15 @@ int main(int argc, char** argv)
         qorita::WriteLines(stderr, error.what());
         return 1;
     }
+    bool detached = false;
     try {
         params->Validate();
         qorita::TChiamataHandler handler;
         handler.Esegui(*params);
+        detached = handler.DisconnectDatabase();
     } catch (const std::exception& error) {
         exitCode = 1;
         qorita::WriteLines(error.what());
     }
-    qorita::fb::ShutdownClient();
-    return exitCode;
+    return qorita::EndProcess(exitCode, detached);
 }
