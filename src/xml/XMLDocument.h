@@ -50,7 +50,8 @@ public:
 
     // The whole document, declaration included when it has one, in UTF-8.
     std::string XML() const;
-    // Writes XML() to AFileName; a file that cannot be written throws.
+    // Writes XML() to AFileName, straight from the tree; a file that cannot be
+    // written throws.
     void SaveToFile(const std::string& AFileName) const;
 
     // For the element views.
@@ -60,6 +61,9 @@ public:
     static std::uint64_t ChildrenVersion(const _xmlNode* AParent);
 
 private:
+    // The declaration line as XML() writes it; empty without a declaration.
+    std::string Declaration() const;
+
     std::unique_ptr<_xmlDoc, void (*)(_xmlDoc*)> FDoc;
     std::string FVersion;
     std::string FEncoding;
