@@ -1,5 +1,7 @@
 #include "labelservice/AddParcel.Response.h"
 
+#include <utility>
+
 namespace qorita::addparcel_response {
 
 // --- Parcel ---
@@ -134,6 +136,16 @@ IXMLInfoLabelType GetInfoLabel(const xml::IXMLDocument& ADocument)
 // --- Response ---
 
 TAddParcelResponse::TAddParcelResponse(const std::string& AXml) : TRestMessage(TParseAlways{}, AXml)
+{
+    ReadAnswer();
+}
+
+TAddParcelResponse::TAddParcelResponse(xml::IXMLDocument ADocument) : TRestMessage(std::move(ADocument))
+{
+    ReadAnswer();
+}
+
+void TAddParcelResponse::ReadAnswer()
 {
     xml::IXMLNode root = XMLDocument()->DocumentElement();
     if (root->LocalName() == "DescrizioneErrore") {

@@ -141,6 +141,8 @@ public:
     // reads it: the reason of a DescrizioneErrore root, or the InfoLabel root and
     // the NoteSpedizione of every parcel without NumeroSpedizione.
     explicit TAddParcelResponse(const std::string& AXml);
+    // The same, for the answer read already as a document.
+    explicit TAddParcelResponse(xml::IXMLDocument ADocument);
 
     const std::string& DescrizioneErrore() const { return FDescrizioneErrore; }
     const std::vector<std::string>& ParcelErrors() const { return FParcelErrors; }
@@ -148,6 +150,8 @@ public:
     const IXMLInfoLabelType& InfoLabel() const { return FInfoLabel; }
 
 private:
+    void ReadAnswer();
+
     IXMLInfoLabelType FInfoLabel;
     std::string FDescrizioneErrore;
     std::vector<std::string> FParcelErrors;

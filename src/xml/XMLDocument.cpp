@@ -201,6 +201,15 @@ IXMLDocument TXMLDocument::Parse(std::string_view AXml)
     return result;
 }
 
+IXMLDocument TXMLDocument::Adopt(_xmlDoc* ADoc)
+{
+    libxml::DocPtr doc(ADoc);
+    libxml::EnsureInitialized();
+    auto result = std::make_shared<TXMLDocument>(TPrivate{}, doc.get());
+    (void)doc.release();
+    return result;
+}
+
 void TXMLDocument::SetVersion(std::string_view AValue)
 {
     FVersion = AValue;

@@ -24,6 +24,10 @@ public:
     // limits. Failure throws qorita::Exception with the parser's reason, the line
     // and the start of the offending line.
     static IXMLDocument Parse(std::string_view AXml);
+    // A document over a tree built elsewhere, for instance the part of a
+    // larger text that was taken out of it; it owns ADoc from now on and, like
+    // a text without one, has no declaration.
+    static IXMLDocument Adopt(_xmlDoc* ADoc);
 
     TXMLDocument(TPrivate, _xmlDoc* ADoc);
     ~TXMLDocument();

@@ -34,7 +34,9 @@ struct THttpClient::TImpl {
 
     // Filled by the callbacks during one request.
     THttpResponse Response;
+    THttpBodySink* BodySink = nullptr;  // the body goes here when set, during Perform
     bool BodyTooLarge = false;
+    bool BodyNotKept = false;
     std::string_view Upload;  // the POST body still to send
 
     template <typename T>
@@ -47,7 +49,7 @@ struct THttpClient::TImpl {
 
     void SetCommonOptions();
     void UseSystemStoreDirectory();
-    THttpResponse Perform(const std::string& AUrl, const THeaders& AHeaders);
+    THttpResponse Perform(const std::string& AUrl, const THeaders& AHeaders, THttpBodySink* ABodySink);
     std::string TransportMessage(CURLcode ACode) const;
 
     static size_t OnBody(char* AData, size_t ASize, size_t ACount, void* AUser);
@@ -62,9 +64,17 @@ size_t THttpClient::TImpl::OnBody(char* AData, size_t ASize, size_t ACount, void
     const size_t length = ASize * ACount;
     // Answers without Content-Length are bounded here; a declared length over
     // the limit is already refused by CURLOPT_MAXFILESIZE_LARGE.
-    if (length > self->Limits.MaxBodyBytes - self->Response.Body.size()) {
+    const size_t received = self->BodySink != nullptr ? self->BodySink->Size() : self->Response.Body.size();
+    if (length > self->Limits.MaxBodyBytes - received) {
         self->BodyTooLarge = true;
         return 0;  // makes libcurl abort the transfer
+    }
+    if (self->BodySink != nullptr) {
+        if (!self->BodySink->Append(std::string_view(AData, length))) {
+            self->BodyNotKept = true;
+            return 0;
+        }
+        return length;
     }
     self->Response.Body.append(AData, length);
     return length;
@@ -98,7 +108,7 @@ size_t THttpClient::TImpl::OnHeader(char* AData, size_t ASize, size_t ACount, vo
             while (!digits.empty() && digits.front() == ' ')
                 digits.remove_prefix(1);
             std::from_chars(digits.data(), digits.data() + digits.size(), declared);
-            if (declared > 0 && declared <= self->Limits.MaxBodyBytes)
+            if (declared > 0 && declared <= self->Limits.MaxBodyBytes && self->BodySink == nullptr)
                 self->Response.Body.reserve(static_cast<size_t>(declared));
         }
     }
@@ -166,6 +176,8 @@ std::string THttpClient::TImpl::TransportMessage(CURLcode ACode) const
 {
     if (BodyTooLarge || ACode == CURLE_FILESIZE_EXCEEDED)
         return Format("Answer refused: larger than the limit of %zu bytes", Limits.MaxBodyBytes);
+    if (BodyNotKept)
+        return "Out of memory receiving the answer";
     // libcurl wanted to send the request again on a new connection (see Post).
     if (ACode == CURLE_SEND_FAIL_REWIND)
         return "The server closed the connection without answering; the request was not sent again";
@@ -174,7 +186,7 @@ std::string THttpClient::TImpl::TransportMessage(CURLcode ACode) const
     return curl_easy_strerror(ACode);
 }
 
-THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeaders& AHeaders)
+THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeaders& AHeaders, THttpBodySink* ABodySink)
 {
     TSlistPtr headers;
     for (const auto& [name, value] : AHeaders) {
@@ -190,7 +202,9 @@ THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeader
     Set(CURLOPT_HTTPHEADER, headers.get());
 
     Response = THttpResponse();
+    BodySink = ABodySink;
     BodyTooLarge = false;
+    BodyNotKept = false;
     ErrorBuffer[0] = '\0';
     const CURLcode code = curl_easy_perform(Handle.get());
     // The handle keeps a pointer to the list: detach it before the list goes.
@@ -224,10 +238,11 @@ THttpClient& THttpClient::operator=(THttpClient&&) noexcept = default;
 THttpResponse THttpClient::Get(const std::string& AUrl, const THeaders& AHeaders)
 {
     FImpl->Set(CURLOPT_HTTPGET, 1L);
-    return FImpl->Perform(AUrl, AHeaders);
+    return FImpl->Perform(AUrl, AHeaders, nullptr);
 }
 
-THttpResponse THttpClient::Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody)
+THttpResponse THttpClient::Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody,
+                                THttpBodySink* ABodySink)
 {
     // The body goes through a read callback that cannot rewind: when a reused
     // connection dies after the request went out, libcurl would silently post
@@ -243,7 +258,7 @@ THttpResponse THttpClient::Post(const std::string& AUrl, const THeaders& AHeader
     // waits for an interim answer the service may never send.
     THeaders headers = AHeaders;
     headers.emplace_back("Expect", "");
-    return FImpl->Perform(AUrl, headers);
+    return FImpl->Perform(AUrl, headers, ABodySink);
 }
 
 }  // namespace qorita::http
