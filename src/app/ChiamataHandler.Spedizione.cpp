@@ -43,7 +43,8 @@ void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::
             throw Exception("Numeri spedizione differenti assegnati da QOR ai colli");
         }
         parcel->SetContatoreProgressivo(item->ContatoreProgressivo());
-        parcel->SetEtichetta(item->Etichetta());
+        // The answer is archived already: its labels move to the parcels.
+        parcel->SetEtichetta(item->TakeEtichetta());
         parcel->SetInvioDataOra(ALog.DataOra());
         parcel->SetInvioOperatore(ALog.Operatore());
     }

@@ -108,6 +108,18 @@ std::string TXMLParcelType::Etichetta()
     return label;
 }
 
+std::string TXMLParcelType::TakeEtichetta()
+{
+    std::string label = PdfLabel();
+    if (!label.empty()) {
+        SetPdfLabel({});
+        return label;
+    }
+    label = Zpl();
+    if (!label.empty()) SetZpl({});
+    return label;
+}
+
 // --- InfoLabel ---
 
 TXMLInfoLabelType::TXMLInfoLabelType(const xml::IXMLDocument& ADocument, _xmlNode* ANode)

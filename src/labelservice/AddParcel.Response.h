@@ -119,6 +119,9 @@ public:
     // The PdfLabel text, or the Zpl text when PdfLabel is empty (both are reached
     // by name, so a missing one is added empty).
     std::string Etichetta();
+    // Etichetta, moved out of the answer: the element it came from is left
+    // empty, so that a label is held once, not by the answer and its taker.
+    std::string TakeEtichetta();
 };
 
 // The InfoLabel root, itself the list of its Parcel children.
