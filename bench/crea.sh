@@ -2,15 +2,15 @@
 # Whole Crea runs of the real program beside their floor (bench_crea_floor: the
 # same database work, the same two HTTPS requests and the same archive files,
 # no XML tree), against the sandbox courier on loopback: 1, 100 and 1000
-# parcels, labels of 4 KB and of 64 KB, the database embedded and through a
-# Firebird server.
+# parcels, labels of 4 KB and of 64 KB, the database embedded and through the
+# tests' own Firebird server (scripts/fbserver.sh, on a free loopback port).
 #   bench/crea.sh BUILD_DIR [RESULTS_FILE]
 # Prints a table of figures against their targets; with RESULTS_FILE also writes
 # it there with the machine and its load. Everything lives in a temporary folder.
 #
 # Environment:
-#   QORITA_TEST_FB_SERVER  the server to use ("localhost" or "localhost/PORT");
-#                          without it scripts/fbserver.sh starts one
+#   QORITA_TEST_FB_SERVER  another server to use ("127.0.0.1/PORT"); without it
+#                          the one of scripts/fbserver.sh, started when needed
 #   QORITA_BENCH_REPS      scales the repetitions (default 1; 2 doubles them)
 #   QORITA_BENCH_MODES     "embedded server" (default), or one of them
 #   QORITA_BENCH_LABELS    "4096 65536" (default), or one of them
@@ -33,8 +33,6 @@ command -v isql-fb >/dev/null || { echo "crea.sh: isql-fb is missing" >&2; exit 
 [ -x /usr/bin/time ] || { echo "crea.sh: /usr/bin/time is missing (package time)" >&2; exit 1; }
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/qorita-crea.XXXXXX")"
-# The server (running as its own user) opens the files in here.
-chmod 755 "$WORK"
 SANDBOX_PIDS=""
 STARTED_SERVER=""
 cleanup() {
@@ -118,7 +116,6 @@ END^
 SET TERM ; ^
 COMMIT;
 EOF
-  chmod 666 "$file"
 }
 
 # The number of call rows of database $1 with outcome OK.
@@ -144,12 +141,11 @@ run_once() {
 if echo "$MODES" | grep -q server; then
   if [ -n "${QORITA_TEST_FB_SERVER:-}" ]; then
     SERVER="$QORITA_TEST_FB_SERVER"
-  else
-    SERVER=localhost
-    if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-      "$ROOT/scripts/fbserver.sh" start >/dev/null
-      STARTED_SERVER=yes
-    fi
+  # The tests' own server (scripts/fbserver.sh), started here unless it runs.
+  elif ! SERVER="$("$ROOT/scripts/fbserver.sh" address 2>/dev/null)"; then
+    "$ROOT/scripts/fbserver.sh" start >/dev/null
+    STARTED_SERVER=yes
+    SERVER="$("$ROOT/scripts/fbserver.sh" address)"
   fi
 fi
 for size in $LABELS; do

@@ -22,13 +22,18 @@ namespace {
 constexpr const char* kConnectionError = "Errore durante la connessione al server QOR";
 constexpr const char* kNegativeAnswer = "Risposta negativa dal server QOR";
 
+// The archive often sits in a shared folder: its copies show a fixed mask
+// instead of the courier password, whatever the password's length. What is
+// sent to the courier keeps the password.
+constexpr xml::TTextMask kPasswordMask{"PasswordClienteQor", "********"};
+
 // Archiving is best effort: a file that cannot be written leaves an empty name
 // in the log row and the exchange goes on.
 template <typename TMessage>
 std::string Archive(const TMessage& AMessage, const std::string& AFileName)
 {
     try {
-        AMessage.SaveToFile(AFileName);
+        AMessage.SaveToFile(AFileName, kPasswordMask);
         return AFileName;
     } catch (const std::exception&) {
         return {};
@@ -132,10 +137,13 @@ std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TChiamataHandler::ExchangeCWDB
     if (!descrizione.empty() && UpperCase(descrizione) != "OK") {
         throw Exception(ComposeMessage(kNegativeAnswer, descrizione));
     }
-    // The request names one shipment: an outcome other than OK for it means the
-    // shipment was not confirmed, whatever the overall description says.
-    // Recording it as confirmed would also block every later confirmation.
-    if (!response->ParcelErrors().empty()) {
+    // Only more parcel errors than parcel items sent make the answer negative.
+    // The one item of our request may come back with an outcome of its own:
+    // the courier answers a confirmation it has already made with "GIA'
+    // CONFERMATA", and that repeated confirmation must pass, since it is how a
+    // run whose confirmation reached the courier but not the database recovers.
+    const auto sent = static_cast<std::size_t>(ARequest.Info()->Parcel()->Count());
+    if (sent < response->ParcelErrors().size()) {
         throw Exception(ComposeMessage(kNegativeAnswer, JoinLines(response->ParcelErrors())));
     }
     return response;

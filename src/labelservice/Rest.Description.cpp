@@ -5,6 +5,7 @@
 #include "labelservice/http/HttpClient.h"
 #include "labelservice/http/Url.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -43,6 +44,48 @@ std::string ReadLocalFile(const std::string& APath)
     return text;
 }
 
+// A qualified name read from an attribute of the description.
+struct TQName {
+    std::string NamespaceUri;  // empty: the name has no namespace
+    std::string LocalName;
+};
+
+// AAttribute of AElement as a qualified name, its prefix resolved by the
+// namespaces in scope where the attribute stands (an unprefixed name takes the
+// default namespace). Nothing when the attribute is absent or its prefix is
+// declared nowhere around it.
+std::optional<TQName> ResolveQName(const xmlNode* AElement, const char* AAttribute)
+{
+    const std::optional<std::string> text = Attribute(AElement, AAttribute);
+    if (!text)
+        return std::nullopt;
+    const std::string qname = Trim(*text);
+    const auto colon = qname.find(':');
+    const std::string prefix = colon == std::string::npos ? std::string() : qname.substr(0, colon);
+    TQName result;
+    result.LocalName = colon == std::string::npos ? qname : qname.substr(colon + 1);
+    const xmlNs* ns = xmlSearchNs(AElement->doc, const_cast<xmlNode*>(AElement),
+                                  prefix.empty() ? nullptr : reinterpret_cast<const xmlChar*>(prefix.c_str()));
+    if (ns != nullptr)
+        result.NamespaceUri = reinterpret_cast<const char*>(ns->href);
+    else if (!prefix.empty())
+        return std::nullopt;
+    return result;
+}
+
+// Whether the blank-separated list holds AName.
+bool ListNames(std::string_view AList, std::string_view AName)
+{
+    std::size_t start = AList.find_first_not_of(" \t\r\n");
+    while (start != std::string_view::npos) {
+        const std::size_t end = std::min(AList.find_first_of(" \t\r\n", start), AList.size());
+        if (AList.substr(start, end - start) == AName)
+            return true;
+        start = AList.find_first_not_of(" \t\r\n", end);
+    }
+    return false;
+}
+
 struct TLoaded {
     std::string Location;
     bool Remote = false;
@@ -67,7 +110,8 @@ struct TServiceDescription::TImpl {
     TLoaded Load(const std::string& ALocation) const;
     void LoadImports();
     xmlNode* FindPort();
-    xmlNode* FindBinding(xmlNode* APort);
+    xmlNode* FindDefinition(std::string_view AKind, const std::optional<TQName>& AName);
+    std::string InputElementNamespace(xmlNode* ABinding, const std::string& AOperation, const xmlNode* ABody);
     template <typename TFind>
     xmlNode* FindAnywhere(TFind AFind);
 };
@@ -169,24 +213,44 @@ xmlNode* TServiceDescription::TImpl::FindPort()
     });
 }
 
-xmlNode* TServiceDescription::TImpl::FindBinding(xmlNode* APort)
+xmlNode* TServiceDescription::TImpl::FindDefinition(std::string_view AKind, const std::optional<TQName>& AName)
 {
-    const std::optional<std::string> qname = Attribute(APort, "binding");
-    if (!qname)
+    // A binding, port type or message named by a qualified name: declared in
+    // the description whose target namespace is the name's namespace.
+    if (!AName)
         return nullptr;
-    // The binding is a qualified name: its prefix is declared around the port.
-    const auto colon = qname->find(':');
-    const std::string prefix = colon == std::string::npos ? std::string() : qname->substr(0, colon);
-    const std::string local = colon == std::string::npos ? *qname : qname->substr(colon + 1);
-    const xmlNs* ns = xmlSearchNs(APort->doc, APort,
-                                  prefix.empty() ? nullptr : reinterpret_cast<const xmlChar*>(prefix.c_str()));
-    const std::string namespaceUri = ns != nullptr ? reinterpret_cast<const char*>(ns->href) : "";
     return FindAnywhere([&](const TLoaded& ADoc) -> xmlNode* {
         xmlNode* definitions = ADoc.Definitions();
-        if (definitions == nullptr || Attribute(definitions, "targetNamespace").value_or("") != namespaceUri)
+        if (definitions == nullptr || Attribute(definitions, "targetNamespace").value_or("") != AName->NamespaceUri)
             return nullptr;
-        return FindChild(definitions, WsdlNs, "binding", local.c_str());
+        return FindChild(definitions, WsdlNs, AKind, AName->LocalName.c_str());
     });
+}
+
+std::string TServiceDescription::TImpl::InputElementNamespace(xmlNode* ABinding, const std::string& AOperation,
+                                                              const xmlNode* ABody)
+{
+    // Binding -> port type -> operation -> input message -> the part that
+    // names an element: in a document/literal description that element is the
+    // wrapper, declared in the description's schema under its own namespace.
+    xmlNode* portType = FindDefinition("portType", ResolveQName(ABinding, "type"));
+    xmlNode* operation = portType ? FindChild(portType, WsdlNs, "operation", AOperation.c_str()) : nullptr;
+    xmlNode* input = operation ? FindChild(operation, WsdlNs, "input") : nullptr;
+    xmlNode* message = input ? FindDefinition("message", ResolveQName(input, "message")) : nullptr;
+    if (message == nullptr)
+        return {};
+    // soap:body may list the parts that travel in the body; without the list
+    // every part does.
+    const std::optional<std::string> bodyParts = ABody ? Attribute(ABody, "parts") : std::nullopt;
+    for (xmlNode* part : ElementChildren(message)) {
+        if (LocalName(part) != "part" || NamespaceUri(part) != WsdlNs || !Attribute(part, "element"))
+            continue;
+        if (bodyParts && !ListNames(*bodyParts, Attribute(part, "name").value_or("")))
+            continue;
+        const std::optional<TQName> element = ResolveQName(part, "element");
+        return element ? element->NamespaceUri : std::string();
+    }
+    return {};
 }
 
 TServiceDescription::TServiceDescription(const std::string& ALocation, http::THttpClient& AClient)
@@ -207,16 +271,23 @@ TServiceBinding TServiceDescription::Resolve(const std::string& AOperation)
     TServiceBinding result;
     result.WrapperNamespace = ServiceNamespace;
     xmlNode* port = FImpl->FindPort();
-    xmlNode* binding = port ? FImpl->FindBinding(port) : nullptr;
+    xmlNode* binding = port ? FImpl->FindDefinition("binding", ResolveQName(port, "binding")) : nullptr;
     if (binding != nullptr) {
+        const xmlNode* body = nullptr;
         if (xmlNode* operation = FindChild(binding, WsdlNs, "operation", AOperation.c_str())) {
             if (xmlNode* soapOperation = FindChild(operation, Soap11BindingNs, "operation"))
                 result.SoapAction = Attribute(soapOperation, "soapAction").value_or("");
             xmlNode* input = FindChild(operation, WsdlNs, "input");
-            xmlNode* body = input ? FindChild(input, Soap11BindingNs, "body") : nullptr;
-            if (std::optional<std::string> ns = body ? Attribute(body, "namespace") : std::nullopt; ns && !ns->empty())
-                result.WrapperNamespace = *ns;
+            body = input ? FindChild(input, Soap11BindingNs, "body") : nullptr;
         }
+        // The body's own namespace when it names one; otherwise the namespace
+        // of the wrapper element that the input message names. Descriptions
+        // of document/literal services mostly give only the latter.
+        std::string wrapperNamespace = body ? Attribute(body, "namespace").value_or("") : std::string();
+        if (wrapperNamespace.empty())
+            wrapperNamespace = FImpl->InputElementNamespace(binding, AOperation, body);
+        if (!wrapperNamespace.empty())
+            result.WrapperNamespace = wrapperNamespace;
     } else if (port != nullptr) {
         // The port names a binding the description lacks: fall back to the
         // service's usual action, namespace followed by the operation name.

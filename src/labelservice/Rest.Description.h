@@ -13,8 +13,9 @@ class THttpClient;
 
 namespace qorita::labelservice {
 
-// Used for the wrapper namespace when the description names none, and for the
-// SOAP action when the port's binding is missing.
+// Used for the wrapper namespace when the description names none (neither in
+// the input's soap:body nor through the element of the input message's part),
+// and for the SOAP action when the port's binding is missing.
 inline constexpr const char* ServiceNamespace = "https://labelservice.example/";
 inline constexpr const char* ServiceName = "ZanWebService";
 inline constexpr const char* PortName = "ZanWebServiceSoap";

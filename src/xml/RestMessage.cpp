@@ -30,4 +30,9 @@ void TRestMessage::SaveToFile(const std::string& AFileName) const
     FXMLDocument->SaveToFile(AFileName);
 }
 
+void TRestMessage::SaveToFile(const std::string& AFileName, const TTextMask& AMask) const
+{
+    FXMLDocument->SaveToFile(AFileName, AMask);
+}
+
 }  // namespace qorita::xml

@@ -23,6 +23,8 @@ public:
     const IXMLDocument& XMLDocument() const { return FXMLDocument; }
     // The whole document, declaration included when it has one, as UTF-8.
     void SaveToFile(const std::string& AFileName) const;
+    // The same with the text of the masked elements replaced in the file only.
+    void SaveToFile(const std::string& AFileName, const TTextMask& AMask) const;
 
 protected:
     struct TParseAlways {};

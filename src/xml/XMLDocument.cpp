@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace qorita::xml {
 
@@ -142,6 +143,72 @@ bool DeclaresEncoding(std::string_view AText)
     const std::size_t end = AText.find("?>");
     return AText.substr(0, end).find("encoding") != std::string_view::npos;
 }
+
+// Shows the mask as the text of every element of the mask's name for as long
+// as it lives. Each such element's content is set aside, not copied (a secret
+// is not duplicated and a large text costs nothing), and put back exactly by
+// the destructor, also when writing the document failed.
+class TMaskedText {
+public:
+    TMaskedText(xmlDoc* ADoc, const TTextMask& AMask)
+    {
+        try {
+            for (xmlNode* node = ADoc->children; node != nullptr;) {
+                const bool masked = node->type == XML_ELEMENT_NODE && libxml::FromXml(node->name) == AMask.ElementName;
+                if (masked) SetAside(ADoc, node, AMask.Mask);
+                if (!masked && node->type == XML_ELEMENT_NODE && node->children != nullptr) {
+                    node = node->children;
+                    continue;
+                }
+                // Next in document order: the next sibling of the nearest
+                // ancestor that has one.
+                while (node != nullptr && node->next == nullptr) {
+                    node = node->parent;
+                    if (node != nullptr && node->type != XML_ELEMENT_NODE) node = nullptr;
+                }
+                if (node != nullptr) node = node->next;
+            }
+        } catch (...) {
+            Restore();
+            throw;
+        }
+    }
+    ~TMaskedText() { Restore(); }
+    TMaskedText(const TMaskedText&) = delete;
+    TMaskedText& operator=(const TMaskedText&) = delete;
+
+private:
+    struct TSetAside {
+        xmlNode* Element;
+        xmlNode* Children;
+        xmlNode* Last;
+    };
+
+    void SetAside(xmlDoc* ADoc, xmlNode* AElement, std::string_view AMask)
+    {
+        FSetAside.reserve(FSetAside.size() + 1);
+        xmlNode* text = xmlNewDocTextLen(ADoc, reinterpret_cast<const xmlChar*>(AMask.data()),
+                                         static_cast<int>(AMask.size()));
+        if (text == nullptr) throw std::bad_alloc();
+        FSetAside.push_back({AElement, AElement->children, AElement->last});
+        text->parent = AElement;
+        AElement->children = text;
+        AElement->last = text;
+    }
+
+    void Restore() noexcept
+    {
+        for (auto it = FSetAside.rbegin(); it != FSetAside.rend(); ++it) {
+            xmlNode* text = it->Element->children;
+            it->Element->children = it->Children;
+            it->Element->last = it->Last;
+            xmlFreeNode(text);
+        }
+        FSetAside.clear();
+    }
+
+    std::vector<TSetAside> FSetAside;
+};
 
 }  // namespace
 
@@ -276,9 +343,14 @@ std::string TXMLDocument::Declaration() const
 
 std::string TXMLDocument::XML() const
 {
-    std::string result = Declaration();
-    result.append(libxml::Serialize(reinterpret_cast<xmlNode*>(FDoc.get())));
-    return result;
+    return Declaration().append(libxml::Serialize(reinterpret_cast<xmlNode*>(FDoc.get())));
+}
+
+std::string TXMLDocument::XML(const TTextMask& AMask) const
+{
+    // The masked text stands in the tree only while the document is written.
+    const TMaskedText masked(FDoc.get(), AMask);
+    return XML();
 }
 
 namespace {
@@ -320,6 +392,13 @@ void TXMLDocument::SaveToFile(const std::string& AFileName) const
                                std::strerror(writer.Failed ? error : errno)));
     }
     if (!serialized) throw Exception("The XML document could not be serialized");
+}
+
+void TXMLDocument::SaveToFile(const std::string& AFileName, const TTextMask& AMask) const
+{
+    // The masked text stands in the tree only while the file is written.
+    const TMaskedText masked(FDoc.get(), AMask);
+    SaveToFile(AFileName);
 }
 
 // The count of changes lives in the node's application slot (_private), which

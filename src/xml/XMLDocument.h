@@ -13,6 +13,13 @@
 
 namespace qorita::xml {
 
+// What a written copy of a document must not show: the text of every element
+// of this local name, at any depth and in any namespace, is written as Mask.
+struct TTextMask {
+    std::string_view ElementName;
+    std::string_view Mask;
+};
+
 class TXMLDocument : public std::enable_shared_from_this<TXMLDocument> {
     struct TPrivate {};
 
@@ -54,9 +61,13 @@ public:
 
     // The whole document, declaration included when it has one, in UTF-8.
     std::string XML() const;
-    // Writes XML() to AFileName, straight from the tree; a file that cannot be
-    // written throws.
+    // The same with the masked elements' text replaced; the document itself
+    // keeps its text.
+    std::string XML(const TTextMask& AMask) const;
+    // Writes XML() (or XML(AMask)) to AFileName, straight from the tree; a file
+    // that cannot be written throws.
     void SaveToFile(const std::string& AFileName) const;
+    void SaveToFile(const std::string& AFileName, const TTextMask& AMask) const;
 
     // For the element views.
     _xmlDoc* Handle() const { return FDoc.get(); }

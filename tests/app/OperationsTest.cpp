@@ -1,6 +1,7 @@
 // The four operations end to end: the real binary, a real embedded database and
 // the sandbox courier over HTTPS on loopback.
 #include "CallFixture.h"
+#include "Envelope.h"
 #include "SandboxCourier.h"
 
 #include <cstdio>
@@ -23,8 +24,20 @@ std::string ReadFile(const std::string& APath)
 }
 
 
+sandbox::TSandboxOptions CourierOptions(sandbox::TWsdlStyle AStyle)
+{
+    sandbox::TSandboxOptions options;
+    options.WsdlStyle = AStyle;
+    return options;
+}
+
 class OperationsTest : public CallFixture {
 protected:
+    explicit OperationsTest(sandbox::TWsdlStyle AStyle = sandbox::TWsdlStyle::BodyNamespace)
+        : Courier(CourierOptions(AStyle))
+    {
+    }
+
     void SetUp() override
     {
         Courier.Start();
@@ -72,7 +85,33 @@ protected:
     sandbox::TSandboxCourier Courier;
 };
 
-TEST_F(OperationsTest, CreaRegistersEveryParcelAndStoresNumbersCountersAndLabels)
+// The main path of each operation, against each style of service description:
+// the courier refuses a wrapper element outside the namespace its description
+// gives, so each passes only when the namespace was read from the description.
+class OperationsByStyleTest : public OperationsTest, public ::testing::WithParamInterface<sandbox::TWsdlStyle> {
+protected:
+    OperationsByStyleTest() : OperationsTest(GetParam()) {}
+
+    // Whether the last request the courier received wraps AOperation in the
+    // namespace of this style.
+    bool LastWrapperInStyleNamespace(const std::string& AOperation) const
+    {
+        const auto requests = Courier.Requests();
+        return !requests.empty() &&
+               requests.back().Body.find("<" + AOperation + " xmlns=\"" +
+                                         std::string(sandbox::WrapperNamespaceOf(GetParam())) + "\">") !=
+                   std::string::npos;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Descriptions, OperationsByStyleTest,
+                         ::testing::Values(sandbox::TWsdlStyle::BodyNamespace, sandbox::TWsdlStyle::SchemaElement),
+                         [](const ::testing::TestParamInfo<sandbox::TWsdlStyle>& AInfo) {
+                             return AInfo.param == sandbox::TWsdlStyle::SchemaElement ? "SchemaElement"
+                                                                                      : "BodyNamespace";
+                         });
+
+TEST_P(OperationsByStyleTest, CreaRegistersEveryParcelAndStoresNumbersCountersAndLabels)
 {
     const std::int32_t testata = AddShipment(
         {.RagioneSociale = "Trattoria Da Niccolò", .Parcels = {{.Peso = 2.25}, {.Peso = 3.0, .Contrassegno = 49.9}}});
@@ -83,6 +122,7 @@ TEST_F(OperationsTest, CreaRegistersEveryParcelAndStoresNumbersCountersAndLabels
     ExpectOutcome(call, "0", "OK");
     const TRow log = ExpectLog(0, "AddParcel", "0", "OK");
     ASSERT_EQ(LogRows().size(), 1u);
+    EXPECT_TRUE(LastWrapperInStyleNamespace("AddParcel"));
 
     const auto shipments = Courier.Shipments();
     ASSERT_EQ(shipments.size(), 1u);
@@ -104,8 +144,10 @@ TEST_F(OperationsTest, CreaRegistersEveryParcelAndStoresNumbersCountersAndLabels
         EXPECT_EQ(parcels[i].at("CONTATOREPROGRESSIVO"), std::to_string(registered.Parcels[i].ContatoreProgressivo));
         EXPECT_EQ(parcels[i].at("ETICHETTA").value_or("").substr(0, 3), "^XA");
     }
-    // The request file holds what was sent; the response file what came back.
-    EXPECT_NE(ReadFile(*log.at("FILEXML_REQUEST")).find("<PasswordClienteQor>sandbox</PasswordClienteQor>"),
+    // The request file holds what was sent, the password masked; the response
+    // file what came back.
+    EXPECT_NE(ReadFile(*log.at("FILEXML_REQUEST")).find("<SedeQor>MI</SedeQor><CodiceClienteQor>1234</CodiceClienteQor>"
+                                                        "<PasswordClienteQor>********</PasswordClienteQor>"),
               std::string::npos);
     EXPECT_NE(ReadFile(*log.at("FILEXML_RESPONSE")).find("<InfoLabel"), std::string::npos);
 }
@@ -256,7 +298,7 @@ TEST_F(OperationsTest, AnExchangeFolderThatCannotBeWrittenStillExchanges)
     EXPECT_EQ(Courier.Shipments().size(), 1u);
 }
 
-TEST_F(OperationsTest, ConfermaConfirmsWithTheLogRecordsStamp)
+TEST_P(OperationsByStyleTest, ConfermaConfirmsWithTheLogRecordsStamp)
 {
     const std::int32_t testata = AddShipment();
     EXPECT_EQ(Run("Crea", AddCall(testata)).ExitCode, 0);
@@ -270,6 +312,7 @@ TEST_F(OperationsTest, ConfermaConfirmsWithTheLogRecordsStamp)
     EXPECT_EQ(Header(testata).at("CONFERMA_DATAORA"), rows[1].at("DATAORA"));
     EXPECT_EQ(Header(testata).at("CONFERMA_OPERATORE"), "43");
     EXPECT_EQ(Courier.Shipments().at(0).State, TShipmentState::Confermata);
+    EXPECT_TRUE(LastWrapperInStyleNamespace("CloseWorkDayByShipmentNumber"));
 
     const std::int32_t twice = AddCall(testata);
     EXPECT_EQ(Run("Conferma", twice).ExitCode, 0);
@@ -292,31 +335,75 @@ TEST_F(OperationsTest, ConfermaOfAnUnknownNumberIsANegativeAnswer)
               std::string::npos);
 }
 
-// The overall description says OK but the one shipment's own outcome does not:
-// the shipment is not confirmed, and a later Conferma can still confirm it.
-TEST_F(OperationsTest, ConfermaRefusedForTheShipmentItselfIsNegative)
+// A confirmation answer is judged by its overall description and by how many
+// parcel errors it lists against the one parcel item sent: an outcome of its
+// own for that item does not make it negative.
+TEST_F(OperationsTest, ConfermaAnswersJudgedByDescriptionAndParcelErrorCount)
 {
-    const std::int32_t testata = AddShipment();
-    EXPECT_EQ(Run("Crea", AddCall(testata)).ExitCode, 0);
-    const TRow before = Header(testata);
-    Courier.QueueAnswer({.Body = SoapAnswer("CloseWorkDayByShipmentNumber",
-                                            "<CloseWorkDayByShipmentNumberResult xmlns=\"\"><DescrizioneErrore>OK"
-                                            "</DescrizioneErrore><Parcel><NumeroDiSpedizioneQORDaConfermare>1"
-                                            "</NumeroDiSpedizioneQORDaConfermare><esito>Spedizione bloccata</esito>"
-                                            "</Parcel></CloseWorkDayByShipmentNumberResult>"),
-                         .Method = "POST"});
-    const std::int32_t call = AddCall(testata);
-    EXPECT_EQ(Run("Conferma", call).ExitCode, 0);
-    ExpectOutcome(call, "-1", "Risposta negativa dal server QOR\r\nSpedizione bloccata\r\n");
-    ExpectLog(1, "CWDBSN", "-1", "Risposta negativa dal server QOR\r\nSpedizione bloccata\r\n");
-    EXPECT_EQ(Header(testata), before);
-
-    const std::int32_t again = AddCall(testata);
-    EXPECT_EQ(Run("Conferma", again).ExitCode, 0);
-    ExpectOutcome(again, "0", "OK");
+    const auto answer = [](const std::string& ADescrizione, const std::vector<std::string>& AEsiti) {
+        std::string payload = "<CloseWorkDayByShipmentNumberResult xmlns=\"\"><DescrizioneErrore>" + ADescrizione +
+                              "</DescrizioneErrore>";
+        for (const std::string& esito : AEsiti) {
+            payload += "<Parcel><NumeroDiSpedizioneQORDaConfermare>1</NumeroDiSpedizioneQORDaConfermare><esito>" +
+                       esito + "</esito></Parcel>";
+        }
+        return SoapAnswer("CloseWorkDayByShipmentNumber", payload + "</CloseWorkDayByShipmentNumberResult>");
+    };
+    struct TCase {
+        const char* Name;
+        std::string Answer;
+        std::string Codice;
+        std::string Messaggio;
+    };
+    const std::vector<TCase> cases = {
+        {"one outcome of its own for the one item", answer("OK", {"Spedizione bloccata"}), "0", "OK"},
+        {"empty description, the item confirmed already", answer("", {"GIA' CONFERMATA"}), "0", "OK"},
+        {"OK in lower case", answer("ok", {"OK"}), "0", "OK"},
+        {"more parcel errors than items", answer("OK", {"Errore A", "Errore B"}), "-1",
+         "Risposta negativa dal server QOR\r\nErrore A\r\nErrore B\r\n"},
+        {"a description other than OK", answer("Giornata chiusa", {"OK"}), "-1",
+         "Risposta negativa dal server QOR\r\nGiornata chiusa"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::int32_t testata = AddShipment();
+        EXPECT_EQ(Run("Crea", AddCall(testata)).ExitCode, 0);
+        const TRow sent = Header(testata);
+        Courier.QueueAnswer({.Body = c.Answer, .Method = "POST"});
+        const std::int32_t call = AddCall(testata, 43);
+        EXPECT_EQ(Run("Conferma", call).ExitCode, 0);
+        ExpectOutcome(call, c.Codice, c.Messaggio);
+        const TRow log = ExpectLog(LogRows().size() - 1, "CWDBSN", c.Codice, c.Messaggio, true, "43");
+        if (c.Codice == "0") {
+            EXPECT_EQ(Header(testata).at("CONFERMA_DATAORA"), log.at("DATAORA"));
+            EXPECT_EQ(Header(testata).at("CONFERMA_OPERATORE"), "43");
+        } else {
+            EXPECT_EQ(Header(testata), sent);
+        }
+    }
 }
 
-TEST_F(OperationsTest, CreaConfermaCreatesThenConfirmsTheNumberJustReceived)
+// The courier confirmed the shipment but the run that asked did not commit (the
+// database has no confirmation): running Conferma again gets the courier's
+// "already confirmed" and records the confirmation.
+TEST_P(OperationsByStyleTest, ARepeatedConfermaAnsweredAsAlreadyConfirmedSucceeds)
+{
+    const std::int32_t testata = AddShipment();
+    EXPECT_EQ(Run("CreaConferma", AddCall(testata)).ExitCode, 0);
+    ASSERT_EQ(Courier.Shipments().at(0).State, TShipmentState::Confermata);
+    Db.Exec("UPDATE QORITA_TESTATE SET CONFERMA_DATAORA=NULL, CONFERMA_OPERATORE=NULL WHERE ID=" +
+            std::to_string(testata));
+
+    const std::int32_t call = AddCall(testata, 45);
+    EXPECT_EQ(Run("Conferma", call).ExitCode, 0);
+    ExpectOutcome(call, "0", "OK");
+    const TRow log = ExpectLog(2, "CWDBSN", "0", "OK", true, "45");
+    EXPECT_NE(ReadFile(*log.at("FILEXML_RESPONSE")).find("<esito>GIA' CONFERMATA</esito>"), std::string::npos);
+    EXPECT_EQ(Header(testata).at("CONFERMA_DATAORA"), log.at("DATAORA"));
+    EXPECT_EQ(Header(testata).at("CONFERMA_OPERATORE"), "45");
+}
+
+TEST_P(OperationsByStyleTest, CreaConfermaCreatesThenConfirmsTheNumberJustReceived)
 {
     const std::int32_t testata = AddShipment({.Parcels = {{}, {}, {}}});
     const std::int32_t call = AddCall(testata);
@@ -377,7 +464,7 @@ TEST_F(OperationsTest, CreaConfermaWithANegativeConfirmationLeavesTheShipmentSen
     EXPECT_NE(requests.back().Body.find("555"), std::string::npos);
 }
 
-TEST_F(OperationsTest, EliminaDeletesAndKeepsTheSendData)
+TEST_P(OperationsByStyleTest, EliminaDeletesAndKeepsTheSendData)
 {
     const std::int32_t testata = AddShipment();
     EXPECT_EQ(Run("Crea", AddCall(testata)).ExitCode, 0);
@@ -393,6 +480,7 @@ TEST_F(OperationsTest, EliminaDeletesAndKeepsTheSendData)
     EXPECT_EQ(header.at("NUMEROSPEDIZIONE"), sent.at("NUMEROSPEDIZIONE"));
     EXPECT_NE(Parcels(testata).at(0).at("INVIO_DATAORA"), std::nullopt);
     EXPECT_EQ(Courier.Shipments().at(0).State, TShipmentState::Eliminata);
+    EXPECT_TRUE(LastWrapperInStyleNamespace("DeleteSped"));
 
     // Deleting again: the courier no longer knows it, which counts as deleted.
     const std::int32_t again = AddCall(testata);
@@ -402,6 +490,56 @@ TEST_F(OperationsTest, EliminaDeletesAndKeepsTheSendData)
     const std::int32_t crea = AddCall(testata);
     EXPECT_EQ(Run("Crea", crea).ExitCode, 0);
     ExpectOutcome(crea, "1", "Spedizione già creata");
+}
+
+// Every archived request shows a fixed mask for the courier password, while
+// the courier received the password itself; apart from the mask the archived
+// file is what was sent.
+TEST_P(OperationsByStyleTest, ArchivedRequestsMaskThePasswordTheCourierReceived)
+{
+    const std::string password = "<PasswordClienteQor>sandbox</PasswordClienteQor>";
+    const std::string masked = "<PasswordClienteQor>********</PasswordClienteQor>";
+    const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const std::int32_t confirmed = AddShipment();
+    EXPECT_EQ(Run("CreaConferma", AddCall(confirmed)).ExitCode, 0);
+    const std::int32_t deleted = AddShipment();
+    EXPECT_EQ(Run("Crea", AddCall(deleted)).ExitCode, 0);
+    EXPECT_EQ(Run("Elimina", AddCall(deleted)).ExitCode, 0);
+
+    std::vector<sandbox::TSoapCall> received;
+    for (const sandbox::TReceivedRequest& request : Courier.Requests()) {
+        if (request.Method != "POST") continue;
+        sandbox::TSoapFault fault;
+        received.push_back(sandbox::ParseSoapCall(request.Body, sandbox::WrapperNamespaceOf(GetParam()), fault));
+    }
+    const auto rows = LogRows();
+    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(received.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const sandbox::TSoapCall& call = received[i];
+        SCOPED_TRACE(call.Operation);
+        ASSERT_EQ(rows[i].at("ESITO_CODICE"), "0");
+        const std::string archived = ReadFile(rows[i].at("FILEXML_REQUEST").value_or(""));
+        EXPECT_NE(archived.find(masked), std::string::npos) << archived;
+        EXPECT_EQ(archived.find(">sandbox<"), std::string::npos) << archived;
+        std::string sent;
+        if (call.Operation == "DeleteSped") {
+            EXPECT_EQ(call.Parameter("PasswordClienteQor"), "sandbox");
+            // Sent as four parameters, archived as the request document.
+            sent = "<DeleteSped><SedeQor>" + call.Parameter("SedeQor") + "</SedeQor><CodiceClienteQor>" +
+                   call.Parameter("CodiceClienteQor") + "</CodiceClienteQor>" + password + "<NumSpedizione>" +
+                   call.Parameter("NumSpedizione") + "</NumSpedizione></DeleteSped>";
+        } else {
+            sent = call.Parameter(call.Operation == "AddParcel" ? "XMLInfoParcel" : "_xmlRequest");
+        }
+        const std::size_t at = sent.find(password);
+        ASSERT_NE(at, std::string::npos) << sent;
+        EXPECT_EQ(archived, declaration + sent.replace(at, password.size(), masked) + "\n");
+    }
+    // No response file shows it either.
+    for (const TRow& row : rows) {
+        EXPECT_EQ(ReadFile(row.at("FILEXML_RESPONSE").value_or("")).find(">sandbox<"), std::string::npos);
+    }
 }
 
 TEST_F(OperationsTest, EliminaRefusedByTheCourierChangesNothing)

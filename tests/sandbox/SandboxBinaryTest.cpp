@@ -153,17 +153,35 @@ TEST(SandboxBinaryTest, PrintsWsdlAndCaThenStopsCleanlyOnSigterm)
     }
 }
 
+TEST(SandboxBinaryTest, WsdlStyleChosenOnTheCommandLine)
+{
+    TChild sandbox({"--port", "0", "--wsdl-style", "schema-element"});
+    const std::string line = sandbox.ReadLine();
+    const std::size_t caAt = line.find(" ca=");
+    ASSERT_EQ(line.rfind("wsdl=", 0), 0u) << line;
+    ASSERT_NE(caAt, std::string::npos) << line;
+    const THttpAnswer wsdl = HttpsGet(line.substr(5, caAt - 5), line.substr(caAt + 4));
+    EXPECT_EQ(wsdl.Status, 200);
+    EXPECT_NE(wsdl.Body.find("targetNamespace=\"" + std::string(SchemaStyleElementNamespace) + "\""),
+              std::string::npos);
+    EXPECT_EQ(wsdl.Body.find(" namespace="), std::string::npos);
+    sandbox.Signal(SIGTERM);
+    EXPECT_EQ(sandbox.Wait(), 0);
+}
+
 TEST(SandboxBinaryTest, HelpDocumentsTheCredentialRuleAndBadOptionsFail)
 {
     TChild help({"--help"});
     const std::string text = help.ReadAll();
     EXPECT_EQ(help.Wait(), 0);
-    for (const char* word : {"--port", "--state", "--site", "--customer", "--password", "--label-size", "Credentials", "sandbox"}) {
+    for (const char* word : {"--port", "--state", "--site", "--customer", "--password", "--label-size", "--wsdl-style",
+                             "schema-element", "Credentials", "sandbox"}) {
         EXPECT_NE(text.find(word), std::string::npos) << word;
     }
     for (const std::vector<std::string>& arguments :
          std::vector<std::vector<std::string>>{{"--port", "x"}, {"--bogus", "1"}, {"--port"}, {"--port", "70000"},
-                                                   {"--label-size", "-1"}, {"--label-size", "16777217"}}) {
+                                                   {"--label-size", "-1"}, {"--label-size", "16777217"},
+                                                   {"--wsdl-style", "rpc"}}) {
         SCOPED_TRACE(arguments.front());
         TChild bad(arguments);
         EXPECT_EQ(bad.ReadAll(), "");

@@ -212,6 +212,107 @@ TEST_F(SandboxServerTest, UnreadableRequestsGetASoapFault)
     EXPECT_TRUE(FSandbox.Shipments().empty());
 }
 
+TEST(SandboxWsdlStyleTest, SchemaElementStyleNamesTheWrappersOnlyThroughTheMessageParts)
+{
+    TSandboxOptions options;
+    options.WsdlStyle = TWsdlStyle::SchemaElement;
+    TSandboxCourier sandbox(options);
+    sandbox.Start();
+    const THttpAnswer answer = HttpsGet(sandbox.WsdlUrl(), sandbox.CaFile());
+    ASSERT_EQ(answer.Error, "");
+    ASSERT_EQ(answer.Status, 200);
+    const std::string& text = answer.Body;
+    const TXmlElement wsdl = ParseXml(text);
+    EXPECT_EQ(wsdl.LocalName, "definitions");
+    EXPECT_EQ(wsdl.Namespace, "http://schemas.xmlsoap.org/wsdl/");
+
+    // No soap:body names a namespace, and none of the usual prefixes is used.
+    EXPECT_EQ(text.find(" namespace="), std::string::npos);
+    for (const char* prefix : {"<wsdl:", "<soap:", "<soap12:", "<s:", "tns:"}) {
+        EXPECT_EQ(text.find(prefix), std::string::npos) << prefix;
+    }
+    // The schema's namespace is neither the description's nor the usual one.
+    const TXmlElement* schema = FindDeep(wsdl, "schema");
+    ASSERT_NE(schema, nullptr);
+    EXPECT_NE(text.find("<xs:schema elementFormDefault=\"qualified\" targetNamespace=\"" +
+                        std::string(SchemaStyleElementNamespace) + "\">"),
+              std::string::npos);
+    EXPECT_NE(SchemaStyleElementNamespace, SchemaStyleDescriptionNamespace);
+    EXPECT_NE(SchemaStyleElementNamespace, ServiceNamespace);
+    for (const std::string operation : {"AddParcel", "CloseWorkDayByShipmentNumber", "DeleteSped"}) {
+        SCOPED_TRACE(operation);
+        EXPECT_NE(text.find("<xs:element name=\"" + operation + "\">"), std::string::npos);
+        EXPECT_NE(text.find("<message name=\"" + operation + "Request\" xmlns:ns1=\"" +
+                            std::string(SchemaStyleElementNamespace) + "\"><part name=\"parameters\" element=\"ns1:" +
+                            operation + "\"/></message>"),
+                  std::string::npos);
+        EXPECT_NE(text.find("<sp:operation soapAction=\"" + SoapActionOf(operation, TWsdlStyle::SchemaElement) +
+                            "\" style=\"document\"/><input><sp:body use=\"literal\"/></input>"),
+                  std::string::npos);
+    }
+    // The SOAP 1.2 binding and port come first; the SOAP 1.1 port points here.
+    const std::size_t binding12 = text.find("<binding name=\"ZanWebServiceSoap12\"");
+    const std::size_t binding11 = text.find("<binding name=\"ZanWebServiceSoap\"");
+    const std::size_t port12 = text.find("<port name=\"ZanWebServiceSoap12\"");
+    const std::size_t port11 = text.find("<port name=\"ZanWebServiceSoap\" binding=\"ns1:ZanWebServiceSoap\">"
+                                         "<sp:address location=\"" +
+                                         sandbox.EndpointUrl() + "\"/>");
+    ASSERT_NE(binding12, std::string::npos);
+    ASSERT_NE(port11, std::string::npos) << text;
+    EXPECT_LT(binding12, binding11);
+    EXPECT_LT(port12, port11);
+}
+
+TEST(SandboxWsdlStyleTest, AWrapperOutsideTheStylesNamespaceGetsAFault)
+{
+    const auto requestIn = [](std::string_view ANamespace) {
+        return RequestEnvelope("AddParcel", {{"XMLInfoParcel", AddParcelRequest({TParcelValues{}})}}, ANamespace);
+    };
+    for (const TWsdlStyle style : {TWsdlStyle::BodyNamespace, TWsdlStyle::SchemaElement}) {
+        SCOPED_TRACE(std::string(StyleName(style)));
+        TSandboxOptions options;
+        options.WsdlStyle = style;
+        TSandboxCourier sandbox(options);
+        sandbox.Start();
+        const std::string action = "SOAPAction: " + SoapActionOf("AddParcel", style);
+        struct TCase {
+            const char* Name;
+            std::string Body;
+            std::string Action;
+            bool Accepted;
+        };
+        const TCase cases[] = {
+            {"the style's namespace", requestIn(WrapperNamespaceOf(style)), action, true},
+            {"the other style's namespace",
+             requestIn(WrapperNamespaceOf(style == TWsdlStyle::SchemaElement ? TWsdlStyle::BodyNamespace
+                                                                             : TWsdlStyle::SchemaElement)),
+             action, false},
+            {"the description's own namespace", requestIn(SchemaStyleDescriptionNamespace), action, false},
+            {"no namespace", requestIn(""), action, false},
+            {"the other style's action", requestIn(WrapperNamespaceOf(style)),
+             "SOAPAction: " + SoapActionOf("AddParcel", style == TWsdlStyle::SchemaElement ? TWsdlStyle::BodyNamespace
+                                                                                          : TWsdlStyle::SchemaElement),
+             false},
+        };
+        for (const TCase& test : cases) {
+            SCOPED_TRACE(test.Name);
+            const THttpAnswer answer = HttpsPost(sandbox.EndpointUrl(), sandbox.CaFile(), test.Body,
+                                                 {"Content-Type: text/xml; charset=utf-8", test.Action});
+            ASSERT_EQ(answer.Error, "");
+            if (test.Accepted) {
+                EXPECT_EQ(answer.Status, 200);
+                EXPECT_EQ(AnswerPayload(answer.Body, "AddParcel", WrapperNamespaceOf(style)).LocalName, "InfoLabel");
+                continue;
+            }
+            EXPECT_EQ(answer.Status, 500);
+            const TXmlElement* fault = FindDeep(ParseXml(answer.Body), "Fault");
+            ASSERT_NE(fault, nullptr) << answer.Body;
+            EXPECT_EQ(fault->ChildText("faultcode"), "soap:Client");
+        }
+        EXPECT_EQ(sandbox.Shipments().size(), 1u);
+    }
+}
+
 TEST_F(SandboxServerTest, QuotedOrEmptySoapActionIsAccepted)
 {
     const std::string envelope = RequestEnvelope("AddParcel", {{"XMLInfoParcel", AddParcelRequest({TParcelValues{}})}});

@@ -90,13 +90,14 @@ THttpAnswer HttpsPost(const std::string& AUrl, const std::filesystem::path& ACaF
 }
 
 std::string RequestEnvelope(const std::string& AOperation,
-                            const std::vector<std::pair<std::string, std::string>>& AParameters)
+                            const std::vector<std::pair<std::string, std::string>>& AParameters,
+                            std::string_view AWrapperNamespace)
 {
     std::string out = "<?xml version=\"1.0\"?><SOAP-ENV:Envelope"
                       " xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\""
                       " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
                       " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><SOAP-ENV:Body><" +
-                      AOperation + " xmlns=\"" + std::string(ServiceNamespace) + "\">";
+                      AOperation + " xmlns=\"" + std::string(AWrapperNamespace) + "\">";
     for (const auto& [name, value] : AParameters) {
         out += XmlTextElement(name, value);
     }
@@ -146,7 +147,8 @@ std::string ConfirmRequest(const std::vector<std::string>& ANumbers, const std::
     return out;
 }
 
-TXmlElement AnswerPayload(const std::string& AEnvelope, const std::string& AOperation)
+TXmlElement AnswerPayload(const std::string& AEnvelope, const std::string& AOperation,
+                          std::string_view AWrapperNamespace)
 {
     const TXmlElement envelope = ParseXml(AEnvelope);
     EXPECT_EQ(envelope.LocalName, "Envelope");
@@ -158,7 +160,7 @@ TXmlElement AnswerPayload(const std::string& AEnvelope, const std::string& AOper
     }
     const TXmlElement& wrapper = body->Children.front();
     EXPECT_EQ(wrapper.LocalName, AOperation + "Response");
-    EXPECT_EQ(wrapper.Namespace, ServiceNamespace);
+    EXPECT_EQ(wrapper.Namespace, AWrapperNamespace);
     const TXmlElement* result = wrapper.Child(AOperation + "Result");
     if (result == nullptr || result->Children.size() != 1 || result->Text != result->Children.front().Text) {
         ADD_FAILURE() << "the result does not hold exactly one element: " << AEnvelope;

@@ -2,6 +2,7 @@
 
 #include "Courier.h"
 #include "SandboxXml.h"
+#include "Wsdl.h"
 
 #include <chrono>
 #include <filesystem>
@@ -24,9 +25,10 @@ THttpAnswer HttpsPost(const std::string& AUrl, const std::filesystem::path& ACaF
                       const std::vector<std::string>& AHeaders);
 
 // An envelope as the customer's client writes it: the wrapper in the service
-// namespace, each parameter's text escaped as character data.
+// namespace (or AWrapperNamespace), each parameter's text escaped as character data.
 std::string RequestEnvelope(const std::string& AOperation,
-                            const std::vector<std::pair<std::string, std::string>>& AParameters);
+                            const std::vector<std::pair<std::string, std::string>>& AParameters,
+                            std::string_view AWrapperNamespace = ServiceNamespace);
 
 // A parcel of an AddParcel request, with values that the courier accepts.
 struct TParcelValues {
@@ -49,8 +51,10 @@ std::string AddParcelRequest(const std::vector<TParcelValues>& AParcels, const s
 std::string ConfirmRequest(const std::vector<std::string>& ANumbers, const std::string& ASede = "MI",
                            const std::string& ACliente = "123456", const std::string& APassword = "sandbox");
 
-// The payload of a SOAP answer: the single child of Body/<Op>Response/<Op>Result.
-TXmlElement AnswerPayload(const std::string& AEnvelope, const std::string& AOperation);
+// The payload of a SOAP answer: the single child of Body/<Op>Response/<Op>Result,
+// the wrapper <Op>Response being in AWrapperNamespace.
+TXmlElement AnswerPayload(const std::string& AEnvelope, const std::string& AOperation,
+                          std::string_view AWrapperNamespace = ServiceNamespace);
 
 std::string Base64Decode(const std::string& AText);
 

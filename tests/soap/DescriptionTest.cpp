@@ -53,6 +53,139 @@ TEST_F(TSoapTest, SoapActionWithALineBreakIsRefused)
     EXPECT_EQ(Server().Requests().size(), 1u);
 }
 
+// A port type LabelsPortType for the three operations, whose input messages
+// "<operation>In" hold AParts; "{op}" in AParts stands for the operation name
+// and AMessageAttributes go on each message element.
+std::string PortTypeAndMessages(const std::string& AParts, const std::string& AMessageAttributes = "",
+                                const std::string& APortType = "LabelsPortType")
+{
+    std::string portType = "<wsdl:portType name=\"" + APortType + "\">";
+    std::string messages;
+    for (const std::string operation : {"AddParcel", "CloseWorkDayByShipmentNumber", "DeleteSped"}) {
+        portType += "<wsdl:operation name=\"" + operation + "\"><wsdl:input message=\"tns:" + APortType +
+                    operation + "In\"/><wsdl:output message=\"tns:" + APortType + operation +
+                    "Out\"/></wsdl:operation>";
+        std::string parts = AParts;
+        for (auto at = parts.find("{op}"); at != std::string::npos; at = parts.find("{op}"))
+            parts.replace(at, 4, operation);
+        messages += "<wsdl:message name=\"" + APortType + operation + "In\"" + AMessageAttributes + ">" + parts +
+                    "</wsdl:message>\n";
+    }
+    return messages + portType + "</wsdl:portType>\n";
+}
+
+TEST_F(TSoapTest, WrapperNamespaceFromTheBodyOrTheElementOfTheInputMessage)
+{
+    const std::string builtIn = "https://labelservice.example/";
+    const std::string elementPart = "<wsdl:part name=\"parameters\" element=\"lbl:{op}\"/>";
+    // A SOAP 1.2 binding of its own port type, listed first, whose namespaces must not be taken.
+    const std::string soap12 =
+        PortTypeAndMessages("<wsdl:part name=\"parameters\" element=\"w12:{op}\"/>", " xmlns:w12=\"urn:wrong:12\"",
+                            "Labels12PortType") +
+        "<wsdl:binding name=\"LabelsSoap12\" type=\"tns:Labels12PortType\"><soap12:binding "
+        "transport=\"http://schemas.xmlsoap.org/soap/http\"/><wsdl:operation name=\"AddParcel\"><soap12:operation "
+        "soapAction=\"urn:wrong:12/AddParcel\"/><wsdl:input><soap12:body use=\"literal\" namespace=\"urn:wrong:12\"/>"
+        "</wsdl:input></wsdl:operation></wsdl:binding>\n";
+    struct TCase {
+        const char* Name;
+        TWsdlOptions Wsdl;
+        std::string Expected;
+    };
+    const std::vector<TCase> cases = {
+        {"the body's namespace comes first",
+         {.Declarations = " xmlns:lbl=\"urn:test:types\"", .Definitions = PortTypeAndMessages(elementPart)},
+         "urn:test:labels/"},
+        {"element of the input part, prefix declared on the definitions",
+         {.WrapperNamespace = std::nullopt,
+          .Declarations = " xmlns:lbl=\"urn:test:types\"",
+          .Definitions = PortTypeAndMessages(elementPart)},
+         "urn:test:types"},
+        {"an empty body namespace counts as none",
+         {.WrapperNamespace = "",
+          .Declarations = " xmlns:lbl=\"urn:test:types\"",
+          .Definitions = PortTypeAndMessages(elementPart)},
+         "urn:test:types"},
+        {"prefix declared again on the message",
+         {.WrapperNamespace = std::nullopt,
+          .Declarations = " xmlns:lbl=\"urn:wrong:outer\"",
+          .Definitions = PortTypeAndMessages(elementPart, " xmlns:lbl=\"urn:test:inner\"")},
+         "urn:test:inner"},
+        {"prefix declared on the part itself",
+         {.WrapperNamespace = std::nullopt,
+          .Definitions = PortTypeAndMessages(
+              "<wsdl:part xmlns:p=\"urn:test:part\" name=\"parameters\" element=\"p:{op}\"/>")},
+         "urn:test:part"},
+        {"unprefixed element in the default namespace",
+         {.WrapperNamespace = std::nullopt,
+          .Definitions = PortTypeAndMessages("<wsdl:part name=\"parameters\" element=\"{op}\"/>",
+                                             " xmlns=\"urn:test:default\"")},
+         "urn:test:default"},
+        {"the part the body lists",
+         {.WrapperNamespace = std::nullopt,
+          .BodyAttributes = " parts=\"body\"",
+          .Declarations = " xmlns:lbl=\"urn:test:types\" xmlns:hdr=\"urn:test:header\"",
+          .Definitions = PortTypeAndMessages("<wsdl:part name=\"credentials\" element=\"hdr:Credentials\"/>"
+                                             "<wsdl:part name=\"body\" element=\"lbl:{op}\"/>")},
+         "urn:test:types"},
+        {"SOAP 1.2 binding and port listed first",
+         {.WrapperNamespace = std::nullopt,
+          .Declarations = " xmlns:lbl=\"urn:test:types\"",
+          .Definitions = soap12 + PortTypeAndMessages(elementPart)},
+         "urn:test:types"},
+        {"a part with a type and no element",
+         {.WrapperNamespace = std::nullopt,
+          .Declarations = " xmlns:s=\"http://www.w3.org/2001/XMLSchema\"",
+          .Definitions = PortTypeAndMessages("<wsdl:part name=\"parameters\" type=\"s:string\"/>")},
+         builtIn},
+        {"an element whose prefix is declared nowhere",
+         {.WrapperNamespace = std::nullopt, .Definitions = PortTypeAndMessages(elementPart)},
+         builtIn},
+        {"no port type", {.WrapperNamespace = std::nullopt}, builtIn},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ServeWsdl(c.Wsdl);
+        EnqueueAnswer(ResultEnvelope("AddParcel", "<Esito>0</Esito>"));
+        EXPECT_EQ(Proxy()->AddParcel("<Info/>"), "<Esito>0</Esito>");
+        const auto requests = Server().Requests();
+        ASSERT_FALSE(requests.empty());
+        EXPECT_NE(requests.back().Body.find("<SOAP-ENV:Body><AddParcel xmlns=\"" + c.Expected + "\"><XMLInfoParcel>"),
+                  std::string::npos)
+            << requests.back().Body;
+        // The action and the endpoint still come from the SOAP 1.1 binding and port.
+        EXPECT_EQ(requests.back().Header("SOAPAction"), "urn:test:labels/action/AddParcel");
+        EXPECT_EQ(requests.back().Target, EndpointPath);
+    }
+}
+
+TEST_F(TSoapTest, WrapperElementFoundThroughAnImportedDescription)
+{
+    // The binding's port type and its messages live in an imported description.
+    const std::string wsdl =
+        TestWsdl({.Endpoint = EndpointUrl(),
+                  .WrapperNamespace = std::nullopt,
+                  .Definitions = "<wsdl:import namespace=\"urn:test:labels\" location=\"parts/types.wsdl\"/>\n"});
+    TAnswer main;
+    main.Body = wsdl;
+    Server().Serve(WsdlPath, main);
+    TAnswer types;
+    types.Body = "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" xmlns:tns=\"urn:test:labels\""
+                 " xmlns:lbl=\"urn:test:imported\" targetNamespace=\"urn:test:labels\">" +
+                 PortTypeAndMessages("<wsdl:part name=\"parameters\" element=\"lbl:{op}\"/>") +
+                 "</wsdl:definitions>";
+    Server().Serve("/parts/types.wsdl", types);
+    EnqueueAnswer(ResultEnvelope("CloseWorkDayByShipmentNumber", "<Esito>0</Esito>"));
+
+    EXPECT_EQ(Proxy()->CloseWorkDayByShipmentNumber("<Info/>"), "<Esito>0</Esito>");
+
+    const auto requests = Server().Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[1].Target, "/parts/types.wsdl");
+    EXPECT_NE(requests[2].Body.find("<CloseWorkDayByShipmentNumber xmlns=\"urn:test:imported\"><_xmlRequest>"),
+              std::string::npos)
+        << requests[2].Body;
+}
+
 TEST_F(TSoapTest, DescriptionLoadFailures)
 {
     struct TCase {

@@ -31,6 +31,7 @@ std::string TestWsdl(const TWsdlOptions& AOptions)
         text += "<wsdl:input><soap:body use=\"literal\"";
         if (AOptions.WrapperNamespace)
             text += " namespace=\"" + *AOptions.WrapperNamespace + "\"";
+        text += AOptions.BodyAttributes;
         text += "/></wsdl:input><wsdl:output><soap:body use=\"literal\"/></wsdl:output></wsdl:operation>\n";
         return text;
     };
@@ -39,7 +40,8 @@ std::string TestWsdl(const TWsdlOptions& AOptions)
         "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\""
         " xmlns:soap=\"http://schemas.xmlsoap.org/wsdl/soap/\""
         " xmlns:soap12=\"http://schemas.xmlsoap.org/wsdl/soap12/\""
-        " xmlns:tns=\"urn:test:labels\" targetNamespace=\"urn:test:labels\">\n";
+        " xmlns:tns=\"urn:test:labels\" targetNamespace=\"urn:test:labels\"" + AOptions.Declarations + ">\n" +
+        AOptions.Definitions;
     if (AOptions.Binding) {
         wsdl += "<wsdl:binding name=\"LabelsSoap\" type=\"tns:LabelsPortType\">"
                 "<soap:binding transport=\"http://schemas.xmlsoap.org/soap/http\"/>\n";

@@ -31,6 +31,9 @@ struct TWsdlOptions {
     bool SoapActions = true;                             // soap:operation soapAction attributes
     bool Binding = true;                                 // the binding element itself
     bool Service = true;                                 // the ZanWebService / ZanWebServiceSoap port
+    std::string BodyAttributes{};  // more attributes of the input soap:body
+    std::string Declarations{};    // more attributes of wsdl:definitions (namespace declarations)
+    std::string Definitions{};     // more content of wsdl:definitions, before the binding
 };
 std::string TestWsdl(const TWsdlOptions& AOptions);
 

@@ -151,6 +151,41 @@ TEST(XMLDocument, BindingAnEmptyDocumentAppendsTheRootAfterTheDeclaration)
               "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Info><SedeQor>MI</SedeQor></Info>\n");
 }
 
+TEST(XMLDocument, AMaskedCopyHidesTheTextOfEveryElementOfThatNameAndOnlyThere)
+{
+    const TTextMask mask{"PasswordClienteQor", "********"};
+    struct TCase {
+        const char* Name;
+        std::string Text;
+        std::string Masked;
+    };
+    const std::vector<TCase> cases = {
+        {"a child of the root", "<Info><SedeQor>MI</SedeQor><PasswordClienteQor>s&amp;3&lt;cret</PasswordClienteQor></Info>",
+         "<Info><SedeQor>MI</SedeQor><PasswordClienteQor>********</PasswordClienteQor></Info>\n"},
+        {"every one, at any depth and in any namespace, whatever it holds",
+         "<Info><PasswordClienteQor>a</PasswordClienteQor><Parcel><p:PasswordClienteQor xmlns:p=\"urn:x\">b<c>d</c>"
+         "</p:PasswordClienteQor></Parcel><PasswordClienteQor/><PasswordClienteQorX>kept</PasswordClienteQorX></Info>",
+         "<Info><PasswordClienteQor>********</PasswordClienteQor><Parcel><p:PasswordClienteQor xmlns:p=\"urn:x\">"
+         "********</p:PasswordClienteQor></Parcel><PasswordClienteQor>********</PasswordClienteQor>"
+         "<PasswordClienteQorX>kept</PasswordClienteQorX></Info>\n"},
+        {"the root itself", "<?xml version=\"1.0\"?><PasswordClienteQor>0123456789</PasswordClienteQor>",
+         "<?xml version=\"1.0\"?>\n<PasswordClienteQor>********</PasswordClienteQor>\n"},
+        {"none", "<!--c--><Info><SedeQor>MI</SedeQor></Info>", "<!--c-->\n<Info><SedeQor>MI</SedeQor></Info>\n"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRestMessage message(c.Text);
+        const std::string original = message.XMLDocument()->XML();
+        EXPECT_EQ(message.XMLDocument()->XML(mask), c.Masked);
+        // The document itself still holds every text as it was.
+        EXPECT_EQ(message.XMLDocument()->XML(), original);
+    }
+    TRestMessage message("<Info><PasswordClienteQor>s3cret</PasswordClienteQor></Info>");
+    const IXMLNode root = message.XMLDocument()->DocumentElement();
+    message.XMLDocument()->XML(mask);
+    EXPECT_EQ(root->ChildText("PasswordClienteQor"), "s3cret");
+}
+
 TEST(XMLDocument, AHeldRootViewKeepsTheDocumentAlive)
 {
     IXMLNode root;
@@ -179,6 +214,24 @@ TEST_F(XMLDocumentFile, SavedFilesAreUtf8AndReadBack)
     TRestMessage response("<DescrizioneErrore>Già presente</DescrizioneErrore>");
     response.SaveToFile((FFolder / "response.xml").string());
     EXPECT_EQ(ReadFile(FFolder / "response.xml"), "<DescrizioneErrore>Già presente</DescrizioneErrore>\n");
+}
+
+TEST_F(XMLDocumentFile, AMaskedFileLeavesTheDocumentAsItWas)
+{
+    TRestMessage request("");
+    const IXMLNode root = request.XMLDocument()->BindRoot("Info", &MakeNode<TXMLNode>, "");
+    root->SetChildText("PasswordClienteQor", "pw");
+    root->SetChildText("SedeQor", "MI");
+    const auto path = FFolder / "request.xml";
+    request.SaveToFile(path.string(), {"PasswordClienteQor", "********"});
+    EXPECT_EQ(ReadFile(path), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                              "<Info><PasswordClienteQor>********</PasswordClienteQor><SedeQor>MI</SedeQor></Info>\n");
+    EXPECT_EQ(root->XML(), "<Info><PasswordClienteQor>pw</PasswordClienteQor><SedeQor>MI</SedeQor></Info>");
+
+    // A file that cannot be written leaves the document unmasked too.
+    EXPECT_THROW(request.SaveToFile((FFolder / "missing" / "a.xml").string(), {"PasswordClienteQor", "x"}),
+                 Exception);
+    EXPECT_EQ(root->ChildText("PasswordClienteQor"), "pw");
 }
 
 TEST_F(XMLDocumentFile, AFileThatCannotBeWrittenFails)

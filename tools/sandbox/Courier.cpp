@@ -13,6 +13,7 @@ namespace qorita::sandbox {
 namespace {
 
 constexpr std::string_view WrongCredentials = "Credenziali non valide";
+constexpr std::string_view AlreadyConfirmed = "GIA' CONFERMATA";
 
 // Answer documents are read on their own by the customer, so each root clears the
 // default namespace that the surrounding result element declares.
@@ -317,14 +318,15 @@ std::string TCourier::CloseWorkDayByShipmentNumber(std::string_view AXmlRequest)
             esito = "Spedizione " + FormatInt(*number) + " non presente";
         } else if (shipment->State == TShipmentState::Eliminata) {
             esito = "Spedizione " + FormatInt(*number) + " annullata";
+        } else if (shipment->State == TShipmentState::Confermata) {
+            // Closing the day again for a confirmed shipment changes nothing; the
+            // shipment's own outcome says so, the overall outcome stays OK.
+            esito = AlreadyConfirmed;
         } else {
-            // Closing the day again for a confirmed shipment changes nothing.
-            if (shipment->State == TShipmentState::Registrata) {
-                FRegistry.SetState(*number, TShipmentState::Confermata);
-            }
+            FRegistry.SetState(*number, TShipmentState::Confermata);
             esito = "OK";
         }
-        if (esito != "OK") {
+        if (esito != "OK" && esito != AlreadyConfirmed) {
             AddReason(failures, esito);
         }
         parcels += "<Parcel>" + XmlTextElement("NumeroDiSpedizioneQORDaConfermare", number ? FormatInt(*number) : text) +

@@ -30,7 +30,7 @@ std::string TSoapCall::Parameter(std::string_view AName) const
     return found == Parameters.end() ? std::string() : found->second;
 }
 
-TSoapCall ParseSoapCall(std::string_view ABody, TSoapFault& AFault)
+TSoapCall ParseSoapCall(std::string_view ABody, std::string_view AWrapperNamespace, TSoapFault& AFault)
 {
     TXmlElement root;
     try {
@@ -67,7 +67,9 @@ TSoapCall ParseSoapCall(std::string_view ABody, TSoapFault& AFault)
         return Refuse(AFault, "soap:Client", "The SOAP body names no operation.");
     }
     const TXmlElement& wrapper = body->Children.front();
-    if (wrapper.Namespace != ServiceNamespace) {
+    // A wrapper outside the service's namespace names an operation the service
+    // does not have, however its local name reads.
+    if (wrapper.Namespace != AWrapperNamespace) {
         return Refuse(AFault, "soap:Client",
                       "Operation element '" + wrapper.LocalName + "' in namespace '" +
                           wrapper.Namespace + "' is not known to this service.");
@@ -76,22 +78,24 @@ TSoapCall ParseSoapCall(std::string_view ABody, TSoapFault& AFault)
     call.Operation = wrapper.LocalName;
     // Parameters outside the service namespace are not ours and count as not sent.
     for (const TXmlElement& parameter : wrapper.Children) {
-        if (parameter.Namespace == ServiceNamespace) {
+        if (parameter.Namespace == AWrapperNamespace) {
             call.Parameters.emplace(parameter.LocalName, parameter.Text);
         }
     }
     return call;
 }
 
-std::string BuildAnswerEnvelope(std::string_view AOperation, std::string_view APayload)
+std::string BuildAnswerEnvelope(std::string_view AOperation, std::string_view APayload,
+                                std::string_view AWrapperNamespace)
 {
     std::string out;
-    out.reserve(EnvelopeStart.size() + EnvelopeEnd.size() + APayload.size() + 4 * AOperation.size() + 80);
+    out.reserve(EnvelopeStart.size() + EnvelopeEnd.size() + APayload.size() + 4 * AOperation.size() +
+                AWrapperNamespace.size() + 80);
     out += EnvelopeStart;
     out += '<';
     out += AOperation;
     out += "Response xmlns=\"";
-    out += ServiceNamespace;
+    out += AWrapperNamespace;
     out += "\"><";
     out += AOperation;
     out += "Result>";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Wsdl.h"
+
 #include <map>
 #include <string>
 #include <string_view>
@@ -25,14 +27,16 @@ struct TSoapFault {
     std::string String;
 };
 
-// Reads an envelope. On success AFault is untouched and the call is returned;
-// otherwise AFault says why and the returned call has an empty operation.
-TSoapCall ParseSoapCall(std::string_view ABody, TSoapFault& AFault);
+// Reads an envelope whose wrapper element must be in AWrapperNamespace. On
+// success AFault is untouched and the call is returned; otherwise AFault says
+// why and the returned call has an empty operation.
+TSoapCall ParseSoapCall(std::string_view ABody, std::string_view AWrapperNamespace, TSoapFault& AFault);
 
-// The answer of an operation: Envelope / Body / <Op>Response in the service
-// namespace / <Op>Result holding APayload (one element, already serialised) as its
-// single child.
-std::string BuildAnswerEnvelope(std::string_view AOperation, std::string_view APayload);
+// The answer of an operation: Envelope / Body / <Op>Response in AWrapperNamespace
+// / <Op>Result holding APayload (one element, already serialised) as its single
+// child.
+std::string BuildAnswerEnvelope(std::string_view AOperation, std::string_view APayload,
+                                std::string_view AWrapperNamespace = ServiceNamespace);
 
 // A SOAP 1.1 fault envelope.
 std::string BuildFaultEnvelope(const TSoapFault& AFault);

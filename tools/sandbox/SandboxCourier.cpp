@@ -178,7 +178,7 @@ void TSandboxCourier::TImpl::ServeWsdl(const httplib::Request& ARequest, httplib
 {
     const std::string endpoint = "https://" + Authority(&ARequest) + std::string(ServicePath);
     AResponse.status = 200;
-    AResponse.set_content(BuildWsdl(endpoint), std::string(SoapContentType).c_str());
+    AResponse.set_content(BuildWsdl(endpoint, Options.WsdlStyle), std::string(SoapContentType).c_str());
 }
 
 void TSandboxCourier::TImpl::ServeSoap(const httplib::Request& ARequest, httplib::Response& AResponse)
@@ -194,7 +194,7 @@ void TSandboxCourier::TImpl::ServeSoap(const httplib::Request& ARequest, httplib
         AResponse.set_content(BuildFaultEnvelope(AFault), std::string(SoapContentType).c_str());
     };
     TSoapFault parseFault;
-    const TSoapCall call = ParseSoapCall(ARequest.body, parseFault);
+    const TSoapCall call = ParseSoapCall(ARequest.body, WrapperNamespaceOf(Options.WsdlStyle), parseFault);
     if (call.Operation.empty()) {
         fault(parseFault);
         return;
@@ -207,13 +207,14 @@ void TSandboxCourier::TImpl::ServeSoap(const httplib::Request& ARequest, httplib
     if (action.size() >= 2 && action.front() == '"' && action.back() == '"') {
         action = action.substr(1, action.size() - 2);
     }
-    if (!action.empty() && action != SoapActionOf(call.Operation)) {
+    if (!action.empty() && action != SoapActionOf(call.Operation, Options.WsdlStyle)) {
         fault({"soap:Client", "Server did not recognize the value of HTTP Header SOAPAction: " + action + "."});
         return;
     }
     const std::string payload = Courier.Answer(call);
     AResponse.status = 200;
-    AResponse.set_content(BuildAnswerEnvelope(call.Operation, payload), std::string(SoapContentType).c_str());
+    AResponse.set_content(BuildAnswerEnvelope(call.Operation, payload, WrapperNamespaceOf(Options.WsdlStyle)),
+                          std::string(SoapContentType).c_str());
 }
 
 void TSandboxCourier::TImpl::Handle(const httplib::Request& ARequest, httplib::Response& AResponse)

@@ -2,6 +2,7 @@
 
 #include "Courier.h"
 #include "Registry.h"
+#include "Wsdl.h"
 
 #include <chrono>
 #include <cstdint>
@@ -50,6 +51,8 @@ struct TSandboxOptions {
     // Every ZPL label padded to at least this many bytes (0: the plain label of
     // about one kilobyte), for measurements with labels of a realistic size.
     std::size_t ZplLabelSize = 0;
+    // How the description names the wrapper namespace; requests must use it.
+    TWsdlStyle WsdlStyle = TWsdlStyle::BodyNamespace;
 };
 
 // The sandbox courier: an HTTPS server on 127.0.0.1 that serves the WSDL and answers

@@ -21,45 +21,161 @@ constexpr std::array<TOperationShape, 3> Operations{{
     {"DeleteSped", {"SedeQor", "CodiceClienteQor", "PasswordClienteQor", "NumSpedizione"}},
 }};
 
-void AppendSchema(std::string& AOut)
+// The schema elements of the three operations and their answers; AXs is the
+// prefix of the XML Schema namespace, ATypes the prefix of the types element.
+void AppendSchema(std::string& AOut, std::string_view ATypes, std::string_view AXs, std::string_view ATargetNamespace)
 {
-    AOut += "<wsdl:types><s:schema elementFormDefault=\"qualified\" targetNamespace=\"";
-    AOut += ServiceNamespace;
+    const std::string xs = std::string(AXs) + ":";
+    AOut += "<" + std::string(ATypes) + "><" + xs + "schema elementFormDefault=\"qualified\" targetNamespace=\"";
+    AOut += ATargetNamespace;
     AOut += "\">";
     for (const TOperationShape& op : Operations) {
-        AOut += "<s:element name=\"";
+        AOut += "<" + xs + "element name=\"";
         AOut += op.Name;
-        AOut += "\"><s:complexType><s:sequence>";
+        AOut += "\"><" + xs + "complexType><" + xs + "sequence>";
         for (std::string_view parameter : op.Parameters) {
             if (!parameter.empty()) {
-                AOut += "<s:element minOccurs=\"0\" maxOccurs=\"1\" name=\"";
+                AOut += "<" + xs + "element minOccurs=\"0\" maxOccurs=\"1\" name=\"";
                 AOut += parameter;
-                AOut += "\" type=\"s:string\"/>";
+                AOut += "\" type=\"" + xs + "string\"/>";
             }
         }
-        AOut += "</s:sequence></s:complexType></s:element>";
+        AOut += "</" + xs + "sequence></" + xs + "complexType></" + xs + "element>";
         // The result carries an XML fragment, hence "any" content.
-        AOut += "<s:element name=\"";
+        AOut += "<" + xs + "element name=\"";
         AOut += op.Name;
-        AOut += "Response\"><s:complexType><s:sequence><s:element minOccurs=\"0\" maxOccurs=\"1\" name=\"";
+        AOut += "Response\"><" + xs + "complexType><" + xs + "sequence><" + xs +
+                "element minOccurs=\"0\" maxOccurs=\"1\" name=\"";
         AOut += op.Name;
-        AOut += "Result\"><s:complexType mixed=\"true\"><s:sequence><s:any/></s:sequence>"
-                "</s:complexType></s:element></s:sequence></s:complexType></s:element>";
+        AOut += "Result\"><" + xs + "complexType mixed=\"true\"><" + xs + "sequence><" + xs + "any/></" + xs +
+                "sequence></" + xs + "complexType></" + xs + "element></" + xs + "sequence></" + xs +
+                "complexType></" + xs + "element>";
     }
-    AOut += "</s:schema></wsdl:types>";
+    AOut += "</" + xs + "schema></" + std::string(ATypes) + ">";
+}
+
+// One binding of the three operations; ASoap is the prefix of the SOAP binding
+// namespace (1.1 or 1.2). The body names no namespace: the message parts do.
+void AppendSchemaStyleBinding(std::string& AOut, std::string_view AName, std::string_view ASoap)
+{
+    const std::string soap = std::string(ASoap) + ":";
+    AOut += "<binding name=\"";
+    AOut += AName;
+    AOut += "\" type=\"ns1:LabelServicePortType\"><" + soap +
+            "binding transport=\"http://schemas.xmlsoap.org/soap/http\" style=\"document\"/>";
+    for (const TOperationShape& op : Operations) {
+        AOut += "<operation name=\"";
+        AOut += op.Name;
+        AOut += "\"><" + soap + "operation soapAction=\"";
+        AOut += XmlEscape(SoapActionOf(op.Name, TWsdlStyle::SchemaElement));
+        AOut += "\" style=\"document\"/><input><" + soap + "body use=\"literal\"/></input><output><" + soap +
+                "body use=\"literal\"/></output></operation>";
+    }
+    AOut += "</binding>";
+}
+
+std::string BuildSchemaStyleWsdl(std::string_view AEndpoint)
+{
+    std::string out;
+    out.reserve(8000);
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    // The WSDL namespace is the default one; ns1 names the description's own
+    // namespace here, and on each message the schema's: a prefix means what
+    // its nearest declaration says.
+    out += "<definitions xmlns=\"http://schemas.xmlsoap.org/wsdl/\""
+           " xmlns:sp=\"http://schemas.xmlsoap.org/wsdl/soap/\""
+           " xmlns:sp12=\"http://schemas.xmlsoap.org/wsdl/soap12/\""
+           " xmlns:xs=\"http://www.w3.org/2001/XMLSchema\""
+           " xmlns:ns1=\"";
+    out += SchemaStyleDescriptionNamespace;
+    out += "\" name=\"";
+    out += ServiceName;
+    out += "\" targetNamespace=\"";
+    out += SchemaStyleDescriptionNamespace;
+    out += "\">";
+    AppendSchema(out, "types", "xs", SchemaStyleElementNamespace);
+    for (const TOperationShape& op : Operations) {
+        for (std::string_view direction : {"Request", "Response"}) {
+            out += "<message name=\"";
+            out += op.Name;
+            out += direction;
+            out += "\" xmlns:ns1=\"";
+            out += SchemaStyleElementNamespace;
+            out += "\"><part name=\"parameters\" element=\"ns1:";
+            out += op.Name;
+            out += direction == "Request" ? "" : "Response";
+            out += "\"/></message>";
+        }
+    }
+    out += "<portType name=\"LabelServicePortType\">";
+    for (const TOperationShape& op : Operations) {
+        out += "<operation name=\"";
+        out += op.Name;
+        out += "\"><input message=\"ns1:";
+        out += op.Name;
+        out += "Request\"/><output message=\"ns1:";
+        out += op.Name;
+        out += "Response\"/></operation>";
+    }
+    out += "</portType>";
+    AppendSchemaStyleBinding(out, "ZanWebServiceSoap12", "sp12");
+    AppendSchemaStyleBinding(out, PortName, "sp");
+    // The SOAP 1.2 port has an address of its own where nothing answers: a
+    // client that took it would fail.
+    out += "<service name=\"";
+    out += ServiceName;
+    out += "\"><port name=\"ZanWebServiceSoap12\" binding=\"ns1:ZanWebServiceSoap12\"><sp12:address location=\"";
+    out += XmlEscape(std::string(AEndpoint) + "/soap12");
+    out += "\"/></port><port name=\"";
+    out += PortName;
+    out += "\" binding=\"ns1:";
+    out += PortName;
+    out += "\"><sp:address location=\"";
+    out += XmlEscape(AEndpoint);
+    out += "\"/></port></service>";
+    out += "</definitions>\n";
+    return out;
 }
 
 }  // namespace
 
-std::string SoapActionOf(std::string_view AOperation)
+std::string_view WrapperNamespaceOf(TWsdlStyle AStyle)
 {
-    std::string action(ServiceNamespace);
+    return AStyle == TWsdlStyle::SchemaElement ? SchemaStyleElementNamespace : ServiceNamespace;
+}
+
+std::string SoapActionOf(std::string_view AOperation, TWsdlStyle AStyle)
+{
+    // Toolkits derive the action from the service interface, not from the
+    // namespace of the elements.
+    std::string action(AStyle == TWsdlStyle::SchemaElement ? std::string(SchemaStyleDescriptionNamespace) +
+                                                                 "/LabelService/"
+                                                           : std::string(ServiceNamespace));
     action += AOperation;
     return action;
 }
 
-std::string BuildWsdl(std::string_view AEndpoint)
+std::string_view StyleName(TWsdlStyle AStyle)
 {
+    return AStyle == TWsdlStyle::SchemaElement ? "schema-element" : "body-namespace";
+}
+
+bool ParseStyleName(std::string_view AName, TWsdlStyle& AStyle)
+{
+    for (const TWsdlStyle style : {TWsdlStyle::BodyNamespace, TWsdlStyle::SchemaElement}) {
+        if (AName == StyleName(style)) {
+            AStyle = style;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string BuildWsdl(std::string_view AEndpoint, TWsdlStyle AStyle)
+{
+    if (AStyle == TWsdlStyle::SchemaElement) {
+        return BuildSchemaStyleWsdl(AEndpoint);
+    }
     std::string out;
     out.reserve(6000);
     out += "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
@@ -72,7 +188,7 @@ std::string BuildWsdl(std::string_view AEndpoint)
     out += "\" targetNamespace=\"";
     out += ServiceNamespace;
     out += "\">";
-    AppendSchema(out);
+    AppendSchema(out, "wsdl:types", "s", ServiceNamespace);
     for (const TOperationShape& op : Operations) {
         for (std::string_view direction : {"In", "Out"}) {
             out += "<wsdl:message name=\"";

@@ -2,6 +2,7 @@
 
 #include "Numbers.h"
 #include "SandboxCourier.h"
+#include "Wsdl.h"
 #include "common/Exception.h"
 
 #include <csignal>
@@ -14,7 +15,7 @@ namespace {
 
 constexpr const char* Usage =
     "Usage: qorita-sandbox [--port N] [--state DIR] [--site XX] [--customer N] [--password P]\n"
-    "                      [--label-size BYTES]\n"
+    "                      [--label-size BYTES] [--wsdl-style STYLE]\n"
     "\n"
     "A stand-in for the courier's label web service over HTTPS on 127.0.0.1.\n"
     "\n"
@@ -30,6 +31,14 @@ constexpr const char* Usage =
     "  --label-size BYTES\n"
     "                 pad every ZPL label with comment lines (^FX) to at least BYTES\n"
     "                 bytes, up to 16777216; default 0: no padding (about 1 KB)\n"
+    "  --wsdl-style STYLE\n"
+    "                 how the service description names the namespace of the request\n"
+    "                 wrappers: body-namespace (the default) in every soap:body;\n"
+    "                 schema-element only through the elements of the message parts,\n"
+    "                 declared in the types schema under a namespace of their own, as\n"
+    "                 SOAP toolkits describe document/literal services (SOAP 1.2 binding\n"
+    "                 and port listed first). A wrapper in another namespace gets a\n"
+    "                 SOAP fault in both styles\n"
     "  --help         this text\n"
     "\n"
     "Credentials: a request is accepted when its password equals --password and its\n"
@@ -96,6 +105,10 @@ int main(int argc, char** argv)
                 Fail("--label-size must lie between 0 and 16777216");
             }
             options.ZplLabelSize = static_cast<std::size_t>(size);
+        } else if (name == "--wsdl-style") {
+            if (!qorita::sandbox::ParseStyleName(value, options.WsdlStyle)) {
+                Fail("--wsdl-style must be body-namespace or schema-element, not '" + std::string(value) + "'");
+            }
         } else {
             Fail("unknown option " + std::string(name));
         }
