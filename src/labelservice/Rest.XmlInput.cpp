@@ -4,6 +4,7 @@
 #include "labelservice/Rest.SourceLines.h"
 
 #include <libxml/SAX2.h>
+#include <libxml/globals.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 namespace qorita::labelservice::soapxml {
 
@@ -189,6 +191,23 @@ TXmlInput::TXmlInput(std::string_view AText) : TXmlInput()
 }
 
 TXmlInput::~TXmlInput() = default;
+
+void TXmlInput::Reserve(std::size_t ABytes)
+{
+    constexpr std::size_t kSmall = 64u << 10;
+    if (!FBuffer || Size() != 0 || ABytes <= kSmall || ABytes > static_cast<std::size_t>(INT_MAX / 2))
+        return;
+    // libxml2 gives a new input buffer twice xmlDefaultBufferSize of room:
+    // that size is set for this one buffer only. The room is only allocated,
+    // not touched, until the text arrives.
+    const int saved = xmlDefaultBufferSize;
+    xmlDefaultBufferSize = static_cast<int>(ABytes / 2 + kSmall);
+    std::unique_ptr<xmlParserInputBuffer, TBufferFree> larger(
+        xmlParserInputBufferCreateMem("", 0, XML_CHAR_ENCODING_NONE));
+    xmlDefaultBufferSize = saved;
+    if (larger)
+        FBuffer = std::move(larger);
+}
 
 bool TXmlInput::Append(std::string_view AData)
 {

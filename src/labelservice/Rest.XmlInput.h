@@ -35,6 +35,9 @@ public:
     TXmlInput(const TXmlInput&) = delete;
     TXmlInput& operator=(const TXmlInput&) = delete;
 
+    // Before the first Append: room for the whole text at once, so that a large
+    // answer is not copied again each time the buffer doubles.
+    void Reserve(std::size_t ABytes) override;
     bool Append(std::string_view AData) override;
     std::size_t Size() const override;
 

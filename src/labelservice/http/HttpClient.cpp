@@ -108,8 +108,12 @@ size_t THttpClient::TImpl::OnHeader(char* AData, size_t ASize, size_t ACount, vo
             while (!digits.empty() && digits.front() == ' ')
                 digits.remove_prefix(1);
             std::from_chars(digits.data(), digits.data() + digits.size(), declared);
-            if (declared > 0 && declared <= self->Limits.MaxBodyBytes && self->BodySink == nullptr)
-                self->Response.Body.reserve(static_cast<size_t>(declared));
+            if (declared > 0 && declared <= self->Limits.MaxBodyBytes) {
+                if (self->BodySink != nullptr)
+                    self->BodySink->Reserve(static_cast<size_t>(declared));
+                else
+                    self->Response.Body.reserve(static_cast<size_t>(declared));
+            }
         }
     }
     return length;

@@ -58,6 +58,8 @@ struct THttpResponse {
 class THttpBodySink {
 public:
     virtual ~THttpBodySink() = default;
+    // Room for a body of ABytes, when the answer declares its length.
+    virtual void Reserve(std::size_t ABytes) = 0;
     // False when the data cannot be kept; the transfer is then aborted.
     virtual bool Append(std::string_view AData) = 0;
     virtual std::size_t Size() const = 0;
