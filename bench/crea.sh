@@ -258,6 +258,8 @@ echo "Load average (1, 5, 15 min): $LOAD_START at the start, $LOAD_END at the en
 if [ -n "$RESULTS" ]; then
   # The table goes between the two marker lines of RESULTS_FILE; the notes
   # around it are kept. A file without the markers is written anew.
+  BUILD_TYPE="$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$BUILD_DIR/CMakeCache.txt")"
+  [ -n "$BUILD_TYPE" ] || BUILD_TYPE="RelWithDebInfo (the project's default)"
   BEGIN_MARK='<!-- bench/crea.sh: the latest table, begin -->'
   END_MARK='<!-- bench/crea.sh: the latest table, end -->'
   {
@@ -272,8 +274,7 @@ if [ -n "$RESULTS" ]; then
     echo
     echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
       "$(awk '/^MemTotal/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo) memory;" \
-      "$(date -u '+%Y-%m-%d %H:%M UTC'); build type" \
-      "$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$BUILD_DIR/CMakeCache.txt");" \
+      "$(date -u '+%Y-%m-%d %H:%M UTC'); build type $BUILD_TYPE;" \
       "load average (1, 5, 15 min) $LOAD_START at the start, $LOAD_END at the end."
     echo
     cat "$WORK/table.md"
