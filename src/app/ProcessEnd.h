@@ -9,7 +9,8 @@
 // generator page among them) when the last attachment of the file detaches.
 // Otherwise (a failed run, a detach that failed) the client is shut down in
 // an orderly way, so that an engine still holding pages writes them, and the
-// process ends through the usual path.
+// process ends through the usual path (as it always does in a build with
+// AddressSanitizer, whose leak check runs at a usual exit).
 namespace qorita {
 
 // Returns AExitCode for main to return, or does not return at all.

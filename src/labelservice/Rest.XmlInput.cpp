@@ -103,7 +103,7 @@ public:
     int ErrorLine() const { return FErrorLine; }
     const std::string& ErrorSource() const { return FErrorSource; }
 
-    // The line of the text for an error named by the parser's last error.
+    // The start of line ALine of the text, for an error's message.
     std::string Line(xmlParserCtxt* ACtxt, int ALine) const { return FLines.Line(ALine, Current(ACtxt)); }
 
     // The context's own handler receives the context; _private carries the parse.
