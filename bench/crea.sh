@@ -1,21 +1,31 @@
 #!/bin/sh
 # Whole Crea runs of the real program beside their floor (bench_crea_floor: the
-# same database work and the same two HTTPS requests, no XML tree), against the
-# sandbox courier on loopback, the database embedded and through the tests' own
-# Firebird server (scripts/fbserver.sh, on a free loopback port).
+# same database work, the same two HTTPS requests and the same archive files,
+# no XML tree), against the sandbox courier on loopback: 1, 100 and 1000
+# parcels, labels of 4 KB and of 64 KB, the database embedded and through the
+# tests' own Firebird server (scripts/fbserver.sh, on a free loopback port).
 #   bench/crea.sh BUILD_DIR [RESULTS_FILE]
 # Prints a table of figures against their targets; with RESULTS_FILE also writes
-# it there with the machine it ran on. Everything lives in a temporary folder.
-# QORITA_BENCH_REPS scales the repetitions (default 1; 2 doubles them).
+# it there with the machine and its load. Everything lives in a temporary folder.
+#
+# Environment:
+#   QORITA_TEST_FB_SERVER  another server to use ("127.0.0.1/PORT"); without it
+#                          the one of scripts/fbserver.sh, started when needed
+#   QORITA_BENCH_REPS      scales the repetitions (default 1; 2 doubles them)
+#   QORITA_BENCH_MODES     "embedded server" (default), or one of them
+#   QORITA_BENCH_LABELS    "4096 65536" (default), or one of them
+#   QORITA_BENCH_PROGRAM   another build of the program to measure (default BUILD_DIR/qorita)
 set -eu
 BUILD_DIR="$1"
 RESULTS="${2:-}"
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-QORITA="$BUILD_DIR/qorita"
+QORITA="${QORITA_BENCH_PROGRAM:-$BUILD_DIR/qorita}"
 FLOOR="$BUILD_DIR/bench/bench_crea_floor"
 EMPTY="$BUILD_DIR/bench/bench_startup_empty"
 SANDBOX="$BUILD_DIR/qorita-sandbox"
 SCALE="${QORITA_BENCH_REPS:-1}"
+MODES="${QORITA_BENCH_MODES:-embedded server}"
+LABELS="${QORITA_BENCH_LABELS:-4096 65536}"
 for program in "$QORITA" "$FLOOR" "$EMPTY" "$SANDBOX"; do
   [ -x "$program" ] || { echo "crea.sh: $program is missing" >&2; exit 1; }
 done
@@ -47,6 +57,8 @@ le() { awk -v a="$1" -v b="$2" 'BEGIN { print (a + 0 <= b + 0) ? "yes" : "NO" }'
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 now_us() { echo $(($(date +%s%N) / 1000)); }
+load() { cut -d ' ' -f 1-3 /proc/loadavg; }
+LOAD_START="$(load)"
 
 # Starts a sandbox courier; sets WSDL and CA. $1: folder, then its options.
 start_sandbox() {
@@ -112,102 +124,102 @@ count_ok() {
     isql-fb -q -user SYSDBA -password quillbark "$1" 2>&1 | sed -n 's/.*OK=\([0-9]*\).*/\1/p'
 }
 
-# Runs "$@" once; prints its wall time in ms. A failed run stops the benchmark.
-time_ms() {
+# Runs "$@" once; prints its wall time in ms, its CPU time (user + system) in ms
+# and its peak resident memory in KB. A failed run stops the benchmark.
+run_once() {
   start=$(now_us)
-  if ! "$@" >"$WORK/run.out" 2>&1; then
+  if ! /usr/bin/time -f '%U %S %M' -o "$WORK/usage" "$@" >"$WORK/run.out" 2>&1; then
     echo "crea.sh: failed: $*" >&2
     cat "$WORK/run.out" >&2
     exit 1
   fi
   end=$(now_us)
-  awk -v d=$((end - start)) 'BEGIN { printf "%.3f\n", d / 1000 }'
+  awk -v d=$((end - start)) '{ printf "%.3f %.0f %d\n", d / 1000, ($1 + $2) * 1000, $3 }' "$WORK/usage"
 }
 
-# ---- Timing: N parcels, program and floor interleaved on identical shipments.
-start_sandbox "$WORK/sandbox"
-echo "Crea runs against the sandbox courier at $WSDL"
-for mode in embedded server; do
-  if [ "$mode" = server ]; then
-    # The tests' own server (scripts/fbserver.sh), started here unless it runs.
-    if ! SERVER="$("$ROOT/scripts/fbserver.sh" address 2>/dev/null)"; then
-      "$ROOT/scripts/fbserver.sh" start >/dev/null
-      STARTED_SERVER=yes
-      SERVER="$("$ROOT/scripts/fbserver.sh" address)"
-    fi
+# ---- Whole runs: program and floor interleaved on identical shipments.
+if echo "$MODES" | grep -q server; then
+  if [ -n "${QORITA_TEST_FB_SERVER:-}" ]; then
+    SERVER="$QORITA_TEST_FB_SERVER"
+  # The tests' own server (scripts/fbserver.sh), started here unless it runs.
+  elif ! SERVER="$("$ROOT/scripts/fbserver.sh" address 2>/dev/null)"; then
+    "$ROOT/scripts/fbserver.sh" start >/dev/null
+    STARTED_SERVER=yes
+    SERVER="$("$ROOT/scripts/fbserver.sh" address)"
   fi
-  for parcels in 1 100 1000; do
-    case $parcels in
-      1) reps=$((15 * SCALE)) ;;
-      100) reps=$((5 * SCALE)) ;;
-      *) reps=$((5 * SCALE)) ;;
-    esac
-    file="$WORK/$mode-$parcels.fdb"
-    make_database "$file" "$parcels" $((2 * reps)) "$WORK/archive-$mode-$parcels"
-    location="$file"
-    [ "$mode" = server ] && location="$SERVER:$file"
-    : >"$WORK/q" ; : >"$WORK/f"
-    call=1
-    for _ in $(seq 1 "$reps"); do
-      # Alternating which goes first evens out a trend in the machine's load.
-      if [ $((call % 4)) -eq 1 ]; then
-        time_ms "$QORITA" -Crea "DatabaseName=$location" "ChiamataId=$call" >>"$WORK/q"
-        time_ms "$FLOOR" "$location" $((call + 1)) >>"$WORK/f"
-      else
-        time_ms "$FLOOR" "$location" "$call" >>"$WORK/f"
-        time_ms "$QORITA" -Crea "DatabaseName=$location" "ChiamataId=$((call + 1))" >>"$WORK/q"
+fi
+for size in $LABELS; do
+  start_sandbox "$WORK/sandbox-$size" --label-size "$size"
+  echo "Crea runs with $size-byte labels against the sandbox courier at $WSDL"
+  for mode in $MODES; do
+    for parcels in 1 100 1000; do
+      case $parcels in
+        1) reps=$((15 * SCALE)) ;;
+        100) reps=$((7 * SCALE)) ;;
+        *) reps=$((5 * SCALE)) ;;
+      esac
+      key="${mode}_${size}_$parcels"
+      file="$WORK/$key.fdb"
+      make_database "$file" "$parcels" $((2 * reps)) "$WORK/archive-$key"
+      location="$file"
+      [ "$mode" = server ] && location="$SERVER:$file"
+      : >"$WORK/q" ; : >"$WORK/f"
+      call=1
+      for _ in $(seq 1 "$reps"); do
+        # Alternating which goes first evens out a trend in the machine's load.
+        if [ $((call % 4)) -eq 1 ]; then
+          run_once "$QORITA" -Crea "DatabaseName=$location" "ChiamataId=$call" >>"$WORK/q"
+          run_once "$FLOOR" "$location" $((call + 1)) >>"$WORK/f"
+        else
+          run_once "$FLOOR" "$location" "$call" >>"$WORK/f"
+          run_once "$QORITA" -Crea "DatabaseName=$location" "ChiamataId=$((call + 1))" >>"$WORK/q"
+        fi
+        call=$((call + 2))
+      done
+      ok="$(count_ok "$location")"
+      [ "$ok" = $((2 * reps)) ] || { echo "crea.sh: only $ok of $((2 * reps)) calls of $key ended OK" >&2; exit 1; }
+      q=$(cut -d ' ' -f 1 "$WORK/q" | median) ; f=$(cut -d ' ' -f 1 "$WORK/f" | median)
+      qc=$(cut -d ' ' -f 2 "$WORK/q" | median) ; fc=$(cut -d ' ' -f 2 "$WORK/f" | median)
+      qm=$(cut -d ' ' -f 3 "$WORK/q" | sort -n | tail -n 1) ; fm=$(cut -d ' ' -f 3 "$WORK/f" | sort -n | tail -n 1)
+      eval "Q_$key=$q F_$key=$f QC_$key=$qc FC_$key=$fc QM_$key=$qm FM_$key=$fm"
+      printf '  %-8s %5d B labels %4d parcels: qorita %9.1f ms (cpu %6.0f), floor %9.1f ms (cpu %6.0f); medians of %d\n' \
+        "$mode" "$size" "$parcels" "$q" "$qc" "$f" "$fc" "$reps"
+      if [ "$parcels" = 1000 ]; then
+        answer=$(find "$WORK/archive-$key" -name '*AddParcelResponse.xml' | head -n 1)
+        eval "A_$key=$(wc -c <"$answer")"
       fi
-      call=$((call + 2))
     done
-    ok="$(count_ok "$location")"
-    [ "$ok" = $((2 * reps)) ] || { echo "crea.sh: only $ok of $((2 * reps)) calls of $mode-$parcels ended OK" >&2; exit 1; }
-    q=$(median <"$WORK/q")
-    f=$(median <"$WORK/f")
-    eval "Q_${mode}_$parcels=$q F_${mode}_$parcels=$f"
-    printf '  %-8s %4d parcels: qorita %9.1f ms, floor %9.1f ms (medians of %d)\n' "$mode" "$parcels" "$q" "$f" "$reps"
   done
 done
 
-for mode in embedded server; do
-  eval "q1=\$Q_${mode}_1 f1=\$F_${mode}_1 q100=\$Q_${mode}_100 q1000=\$Q_${mode}_1000"
-  eval "f100=\$F_${mode}_100 f1000=\$F_${mode}_1000"
-  r=$(ratio "$q1" "$f1")
-  row "1 parcel, $mode: qorita / floor ($q1 / $f1 ms)" "$r" "<= 1.25" "$(le "$r" 1.25)"
-  r=$(ratio "$q100" "$f100")
-  row "100 parcels, $mode: qorita / floor ($q100 / $f100 ms)" "$r" "-" "-"
-  r=$(ratio "$q1000" "$f1000")
-  row "1000 parcels, $mode: qorita / floor ($q1000 / $f1000 ms)" "$r" "-" "-"
-  r=$(ratio "$q1000" "$q100")
-  row "qorita 1000 / 100 parcels, $mode" "$r" "<= 11" "$(le "$r" 11)"
-  r=$(ratio "$f1000" "$f100")
-  row "floor 1000 / 100 parcels, $mode" "$r" "-" "-"
+size_name() { [ "$1" -ge 1024 ] && echo "$(($1 / 1024)) KB" || echo "$1 B"; }
+for mode in $MODES; do
+  for size in $LABELS; do
+    for parcels in 1 100 1000; do
+      key="${mode}_${size}_$parcels"
+      eval "q=\$Q_$key f=\$F_$key qc=\$QC_$key fc=\$FC_$key"
+      r=$(ratio "$q" "$f")
+      label="$parcels parcel$([ "$parcels" = 1 ] || echo s), $(size_name "$size") labels, $mode"
+      row "$label: qorita / floor, wall ($q / $f ms; CPU $qc / $fc ms)" "$r" "<= 1.15" "$(le "$r" 1.15)"
+    done
+    eval "q100=\$Q_${mode}_${size}_100 q1000=\$Q_${mode}_${size}_1000"
+    eval "f100=\$F_${mode}_${size}_100 f1000=\$F_${mode}_${size}_1000"
+    r=$(ratio "$q1000" "$q100")
+    row "qorita 1000 / 100 parcels, $(size_name "$size") labels, $mode (floor: $(ratio "$f1000" "$f100"))" "$r" \
+      "<= 11" "$(le "$r" 11)"
+  done
 done
-
-# ---- Peak memory: 1000 parcels with 64 KB labels, embedded.
-start_sandbox "$WORK/sandbox-64k" --label-size 65536
-file="$WORK/labels-64k.fdb"
-make_database "$file" 1000 2 "$WORK/archive-64k"
-peak_kb() { sed -n 's/^[[:space:]]*Maximum resident set size (kbytes): //p' "$1"; }
-start=$(now_us)
-/usr/bin/time -v "$QORITA" -Crea "DatabaseName=$file" ChiamataId=1 >"$WORK/run.out" 2>"$WORK/time-q" ||
-  { echo "crea.sh: the 64 KB run failed" >&2; cat "$WORK/run.out" "$WORK/time-q" >&2; exit 1; }
-q64=$(( ($(now_us) - start) / 1000 ))
-start=$(now_us)
-/usr/bin/time -v "$FLOOR" "$file" 2 >"$WORK/run.out" 2>"$WORK/time-f" ||
-  { echo "crea.sh: the 64 KB floor run failed" >&2; cat "$WORK/run.out" "$WORK/time-f" >&2; exit 1; }
-f64=$(( ($(now_us) - start) / 1000 ))
-[ "$(count_ok "$file")" = 2 ] || { echo "crea.sh: a 64 KB call did not end OK" >&2; exit 1; }
-answer=$(find "$WORK/archive-64k" -name '*AddParcelResponse.xml' | head -n 1)
-answer_bytes=$(wc -c <"$answer")
-answer_mb=$(awk -v b="$answer_bytes" 'BEGIN { printf "%.1f", b / 1048576 }')
-q_peak=$(peak_kb "$WORK/time-q")
-f_peak=$(peak_kb "$WORK/time-f")
-r=$(awk -v k="$q_peak" -v b="$answer_bytes" 'BEGIN { printf "%.2f", k * 1024 / b }')
-row "peak RSS, 1000 parcels x 64 KB labels: qorita $((q_peak / 1024)) MB / answer $answer_mb MB" "$r" "<= 4" "$(le "$r" 4)"
-r=$(awk -v k="$f_peak" -v b="$answer_bytes" 'BEGIN { printf "%.2f", k * 1024 / b }')
-row "peak RSS of the floor, same run: $((f_peak / 1024)) MB / answer" "$r" "-" "-"
-row "1000 parcels x 64 KB, embedded: qorita / floor ($q64 / $f64 ms, one run each)" "$(ratio "$q64" "$f64")" "-" "-"
-echo "  64 KB labels: qorita $q64 ms, peak $((q_peak / 1024)) MB; floor $f64 ms, peak $((f_peak / 1024)) MB; answer $answer_bytes bytes"
+# Peak memory of the 1000-parcel runs with the largest labels, against the
+# courier's answer (the archived AddParcelResponse).
+for size in $LABELS; do big=$size; done
+for mode in $MODES; do
+  key="${mode}_${big}_1000"
+  eval "qm=\$QM_$key fm=\$FM_$key answer=\$A_$key"
+  r=$(awk -v k="$qm" -v b="$answer" 'BEGIN { printf "%.2f", k * 1024 / b }')
+  answer_mb=$(awk -v b="$answer" 'BEGIN { printf "%.1f", b / 1048576 }')
+  row "peak RSS, 1000 parcels x $(size_name "$big") labels, $mode: qorita $((qm / 1024)) MB / answer $answer_mb MB (floor $((fm / 1024)) MB)" \
+    "$r" "<= 2" "$(le "$r" 2)"
+done
 
 # ---- Start-up: exec up to the first database call. qorita with a repeated
 # parameter key stops after reading its command line, before anything touches
@@ -240,26 +252,42 @@ echo "  start-up: qorita up to the first database call $sq ms, empty program wit
 } >"$WORK/table.md"
 echo
 cat "$WORK/table.md"
+LOAD_END="$(load)"
+echo "Load average (1, 5, 15 min): $LOAD_START at the start, $LOAD_END at the end."
 
 if [ -n "$RESULTS" ]; then
+  # The table goes between the two marker lines of RESULTS_FILE; the notes
+  # around it are kept. A file without the markers is written anew.
+  BUILD_TYPE="$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$BUILD_DIR/CMakeCache.txt")"
+  [ -n "$BUILD_TYPE" ] || BUILD_TYPE="RelWithDebInfo (the project's default)"
+  BEGIN_MARK='<!-- bench/crea.sh: the latest table, begin -->'
+  END_MARK='<!-- bench/crea.sh: the latest table, end -->'
   {
-    echo "# Benchmark results"
-    echo
-    echo "Latest run of \`bench/run.sh\` (the Crea section, \`bench/crea.sh\`): wall-clock medians of whole"
-    echo "runs of the real program beside \`bench_crea_floor\` (the same database work and the same"
-    echo "two HTTPS requests with plain libcurl, no XML tree, the same two archive files),"
+    echo "$BEGIN_MARK"
+    echo "Latest run of \`bench/run.sh\` (the Crea section, \`bench/crea.sh\`): medians of whole"
+    echo "runs of the real program beside \`bench_crea_floor\` (the same database work, the same"
+    echo "two HTTPS requests with plain libcurl and the same two archive files, no XML tree),"
     echo "interleaved, each on its own fresh shipment, against \`qorita-sandbox\` on loopback."
-    echo "The floor trusts only the sandbox's CA file (CURLOPT_CAINFO); qorita trusts the system"
-    echo "store plus that file. Peak memory is measured embedded, so the engine's page cache is"
-    echo "part of both processes. Single runs on a shared 2-core machine vary by tens of percent"
-    echo "between runs; the ratios compare program and floor measured side by side."
+    echo "Wall time decides; the CPU time (user + system) of the same runs is given beside it."
+    echo "Peak memory is the largest resident set of the 1000-parcel runs; embedded, the"
+    echo "engine's page cache is part of the process."
     echo
     echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
       "$(awk '/^MemTotal/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo) memory;" \
-      "$(date -u '+%Y-%m-%d %H:%M UTC'); build type" \
-      "$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$BUILD_DIR/CMakeCache.txt")."
+      "$(date -u '+%Y-%m-%d %H:%M UTC'); build type $BUILD_TYPE;" \
+      "load average (1, 5, 15 min) $LOAD_START at the start, $LOAD_END at the end."
     echo
     cat "$WORK/table.md"
-  } >"$RESULTS"
+    echo "$END_MARK"
+  } >"$WORK/section.md"
+  if [ -f "$RESULTS" ] && grep -qF "$BEGIN_MARK" "$RESULTS" && grep -qF "$END_MARK" "$RESULTS"; then
+    awk -v begin="$BEGIN_MARK" -v end="$END_MARK" -v section="$WORK/section.md" '
+      $0 == begin { while ((getline line < section) > 0) print line; skip = 1; next }
+      $0 == end { skip = 0; next }
+      !skip { print }' "$RESULTS" >"$WORK/results.md"
+  else
+    { echo "# Benchmark results"; echo; cat "$WORK/section.md"; } >"$WORK/results.md"
+  fi
+  cp "$WORK/results.md" "$RESULTS"
   echo "Written to $RESULTS"
 fi

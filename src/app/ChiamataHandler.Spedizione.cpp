@@ -61,7 +61,8 @@ void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::
         const addparcel_response::IXMLParcelType item = AFrom.InfoLabel()->Parcel(static_cast<int>(position));
         if (parcel == nullptr || item->HasError()) continue;
         parcel->SetContatoreProgressivo(item->ContatoreProgressivo());
-        parcel->SetEtichetta(item->Etichetta());
+        // The answer is archived already: its labels move to the parcels.
+        parcel->SetEtichetta(item->TakeEtichetta());
         parcel->SetInvioDataOra(ALog.DataOra());
         parcel->SetInvioOperatore(ALog.Operatore());
     }

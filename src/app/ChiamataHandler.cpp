@@ -68,6 +68,25 @@ TScambiInSospeso& TChiamataHandler::ScambiInSospeso()
     return *FScambiInSospeso;
 }
 
+bool TChiamataHandler::DisconnectDatabase() noexcept
+{
+    // Statements first, then the transactions they ran in, then the connection.
+    FParametriAccess.reset();
+    FLogAccess.reset();
+    FRigheAccess.reset();
+    FTestateAccess.reset();
+    FChiamateAccess.reset();
+    FKelTabX.reset();
+    FTransaction.reset();
+    if (!FDatabase) return true;
+    try {
+        FDatabase->Close();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 void TChiamataHandler::SetEsito(std::int32_t ACodice, const std::string& AMessaggio)
 {
     FChiamata->SetEsitoCodice(ACodice);

@@ -91,6 +91,10 @@ public:
 
     // Errors that cannot be recorded in the call row escape to the caller.
     void Esegui(const TCmdParams& AParams);
+    // After Esegui: lets go of the run's statements and transactions and
+    // detaches the database. False when the detach failed (the attachment is
+    // let go of all the same); never throws.
+    bool DisconnectDatabase() noexcept;
 
     // The archive file of one exchange: folder (with a delimiter), header ID as
     // "00000000", the log record's stamp as "yyyymmddhhnnss", operation + kind.

@@ -8,6 +8,7 @@
 #include "app/ChiamataHandler.h"
 #include "app/CmdParams.h"
 #include "app/Console.h"
+#include "app/ProcessEnd.h"
 #include "app/Usage.h"
 #include "app/Verifica.h"
 #include "data/fb/FbConnection.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv)
         qorita::WriteLines(stderr, error.what());
         return 1;
     }
+    bool detached = false;
     try {
         params->Validate();
         const std::unique_ptr<qorita::TComando> comando = params->GetComando();
@@ -59,11 +61,11 @@ int main(int argc, char** argv)
         } else {
             qorita::TChiamataHandler handler;
             handler.Esegui(*params);
+            detached = handler.DisconnectDatabase();
         }
     } catch (const std::exception& error) {
         exitCode = 1;
         qorita::WriteLines(error.what());
     }
-    qorita::fb::ShutdownClient();
-    return exitCode;
+    return qorita::EndProcess(exitCode, detached);
 }

@@ -11,14 +11,16 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#define QORITA_PROPERTY(Type, Name)                      \
-public:                                                  \
-    const Type& Name() const { return F##Name; }         \
-    void Set##Name(const Type& AValue) { F##Name = AValue; } \
-                                                         \
-private:                                                 \
+#define QORITA_PROPERTY(Type, Name)                           \
+public:                                                       \
+    const Type& Name() const { return F##Name; }              \
+    void Set##Name(const Type& AValue) { F##Name = AValue; }  \
+    void Set##Name(Type&& AValue) { F##Name = std::move(AValue); } \
+                                                              \
+private:                                                      \
     Type F##Name{};
 
 namespace qorita {

@@ -1,5 +1,7 @@
 #include "labelservice/AddParcel.Response.h"
 
+#include <utility>
+
 namespace qorita::addparcel_response {
 
 // --- Parcel ---
@@ -106,6 +108,18 @@ std::string TXMLParcelType::Etichetta()
     return label;
 }
 
+std::string TXMLParcelType::TakeEtichetta()
+{
+    std::string label = PdfLabel();
+    if (!label.empty()) {
+        SetPdfLabel({});
+        return label;
+    }
+    label = Zpl();
+    if (!label.empty()) SetZpl({});
+    return label;
+}
+
 // --- InfoLabel ---
 
 TXMLInfoLabelType::TXMLInfoLabelType(const xml::IXMLDocument& ADocument, _xmlNode* ANode)
@@ -134,6 +148,16 @@ IXMLInfoLabelType GetInfoLabel(const xml::IXMLDocument& ADocument)
 // --- Response ---
 
 TAddParcelResponse::TAddParcelResponse(const std::string& AXml) : TRestMessage(TParseAlways{}, AXml)
+{
+    ReadAnswer();
+}
+
+TAddParcelResponse::TAddParcelResponse(xml::IXMLDocument ADocument) : TRestMessage(std::move(ADocument))
+{
+    ReadAnswer();
+}
+
+void TAddParcelResponse::ReadAnswer()
 {
     xml::IXMLNode root = XMLDocument()->DocumentElement();
     if (root->LocalName() == "DescrizioneErrore") {

@@ -119,6 +119,9 @@ public:
     // The PdfLabel text, or the Zpl text when PdfLabel is empty (both are reached
     // by name, so a missing one is added empty).
     std::string Etichetta();
+    // Etichetta, moved out of the answer: the element it came from is left
+    // empty, so that a label is held once, not by the answer and its taker.
+    std::string TakeEtichetta();
 };
 
 // The InfoLabel root, itself the list of its Parcel children.
@@ -141,6 +144,8 @@ public:
     // reads it: the reason of a DescrizioneErrore root, or the InfoLabel root and
     // the NoteSpedizione of every parcel without NumeroSpedizione.
     explicit TAddParcelResponse(const std::string& AXml);
+    // The same, for the answer read already as a document.
+    explicit TAddParcelResponse(xml::IXMLDocument ADocument);
 
     const std::string& DescrizioneErrore() const { return FDescrizioneErrore; }
     const std::vector<std::string>& ParcelErrors() const { return FParcelErrors; }
@@ -148,6 +153,8 @@ public:
     const IXMLInfoLabelType& InfoLabel() const { return FInfoLabel; }
 
 private:
+    void ReadAnswer();
+
     IXMLInfoLabelType FInfoLabel;
     std::string FDescrizioneErrore;
     std::vector<std::string> FParcelErrors;

@@ -18,8 +18,8 @@ std::unique_ptr<addparcel_response::TAddParcelResponse> TLabelService::AddParcel
     const addparcel_request::TAddParcelRequest& ARequest, const TServiceSettings& ASettings)
 {
     const std::shared_ptr<ILabelServiceSoap> proxy = GetLabelServiceSoap(ASettings);
-    const std::string payload = proxy->AddParcel(ARequest.Info()->XML());
-    return std::make_unique<addparcel_response::TAddParcelResponse>(payload);
+    // The answer with its labels is taken over as a tree, never as text.
+    return std::make_unique<addparcel_response::TAddParcelResponse>(proxy->AddParcelDocument(ARequest.Info()->XML()));
 }
 
 std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TLabelService::CloseWorkDayByShipmentNumber(

@@ -3,7 +3,9 @@
 #include "common/Exception.h"
 #include "common/Text.h"
 #include "labelservice/Rest.Xml.h"
+#include "labelservice/Rest.XmlInput.h"
 #include "labelservice/http/HttpClient.h"
+#include "xml/XMLDocument.h"
 
 namespace qorita::labelservice {
 
@@ -43,22 +45,26 @@ bool IsNil(const xmlNode* AElement)
     return false;
 }
 
-}  // namespace
+// The answer examined down to its payload: the parsed answer and the node.
+struct TPayload {
+    TParsedXml Answer;
+    xmlNode* Node = nullptr;
+};
 
-std::string ExtractPayload(const http::THttpResponse& AResponse, const std::string& AUrl,
-                           const std::string& AOperation, const std::string& AResultElement)
+TPayload FindPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, const std::string& AUrl,
+                     const std::string& AOperation, const std::string& AResultElement)
 {
     // 500 is how the service delivers a SOAP fault: examined below.
     if (AResponse.StatusCode >= 300 && AResponse.StatusCode != 500)
         throw Exception(Format("%s (%ld) - '%s'", AResponse.ReasonPhrase.c_str(), AResponse.StatusCode, AUrl.c_str()));
-    if (AResponse.Body.empty())
+    if (ABody.Size() == 0)
         throw Exception("Invalid HTTP Response: Length is 0");
     if (EqualsNoCase(AResponse.ContentType, "text/plain") || EqualsNoCase(AResponse.ContentType, "text/html"))
         throw Exception(Format("Received content of invalid Content-Type setting: %s - SOAP expects \"text/xml\"",
                                AResponse.ContentType.c_str()));
 
-    const TDocPtr doc = ParseXml(AResponse.Body);
-    xmlNode* envelope = xmlDocGetRootElement(doc.get());
+    TPayload payload{ABody.Parse()};
+    xmlNode* envelope = xmlDocGetRootElement(payload.Answer.Doc.get());
     if (envelope == nullptr)
         throw Exception("Invalid SOAP Response");
     const std::string_view rootNs = NamespaceUri(envelope);
@@ -103,8 +109,47 @@ std::string ExtractPayload(const http::THttpResponse& AResponse, const std::stri
     const std::vector<xmlNode*> content = ContentChildren(result);
     if (content.size() != 1)
         throw Exception(noResult);
+    payload.Node = content.front();
+    return payload;
+}
+
+}  // namespace
+
+std::string ExtractPayload(const http::THttpResponse& AResponse, const std::string& AUrl,
+                           const std::string& AOperation, const std::string& AResultElement)
+{
+    TXmlInput body(AResponse.Body);
+    return ExtractPayload(AResponse, body, AUrl, AOperation, AResultElement);
+}
+
+std::string ExtractPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, const std::string& AUrl,
+                           const std::string& AOperation, const std::string& AResultElement)
+{
+    const std::size_t size = ABody.Size();
+    const TPayload payload = FindPayload(AResponse, ABody, AUrl, AOperation, AResultElement);
     // The payload is nearly the whole answer when it carries labels.
-    return NodeXml(content.front(), AResponse.Body.size());
+    return NodeXml(payload.Node, size);
+}
+
+xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, TXmlInput& ABody,
+                                         const std::string& AUrl, const std::string& AOperation,
+                                         const std::string& AResultElement)
+{
+    const std::size_t size = ABody.Size();
+    TPayload payload = FindPayload(AResponse, ABody, AUrl, AOperation, AResultElement);
+    if (TDocPtr document = DetachAsDocument(payload.Answer, payload.Node))
+        return xml::TXMLDocument::Adopt(document.release());
+    // Written out and read back, as the payload's text would be.
+    std::string markup = NodeXml(payload.Node, size);
+    payload.Answer.Doc.reset();
+    return xml::TXMLDocument::Parse(markup);
+}
+
+xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, const std::string& AUrl,
+                                         const std::string& AOperation, const std::string& AResultElement)
+{
+    TXmlInput body(AResponse.Body);
+    return ExtractPayloadDocument(AResponse, body, AUrl, AOperation, AResultElement);
 }
 
 }  // namespace qorita::labelservice

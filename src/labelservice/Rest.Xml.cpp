@@ -1,50 +1,19 @@
 #include "labelservice/Rest.Xml.h"
 
 #include "common/Exception.h"
+#include "labelservice/Rest.XmlInput.h"
 
-#include <libxml/parser.h>
-#include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 
 #include <algorithm>
-#include <climits>
-#include <mutex>
 
 namespace qorita::labelservice::soapxml {
 
 namespace {
 
-struct TParserCtxtFree {
-    void operator()(xmlParserCtxt* ACtxt) const noexcept { xmlFreeParserCtxt(ACtxt); }
-};
-
 std::string_view ToView(const xmlChar* AText)
 {
     return AText == nullptr ? std::string_view() : std::string_view(reinterpret_cast<const char*>(AText));
-}
-
-// The first ACount characters (not bytes) of line ALine (from 1) of the text.
-std::string SourceLine(std::string_view AText, int ALine, std::size_t ACount)
-{
-    std::size_t start = 0;
-    for (int line = 1; line < ALine && start != std::string_view::npos; ++line) {
-        start = AText.find('\n', start);
-        if (start != std::string_view::npos)
-            ++start;
-    }
-    if (start == std::string_view::npos || start > AText.size())
-        return {};
-    std::string_view rest = AText.substr(start);
-    rest = rest.substr(0, std::min(rest.find('\n'), rest.size()));
-    if (!rest.empty() && rest.back() == '\r')
-        rest.remove_suffix(1);
-    std::size_t end = 0;
-    for (std::size_t chars = 0; end < rest.size() && chars < ACount; ++chars) {
-        ++end;
-        while (end < rest.size() && (static_cast<unsigned char>(rest[end]) & 0xC0) == 0x80)
-            ++end;  // continuation bytes of a UTF-8 sequence
-    }
-    return std::string(rest.substr(0, end));
 }
 
 bool IsBlankText(const xmlNode* ANode)
@@ -55,22 +24,6 @@ bool IsBlankText(const xmlNode* ANode)
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
             return false;
     return true;
-}
-
-struct TFirstError {
-    bool Seen = false;
-    std::string Message;
-    int Line = 0;
-};
-
-void RecordFirstError(void* AContext, xmlError* AError)
-{
-    auto* first = static_cast<TFirstError*>(static_cast<xmlParserCtxt*>(AContext)->_private);
-    if (first == nullptr || first->Seen || AError == nullptr || AError->level < XML_ERR_ERROR)
-        return;
-    first->Seen = true;
-    first->Message = AError->message != nullptr ? AError->message : "Unknown parse error";
-    first->Line = AError->line;
 }
 
 // Whether ANode's own namespace, an attribute's or a descendant's is declared
@@ -118,34 +71,7 @@ int AppendToString(void* AContext, const char* AData, int ALength)
 
 TDocPtr ParseXml(std::string_view AText)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
-    if (AText.size() > static_cast<std::size_t>(INT_MAX))
-        throw Exception("Document too large to parse");
-    std::unique_ptr<xmlParserCtxt, TParserCtxtFree> ctxt(xmlNewParserCtxt());
-    if (!ctxt || ctxt->sax == nullptr)
-        throw Exception("Out of memory creating an XML parser");
-    // libxml2 keeps scanning after the first fatal error and its "last error"
-    // then names a later, less telling one; this context's own handler keeps
-    // the first. The handler receives the context, _private carries our record.
-    TFirstError first;
-    ctxt->_private = &first;
-    ctxt->sax->serror = &RecordFirstError;
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS;
-    TDocPtr doc(xmlCtxtReadMemory(ctxt.get(), AText.data(), static_cast<int>(AText.size()), nullptr, nullptr, options));
-    if (doc && ctxt->wellFormed)
-        return doc;
-    std::string reason = first.Message;
-    int line = first.Line;
-    if (!first.Seen) {
-        const xmlError* error = xmlCtxtGetLastError(ctxt.get());
-        reason = error != nullptr && error->message != nullptr ? error->message : "Unknown parse error";
-        line = error != nullptr ? error->line : 0;
-    }
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
-        reason.pop_back();
-    throw Exception(Format("%s%s%s: %d%s%s", reason.c_str(), "\r\n", "Line", line, "\r\n",
-                           SourceLine(AText, line, 40).c_str()));
+    return TXmlInput(AText).Parse().Doc;
 }
 
 std::string_view LocalName(const xmlNode* ANode)
@@ -221,6 +147,52 @@ std::string NodeXml(const xmlNode* ANode, std::size_t ASizeHint)
     if (xmlOutputBufferClose(output) < 0)
         throw Exception("Out of memory serializing an XML node");
     return markup;
+}
+
+namespace {
+
+constexpr std::string_view XmlNamespace = "http://www.w3.org/XML/1998/namespace";
+
+// Whether an ancestor of ANode sets xml:space, which decides for the parser
+// which blank text inside ANode is kept.
+bool SpaceSetAbove(const xmlNode* ANode)
+{
+    for (const xmlNode* scope = ANode->parent; scope != nullptr && scope->type == XML_ELEMENT_NODE;
+         scope = scope->parent) {
+        for (const xmlAttr* attr = scope->properties; attr != nullptr; attr = attr->next)
+            if (attr->ns != nullptr && ToView(attr->ns->href) == XmlNamespace && ToView(attr->name) == "space")
+                return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TDocPtr DetachAsDocument(TParsedXml& AParsed, xmlNode* AElement)
+{
+    xmlDoc* doc = AParsed.Doc.get();
+    // Only an element that reads back the same from its own markup: one that
+    // declares every namespace it uses, in an answer whose namespaces are
+    // well formed, without a document type (whose declarations shape the
+    // tree) and without xml:space above it.
+    if (doc == nullptr || AElement->doc != doc || AElement->type != XML_ELEMENT_NODE || !AParsed.NamespacesWellFormed ||
+        doc->intSubset != nullptr || doc->extSubset != nullptr || UsesOuterNamespace(AElement) ||
+        SpaceSetAbove(AElement))
+        return nullptr;
+    xmlUnlinkNode(AElement);
+    while (doc->children != nullptr) {
+        xmlNode* other = doc->children;
+        xmlUnlinkNode(other);
+        xmlFreeNode(other);
+    }
+    xmlDocSetRootElement(doc, AElement);
+    // As a text without a declaration would leave it.
+    if (doc->encoding != nullptr) {
+        xmlFree(const_cast<xmlChar*>(doc->encoding));
+        doc->encoding = nullptr;
+    }
+    doc->standalone = -1;
+    return std::move(AParsed.Doc);
 }
 
 std::vector<xmlNode*> ContentChildren(const xmlNode* AElement)

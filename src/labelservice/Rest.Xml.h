@@ -24,7 +24,16 @@ using TDocPtr = std::unique_ptr<xmlDoc, TDocFree>;
 // entities, no DTD loading, errors taken from the parser context of this call.
 // Whitespace-only text between elements is dropped. A failure raises an
 // Exception: reason CR LF "Line: n" CR LF the first 40 characters of that line.
+// (TXmlInput parses a text received straight into the parser's buffer.)
 TDocPtr ParseXml(std::string_view AText);
+
+struct TParsedXml;
+// The element AElement of a parsed answer as the root of a document of its
+// own, without writing it out and reading it again: the rest of the answer is
+// freed and the document taken from AParsed. Null (and AParsed untouched) when
+// the element would not read back the same from its markup alone, for instance
+// when it uses a namespace declared above it.
+TDocPtr DetachAsDocument(TParsedXml& AParsed, xmlNode* AElement);
 
 std::string_view LocalName(const xmlNode* ANode);
 std::string_view NamespaceUri(const xmlNode* ANode);  // empty when none

@@ -4,6 +4,7 @@
 #include "labelservice/Rest.Answer.h"
 #include "labelservice/Rest.Description.h"
 #include "labelservice/Rest.Envelope.h"
+#include "labelservice/Rest.XmlInput.h"
 #include "labelservice/http/HttpClient.h"
 
 #include <optional>
@@ -27,6 +28,13 @@ public:
         return Invoke("AddParcel", "AddParcelResult", {{"XMLInfoParcel", XMLInfoParcel}});
     }
 
+    xml::IXMLDocument AddParcelDocument(const std::string& XMLInfoParcel) override
+    {
+        soapxml::TXmlInput answer;
+        const TCall call = Call("AddParcel", {{"XMLInfoParcel", XMLInfoParcel}}, answer);
+        return ExtractPayloadDocument(call.Response, answer, call.Endpoint, "AddParcel", "AddParcelResult");
+    }
+
     std::string CloseWorkDayByShipmentNumber(const std::string& _xmlRequest) override
     {
         return Invoke("CloseWorkDayByShipmentNumber", "CloseWorkDayByShipmentNumberResult",
@@ -44,8 +52,15 @@ public:
     }
 
 private:
-    std::string Invoke(const std::string& AOperation, const std::string& AResultElement,
-                       const std::vector<TSoapParameter>& AParameters)
+    struct TCall {
+        http::THttpResponse Response;
+        std::string Endpoint;
+    };
+
+    // Posts the operation's envelope; the answer's body goes into AAnswer, where
+    // the parser reads it.
+    TCall Call(const std::string& AOperation, const std::vector<TSoapParameter>& AParameters,
+               soapxml::TXmlInput& AAnswer)
     {
         // One handle for the description and the call: same host, one TLS handshake.
         if (!FClient)
@@ -54,13 +69,20 @@ private:
             FDescription = std::make_unique<TServiceDescription>(FLocation, *FClient);
         const TServiceBinding binding = FDescription->Resolve(AOperation);
         const std::string envelope = BuildEnvelope(AOperation, binding.WrapperNamespace, AParameters);
-        const http::THttpResponse response =
-            FClient->Post(binding.Endpoint,
-                          {{"Content-Type", "text/xml; charset=utf-8"},
-                           {"SOAPAction", binding.SoapAction.empty() ? "\"\"" : binding.SoapAction},
-                           {"Accept", "*/*"}},
-                          envelope);
-        return ExtractPayload(response, binding.Endpoint, AOperation, AResultElement);
+        return {FClient->Post(binding.Endpoint,
+                              {{"Content-Type", "text/xml; charset=utf-8"},
+                               {"SOAPAction", binding.SoapAction.empty() ? "\"\"" : binding.SoapAction},
+                               {"Accept", "*/*"}},
+                              envelope, &AAnswer),
+                binding.Endpoint};
+    }
+
+    std::string Invoke(const std::string& AOperation, const std::string& AResultElement,
+                       const std::vector<TSoapParameter>& AParameters)
+    {
+        soapxml::TXmlInput answer;
+        const TCall call = Call(AOperation, AParameters, answer);
+        return ExtractPayload(call.Response, answer, call.Endpoint, AOperation, AResultElement);
     }
 
     std::string FLocation;

@@ -5,6 +5,7 @@
 // posts one envelope per operation and hands back the payload's markup.
 
 #include "labelservice/ServiceSettings.h"
+#include "xml/XMLForward.h"
 
 #include <memory>
 #include <string>
@@ -24,6 +25,11 @@ public:
     virtual std::string CloseWorkDayByShipmentNumber(const std::string& _xmlRequest) = 0;
     virtual std::string DeleteSped(const std::string& SedeQor, const std::string& CodiceClienteQor,
                                    const std::string& PasswordClienteQor, const std::string& NumSpedizione) = 0;
+
+    // AddParcel's payload as a document of its own, taken out of the answer's
+    // tree rather than written out and read again: with labels it is nearly
+    // all of the answer. Fails as AddParcel does, and as reading its text would.
+    virtual xml::IXMLDocument AddParcelDocument(const std::string& XMLInfoParcel) = 0;
 };
 
 // A fresh proxy for one call. The description comes from ASettings.ServiceUrl

@@ -69,5 +69,7 @@ void EnsureInitialized();
 // Serializes ANode (a document, without its declaration, or an element) as UTF-8
 // without added whitespace.
 std::string Serialize(xmlNode* ANode);
+// The same, handed piece by piece to AWrite; false when it failed.
+bool SerializeTo(xmlNode* ANode, xmlOutputWriteCallback AWrite, void* AContext);
 
 }  // namespace qorita::xml::libxml

@@ -1,5 +1,7 @@
 #include "xml/RestMessage.h"
 
+#include <utility>
+
 namespace qorita::xml {
 
 namespace {
@@ -20,6 +22,8 @@ TRestMessage::TRestMessage(const std::string& AXml)
 }
 
 TRestMessage::TRestMessage(TParseAlways, const std::string& AXml) : FXMLDocument(TXMLDocument::Parse(AXml)) {}
+
+TRestMessage::TRestMessage(IXMLDocument ADocument) : FXMLDocument(std::move(ADocument)) {}
 
 void TRestMessage::SaveToFile(const std::string& AFileName) const
 {

@@ -31,6 +31,8 @@ protected:
     // For responses: the text is always parsed, so an empty answer is a parse
     // error and never an empty document without root.
     TRestMessage(TParseAlways, const std::string& AXml);
+    // For responses read already, as a document of their own.
+    explicit TRestMessage(IXMLDocument ADocument);
 
 private:
     IXMLDocument FXMLDocument;

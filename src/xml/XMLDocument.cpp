@@ -32,14 +32,12 @@ int AppendToString(void* AContext, const char* ABuffer, int ALength)
 
 }  // namespace
 
-std::string Serialize(xmlNode* ANode)
+bool SerializeTo(xmlNode* ANode, xmlOutputWriteCallback AWrite, void* AContext)
 {
-    // Written straight into the string, UTF-8 as held (naming the encoding keeps
-    // non-ASCII characters as they are instead of character references), with no
-    // conversion pass and no intermediate buffer to grow and copy.
-    std::string result;
+    // UTF-8 as held (naming the encoding keeps non-ASCII characters as they
+    // are instead of character references), with no conversion pass.
     std::unique_ptr<xmlOutputBuffer, int (*)(xmlOutputBuffer*)> output(
-        xmlOutputBufferCreateIO(AppendToString, nullptr, &result, nullptr), xmlOutputBufferClose);
+        xmlOutputBufferCreateIO(AWrite, nullptr, AContext, nullptr), xmlOutputBufferClose);
     if (!output) throw std::bad_alloc();
     if (ANode->type == XML_DOCUMENT_NODE) {
         for (xmlNode* child = ANode->children; child != nullptr; child = child->next) {
@@ -51,7 +49,15 @@ std::string Serialize(xmlNode* ANode)
     }
     const int error = output->error;
     const int closed = xmlOutputBufferClose(output.release());
-    if (error != 0 || closed < 0) throw Exception("The XML document could not be serialized");
+    return error == 0 && closed >= 0;
+}
+
+std::string Serialize(xmlNode* ANode)
+{
+    // Written straight into the string, with no intermediate buffer to grow
+    // and copy.
+    std::string result;
+    if (!SerializeTo(ANode, AppendToString, &result)) throw Exception("The XML document could not be serialized");
     return result;
 }
 
@@ -262,6 +268,15 @@ IXMLDocument TXMLDocument::Parse(std::string_view AXml)
     return result;
 }
 
+IXMLDocument TXMLDocument::Adopt(_xmlDoc* ADoc)
+{
+    libxml::DocPtr doc(ADoc);
+    libxml::EnsureInitialized();
+    auto result = std::make_shared<TXMLDocument>(TPrivate{}, doc.get());
+    (void)doc.release();
+    return result;
+}
+
 void TXMLDocument::SetVersion(std::string_view AValue)
 {
     FVersion = AValue;
@@ -338,25 +353,52 @@ std::string TXMLDocument::XML(const TTextMask& AMask) const
     return XML();
 }
 
+namespace {
+
+struct TFileWriter {
+    std::FILE* File;
+    bool Failed = false;
+};
+
+int WriteToFile(void* AContext, const char* ABuffer, int ALength)
+{
+    auto* writer = static_cast<TFileWriter*>(AContext);
+    const auto length = static_cast<std::size_t>(ALength);
+    if (std::fwrite(ABuffer, 1, length, writer->File) != length) {
+        writer->Failed = true;
+        return -1;
+    }
+    return ALength;
+}
+
+}  // namespace
+
 void TXMLDocument::SaveToFile(const std::string& AFileName) const
 {
-    WriteFile(AFileName, XML());
+    // Written straight from the tree through a large file buffer: an answer
+    // with a thousand labels is tens of megabytes, never held as text twice.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(AFileName.c_str(), "wb"), std::fclose);
+    if (!file) throw Exception(Format("Cannot create file \"%s\". %s", AFileName.c_str(), std::strerror(errno)));
+    std::setvbuf(file.get(), nullptr, _IOFBF, 256 * 1024);
+    const std::string declaration = Declaration();
+    TFileWriter writer{file.get()};
+    writer.Failed = std::fwrite(declaration.data(), 1, declaration.size(), file.get()) != declaration.size();
+    const bool serialized =
+        !writer.Failed && libxml::SerializeTo(reinterpret_cast<xmlNode*>(FDoc.get()), WriteToFile, &writer);
+    const int error = errno;
+    const bool closed = std::fclose(file.release()) == 0;
+    if (writer.Failed || !closed) {
+        throw Exception(Format("Cannot write file \"%s\". %s", AFileName.c_str(),
+                               std::strerror(writer.Failed ? error : errno)));
+    }
+    if (!serialized) throw Exception("The XML document could not be serialized");
 }
 
 void TXMLDocument::SaveToFile(const std::string& AFileName, const TTextMask& AMask) const
 {
-    WriteFile(AFileName, XML(AMask));
-}
-
-void TXMLDocument::WriteFile(const std::string& AFileName, const std::string& AContent)
-{
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(AFileName.c_str(), "wb"), std::fclose);
-    if (!file) throw Exception(Format("Cannot create file \"%s\". %s", AFileName.c_str(), std::strerror(errno)));
-    const bool written = std::fwrite(AContent.data(), 1, AContent.size(), file.get()) == AContent.size();
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
-        throw Exception(Format("Cannot write file \"%s\". %s", AFileName.c_str(), std::strerror(errno)));
-    }
+    // The masked text stands in the tree only while the file is written.
+    const TMaskedText masked(FDoc.get(), AMask);
+    SaveToFile(AFileName);
 }
 
 // The count of changes lives in the node's application slot (_private), which

@@ -31,6 +31,10 @@ public:
     // limits. Failure throws qorita::Exception with the parser's reason, the line
     // and the start of the offending line.
     static IXMLDocument Parse(std::string_view AXml);
+    // A document over a tree built elsewhere, for instance the part of a
+    // larger text that was taken out of it; it owns ADoc from now on and, like
+    // a text without one, has no declaration.
+    static IXMLDocument Adopt(_xmlDoc* ADoc);
 
     TXMLDocument(TPrivate, _xmlDoc* ADoc);
     ~TXMLDocument();
@@ -60,8 +64,8 @@ public:
     // The same with the masked elements' text replaced; the document itself
     // keeps its text.
     std::string XML(const TTextMask& AMask) const;
-    // Writes XML() (or XML(AMask)) to AFileName; a file that cannot be written
-    // throws.
+    // Writes XML() (or XML(AMask)) to AFileName, straight from the tree; a file
+    // that cannot be written throws.
     void SaveToFile(const std::string& AFileName) const;
     void SaveToFile(const std::string& AFileName, const TTextMask& AMask) const;
 
@@ -72,8 +76,8 @@ public:
     static std::uint64_t ChildrenVersion(const _xmlNode* AParent);
 
 private:
+    // The declaration line as XML() writes it; empty without a declaration.
     std::string Declaration() const;
-    static void WriteFile(const std::string& AFileName, const std::string& AContent);
 
     std::unique_ptr<_xmlDoc, void (*)(_xmlDoc*)> FDoc;
     std::string FVersion;

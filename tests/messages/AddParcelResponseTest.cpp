@@ -95,6 +95,17 @@ TEST_P(AddParcelResponseLabel, TakesThePdfLabelElseTheZpl)
     EXPECT_EQ(response.InfoLabel()->Parcel(0)->Etichetta(), GetParam().Etichetta);
 }
 
+TEST_P(AddParcelResponseLabel, TakingMovesTheSameLabelOutOfTheAnswer)
+{
+    TAddParcelResponse response(std::string("<InfoLabel>") + GetParam().Parcel + "</InfoLabel>");
+    const IXMLParcelType parcel = response.InfoLabel()->Parcel(0);
+    const std::string label = parcel->TakeEtichetta();
+    EXPECT_EQ(label, GetParam().Etichetta);
+    if (!label.empty()) {
+        EXPECT_EQ(parcel->XML().find(label), std::string::npos) << parcel->XML();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, AddParcelResponseLabel,
     ::testing::Values(LabelCase{"<Parcel><PdfLabel>PDF</PdfLabel><Zpl>ZPL</Zpl></Parcel>", "PDF"},

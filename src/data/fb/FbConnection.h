@@ -45,10 +45,11 @@ private:
     TRef<Firebird::IAttachment> FAttachment;
 };
 
-// Ends the client library's own threads and connections in an orderly way.
-// Called once at the end of the process: without it the library's exit handlers
-// wait for the network threads of a server connection, which is a large part of
-// a short run through the server.
+// Ends the client library's own threads and connections in an orderly way, and
+// has the embedded engine write what it still holds. After a connection through
+// a server it waits about 50 ms for the client's network threads, as the
+// library's exit handlers would: a process with everything detached may leave
+// without it (app/ProcessEnd.h).
 void ShutdownClient();
 
 }  // namespace qorita::fb

@@ -35,7 +35,9 @@ struct THttpClient::TImpl {
 
     // Filled by the callbacks during one request.
     THttpResponse Response;
+    THttpBodySink* BodySink = nullptr;  // the body goes here when set, during Perform
     bool BodyTooLarge = false;
+    bool BodyNotKept = false;
     std::string_view Upload;  // the POST body still to send
 
     template <typename T>
@@ -48,7 +50,7 @@ struct THttpClient::TImpl {
 
     void SetCommonOptions();
     void UseSystemStoreDirectory();
-    THttpResponse Perform(const std::string& AUrl, const THeaders& AHeaders);
+    THttpResponse Perform(const std::string& AUrl, const THeaders& AHeaders, THttpBodySink* ABodySink);
     std::string TransportMessage(CURLcode ACode, std::chrono::steady_clock::duration AElapsed) const;
     std::string TotalTimeoutText() const;
 
@@ -64,9 +66,17 @@ size_t THttpClient::TImpl::OnBody(char* AData, size_t ASize, size_t ACount, void
     const size_t length = ASize * ACount;
     // Answers without Content-Length are bounded here; a declared length over
     // the limit is already refused by CURLOPT_MAXFILESIZE_LARGE.
-    if (length > self->Limits.MaxBodyBytes - self->Response.Body.size()) {
+    const size_t received = self->BodySink != nullptr ? self->BodySink->Size() : self->Response.Body.size();
+    if (length > self->Limits.MaxBodyBytes - received) {
         self->BodyTooLarge = true;
         return 0;  // makes libcurl abort the transfer
+    }
+    if (self->BodySink != nullptr) {
+        if (!self->BodySink->Append(std::string_view(AData, length))) {
+            self->BodyNotKept = true;
+            return 0;
+        }
+        return length;
     }
     self->Response.Body.append(AData, length);
     return length;
@@ -96,8 +106,12 @@ size_t THttpClient::TImpl::OnHeader(char* AData, size_t ASize, size_t ACount, vo
         while (!digits.empty() && digits.front() == ' ')
             digits.remove_prefix(1);
         std::from_chars(digits.data(), digits.data() + digits.size(), declared);
-        if (declared > 0 && declared <= self->Limits.MaxBodyBytes)
-            self->Response.Body.reserve(static_cast<size_t>(declared));
+        if (declared > 0 && declared <= self->Limits.MaxBodyBytes) {
+            if (self->BodySink != nullptr)
+                self->BodySink->Reserve(static_cast<size_t>(declared));
+            else
+                self->Response.Body.reserve(static_cast<size_t>(declared));
+        }
     }
     return length;
 }
@@ -179,6 +193,8 @@ std::string THttpClient::TImpl::TransportMessage(CURLcode ACode, std::chrono::st
         return Format("Request not completed within the overall time limit of %s (QORITA_ServiceTimeout): %s",
                       TotalTimeoutText().c_str(), ErrorBuffer[0] != '\0' ? ErrorBuffer : curl_easy_strerror(ACode));
     }
+    if (BodyNotKept)
+        return "Out of memory receiving the answer";
     // libcurl wanted to send the request again on a new connection (see Post).
     if (ACode == CURLE_SEND_FAIL_REWIND)
         return "The server closed the connection without answering; the request was not sent again";
@@ -187,7 +203,7 @@ std::string THttpClient::TImpl::TransportMessage(CURLcode ACode, std::chrono::st
     return curl_easy_strerror(ACode);
 }
 
-THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeaders& AHeaders)
+THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeaders& AHeaders, THttpBodySink* ABodySink)
 {
     TSlistPtr headers;
     for (const auto& [name, value] : AHeaders) {
@@ -203,7 +219,9 @@ THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeader
     Set(CURLOPT_HTTPHEADER, headers.get());
 
     Response = THttpResponse();
+    BodySink = ABodySink;
     BodyTooLarge = false;
+    BodyNotKept = false;
     ErrorBuffer[0] = '\0';
     const auto started = std::chrono::steady_clock::now();
     const CURLcode code = curl_easy_perform(Handle.get());
@@ -239,10 +257,11 @@ THttpClient& THttpClient::operator=(THttpClient&&) noexcept = default;
 THttpResponse THttpClient::Get(const std::string& AUrl, const THeaders& AHeaders)
 {
     FImpl->Set(CURLOPT_HTTPGET, 1L);
-    return FImpl->Perform(AUrl, AHeaders);
+    return FImpl->Perform(AUrl, AHeaders, nullptr);
 }
 
-THttpResponse THttpClient::Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody)
+THttpResponse THttpClient::Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody,
+                                THttpBodySink* ABodySink)
 {
     // The body goes through a read callback that cannot rewind: when a reused
     // connection dies after the request went out, libcurl would silently post
@@ -258,7 +277,7 @@ THttpResponse THttpClient::Post(const std::string& AUrl, const THeaders& AHeader
     // waits for an interim answer the service may never send.
     THeaders headers = AHeaders;
     headers.emplace_back("Expect", "");
-    return FImpl->Perform(AUrl, headers);
+    return FImpl->Perform(AUrl, headers, ABodySink);
 }
 
 void THttpClient::Connect(const std::string& AUrl)
@@ -266,7 +285,9 @@ void THttpClient::Connect(const std::string& AUrl)
     FImpl->Set(CURLOPT_CONNECT_ONLY, 1L);
     FImpl->Set(CURLOPT_URL, AUrl.c_str());
     FImpl->ErrorBuffer[0] = '\0';
+    FImpl->BodySink = nullptr;
     FImpl->BodyTooLarge = false;
+    FImpl->BodyNotKept = false;
     const auto started = std::chrono::steady_clock::now();
     const CURLcode code = curl_easy_perform(FImpl->Handle.get());
     const auto elapsed = std::chrono::steady_clock::now() - started;

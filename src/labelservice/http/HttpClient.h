@@ -35,10 +35,9 @@
 
 namespace qorita::http {
 
-// The answer is held in memory and then parsed, copied and parsed again by the
-// message documents, so the peak use is a few times its size. 128 MiB leaves
-// room for a thousand labels of 100 KB while a hostile or broken server cannot
-// exhaust the memory.
+// The answer is held in memory while it is parsed into a tree of about its
+// size. 128 MiB leaves room for a thousand labels of 100 KB while a hostile or
+// broken server cannot exhaust the memory.
 inline constexpr std::size_t DefaultMaxBodyBytes = 128u * 1024u * 1024u;
 
 struct THttpLimits {
@@ -56,7 +55,19 @@ struct THttpResponse {
     long StatusCode = 0;
     std::string ReasonPhrase;  // from the last "HTTP/" status line
     std::string ContentType;   // empty when the answer has none
-    std::string Body;
+    std::string Body;          // empty when the body went to a THttpBodySink
+};
+
+// Takes the body of an answer as it arrives, instead of THttpResponse::Body:
+// for instance straight into a parser's input, so it is never held twice.
+class THttpBodySink {
+public:
+    virtual ~THttpBodySink() = default;
+    // Room for a body of ABytes, when the answer declares its length.
+    virtual void Reserve(std::size_t ABytes) = 0;
+    // False when the data cannot be kept; the transfer is then aborted.
+    virtual bool Append(std::string_view AData) = 0;
+    virtual std::size_t Size() const = 0;
 };
 
 class THttpClient {
@@ -73,7 +84,10 @@ public:
     // Transport failures (connection, name resolution, time-out, TLS, oversized
     // answer) raise an Exception with libcurl's message; any status is returned.
     THttpResponse Get(const std::string& AUrl, const THeaders& AHeaders);
-    THttpResponse Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody);
+    // ABodySink, when given, takes the answer's body (the limit applies to it
+    // all the same).
+    THttpResponse Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody,
+                       THttpBodySink* ABodySink = nullptr);
     // Connects to the URL's host (for https with the TLS handshake and its
     // verification) and sends nothing: a check that a server accepts us.
     // Raises like a request would.

@@ -1,0 +1,55 @@
+#pragma once
+
+// XML text held where libxml2's parser reads it. The service's answer is
+// received straight into the parser's own input buffer (libxml2 2.9 copies a
+// text handed to it from memory, so a text kept elsewhere would be held twice)
+// and parsed there. As the parser moves on, the pages of text it has left
+// behind are given back to the system: with a thousand labels the answer and
+// its tree are tens of megabytes each, and they are never both held whole.
+// Private to the labelservice library, like Rest.Xml.h.
+
+#include "labelservice/Rest.Xml.h"
+#include "labelservice/http/HttpClient.h"
+
+#include <libxml/xmlIO.h>
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+
+namespace qorita::labelservice::soapxml {
+
+struct TParsedXml {
+    TDocPtr Doc;
+    // False when a prefix was used without its declaration (libxml2 then keeps
+    // the prefix in the element's name) or a declaration was malformed.
+    bool NamespacesWellFormed = true;
+};
+
+class TXmlInput final : public http::THttpBodySink {
+public:
+    TXmlInput();
+    // A text at hand, copied in.
+    explicit TXmlInput(std::string_view AText);
+    ~TXmlInput() override;
+    TXmlInput(const TXmlInput&) = delete;
+    TXmlInput& operator=(const TXmlInput&) = delete;
+
+    // Before the first Append: room for the whole text at once, so that a large
+    // answer is not copied again each time the buffer doubles.
+    void Reserve(std::size_t ABytes) override;
+    bool Append(std::string_view AData) override;
+    std::size_t Size() const override;
+
+    // Parses the text as ParseXml does, with the same errors and messages. The
+    // text is used up whatever the outcome; a second call fails.
+    TParsedXml Parse();
+
+private:
+    struct TBufferFree {
+        void operator()(xmlParserInputBuffer* ABuffer) const noexcept { xmlFreeParserInputBuffer(ABuffer); }
+    };
+    std::unique_ptr<xmlParserInputBuffer, TBufferFree> FBuffer;
+};
+
+}  // namespace qorita::labelservice::soapxml
