@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "ErrorOf.h"
 #include "common/Exception.h"
 #include "data/DataAccess.h"
 #include "data/KelTabX.h"
@@ -14,6 +15,7 @@ namespace qorita {
 namespace {
 
 using test::TTestDatabase;
+using test::ErrorOf;
 
 class KelTabXTest : public ::testing::Test {
 protected:
@@ -161,12 +163,7 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
     for (const Case& c : cases) {
         TQorItaParametri p = valid();
         c.Change(p);
-        try {
-            p.Validate();
-            ADD_FAILURE() << "no error for " << c.Message;
-        } catch (const Exception& error) {
-            EXPECT_EQ(error.Message(), c.Message);
-        }
+        EXPECT_EQ(ErrorOf([&] { p.Validate(); }), c.Message);
     }
 }
 

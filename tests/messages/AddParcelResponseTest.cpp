@@ -1,5 +1,6 @@
 #include "labelservice/AddParcel.Response.h"
 
+#include "ErrorOf.h"
 #include "common/Exception.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +13,11 @@
 namespace qorita::addparcel_response {
 namespace {
 
+using test::ErrorOf;
+
 std::string CreateError(const std::string& AXml)
 {
-    try {
-        TAddParcelResponse response(AXml);
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(created)";
+    return ErrorOf([&] { TAddParcelResponse response(AXml); });
 }
 
 TEST(AddParcelResponse, ARefusedRequestGivesItsReasonAndNoInfoLabel)
@@ -70,12 +68,8 @@ TEST(AddParcelResponse, ReadingTheNumberOfARefusedParcelFailsAndLeavesTheElement
 {
     TAddParcelResponse response("<InfoLabel><Parcel><NoteSpedizione>x</NoteSpedizione></Parcel></InfoLabel>");
     const IXMLParcelType parcel = response.InfoLabel()->Parcel(0);
-    try {
-        parcel->NumeroSpedizione();
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Could not convert variant of type (Null) into type (Integer)");
-    }
+    EXPECT_EQ(ErrorOf([&] { parcel->NumeroSpedizione(); }),
+              "Could not convert variant of type (Null) into type (Integer)");
     EXPECT_EQ(parcel->XML(), "<Parcel><NoteSpedizione>x</NoteSpedizione><NumeroSpedizione></NumeroSpedizione></Parcel>");
     EXPECT_FALSE(parcel->HasError());
 }

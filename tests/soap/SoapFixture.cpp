@@ -117,15 +117,4 @@ std::shared_ptr<labelservice::ILabelServiceSoap> TSoapTest::Proxy(const http::TH
     return labelservice::GetLabelServiceSoap(Settings(), ALimits);
 }
 
-std::string TSoapTest::ErrorOf(const std::function<void()>& AAction)
-{
-    try {
-        AAction();
-    } catch (const Exception& error) {
-        return error.Message();
-    }
-    ADD_FAILURE() << "no qorita::Exception raised";
-    return {};
-}
-
 }  // namespace qorita::soaptest

@@ -4,6 +4,7 @@
 // playing the courier, a service description written for it, and answer
 // envelopes.
 
+#include "ErrorOf.h"
 #include "TestHttpsServer.h"
 #include "labelservice/Rest.h"
 #include "labelservice/http/HttpClient.h"
@@ -15,6 +16,8 @@
 #include <string>
 
 namespace qorita::soaptest {
+
+using test::ErrorOf;
 
 inline constexpr const char* WsdlPath = "/zanwebservice.asmx";
 inline constexpr const char* EndpointPath = "/labels/endpoint.asmx";
@@ -55,9 +58,6 @@ protected:
     void EnqueueAnswer(const std::string& ABody, int AStatus = 200,
                        const std::string& AContentType = "text/xml; charset=utf-8");
     std::shared_ptr<labelservice::ILabelServiceSoap> Proxy(const http::THttpLimits& ALimits = {}) const;
-
-    // The message of the Exception AAction raised (fails the test when none).
-    static std::string ErrorOf(const std::function<void()>& AAction);
 
     std::unique_ptr<testsupport::TTestHttpsServer> FServer;
 };

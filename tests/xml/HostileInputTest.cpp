@@ -2,6 +2,7 @@
 #include "xml/XMLDocument.h"
 #include "xml/XMLNode.h"
 
+#include "ErrorOf.h"
 #include "common/Exception.h"
 
 #include <libxml/xmlerror.h>
@@ -16,14 +17,11 @@
 namespace qorita::xml {
 namespace {
 
+using test::ErrorOf;
+
 std::string ParseError(const std::string& AText)
 {
-    try {
-        TXMLDocument::Parse(AText);
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(parsed)";
+    return ErrorOf([&] { TXMLDocument::Parse(AText); });
 }
 
 // Whatever happens to a hostile text, what the program keeps must not hold ASecret.

@@ -2,6 +2,7 @@
 #include "xml/XMLDocument.h"
 #include "xml/XMLNode.h"
 
+#include "ErrorOf.h"
 #include "common/Exception.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,11 @@
 namespace qorita::xml {
 namespace {
 
+using test::ErrorOf;
+
 std::string ParseError(const std::string& AText)
 {
-    try {
-        TXMLDocument::Parse(AText);
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(parsed)";
+    return ErrorOf([&] { TXMLDocument::Parse(AText); });
 }
 
 class TempFolder : public ::testing::Test {
@@ -130,12 +128,7 @@ TEST(XMLDocument, RootBindingTypesTheRootByNameInAnyNamespace)
     const auto other = TXMLDocument::Parse("<Fault/>");
     const IXMLNode plain = other->BindRoot("Info", &MakeNode<TRootType>, "");
     EXPECT_EQ(plain->LocalName(), "Fault");
-    try {
-        Supports<TRootType>(plain);
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Interface not supported");
-    }
+    EXPECT_EQ(ErrorOf([&] { Supports<TRootType>(plain); }), "Interface not supported");
     // A namespace named in the binding must match.
     const auto namespaced = TXMLDocument::Parse("<Info xmlns=\"urn:other\"/>");
     EXPECT_EQ(std::dynamic_pointer_cast<TRootType>(namespaced->BindRoot("Info", &MakeNode<TRootType>, "urn:courier")),
@@ -238,12 +231,8 @@ TEST_F(XMLDocumentFile, AFileThatCannotBeWrittenFails)
 {
     TRestMessage message("<a/>");
     const auto path = FFolder / "missing" / "a.xml";
-    try {
-        message.SaveToFile(path.string());
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Cannot create file \"" + path.string() + "\". No such file or directory");
-    }
+    EXPECT_EQ(ErrorOf([&] { message.SaveToFile(path.string()); }),
+              "Cannot create file \"" + path.string() + "\". No such file or directory");
     EXPECT_EQ(message.XMLDocument()->XML(), "<a/>\n");
 }
 
