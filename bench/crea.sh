@@ -1,7 +1,8 @@
 #!/bin/sh
 # Whole Crea runs of the real program beside their floor (bench_crea_floor: the
 # same database work and the same two HTTPS requests, no XML tree), against the
-# sandbox courier on loopback, the database embedded and through the server.
+# sandbox courier on loopback, the database embedded and through the tests' own
+# Firebird server (scripts/fbserver.sh, on a free loopback port).
 #   bench/crea.sh BUILD_DIR [RESULTS_FILE]
 # Prints a table of figures against their targets; with RESULTS_FILE also writes
 # it there with the machine it ran on. Everything lives in a temporary folder.
@@ -22,8 +23,6 @@ command -v isql-fb >/dev/null || { echo "crea.sh: isql-fb is missing" >&2; exit 
 [ -x /usr/bin/time ] || { echo "crea.sh: /usr/bin/time is missing (package time)" >&2; exit 1; }
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/qorita-crea.XXXXXX")"
-# The server (running as its own user) opens the files in here.
-chmod 755 "$WORK"
 SANDBOX_PIDS=""
 STARTED_SERVER=""
 cleanup() {
@@ -105,7 +104,6 @@ END^
 SET TERM ; ^
 COMMIT;
 EOF
-  chmod 666 "$file"
 }
 
 # The number of call rows of database $1 with outcome OK.
@@ -131,9 +129,11 @@ start_sandbox "$WORK/sandbox"
 echo "Crea runs against the sandbox courier at $WSDL"
 for mode in embedded server; do
   if [ "$mode" = server ]; then
-    if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
+    # The tests' own server (scripts/fbserver.sh), started here unless it runs.
+    if ! SERVER="$("$ROOT/scripts/fbserver.sh" address 2>/dev/null)"; then
       "$ROOT/scripts/fbserver.sh" start >/dev/null
       STARTED_SERVER=yes
+      SERVER="$("$ROOT/scripts/fbserver.sh" address)"
     fi
   fi
   for parcels in 1 100 1000; do
@@ -145,7 +145,7 @@ for mode in embedded server; do
     file="$WORK/$mode-$parcels.fdb"
     make_database "$file" "$parcels" $((2 * reps)) "$WORK/archive-$mode-$parcels"
     location="$file"
-    [ "$mode" = server ] && location="localhost:$file"
+    [ "$mode" = server ] && location="$SERVER:$file"
     : >"$WORK/q" ; : >"$WORK/f"
     call=1
     for _ in $(seq 1 "$reps"); do

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts a Firebird server on localhost for the
-# tests that need one, and runs every test; then the same unit and integration
-# tests once more under AddressSanitizer, UndefinedBehaviorSanitizer and
-# LeakSanitizer (build-asan/), and the fuzz targets for a bounded time
-# (build-fuzz/). Every stage runs even when an earlier one failed; the script
-# exits non-zero when any of them failed.
+# Installs what is missing, builds, starts the tests' own Firebird server
+# (scripts/fbserver.sh: build/fbserver/, a free loopback port), and runs every
+# test; then the same unit and integration tests once more under
+# AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer (build-asan/),
+# and the fuzz targets for a bounded time (build-fuzz/). Every stage runs even
+# when an earlier one failed; the script exits non-zero when any of them failed.
 #
 #   QORITA_FUZZ_SECONDS   time per fuzz target (default 60; two run at a time)
 set -uo pipefail
@@ -115,8 +115,13 @@ if [[ $failed -ne 0 ]]; then
   printf '%s\n' "${results[@]}"
   exit 1
 fi
+# The tests' own Firebird server (build/fbserver/, a free loopback port). Every
+# test process, and the program under test, learns its address and keeps its
+# Firebird lock files and log in there too, so two clones testing at once share
+# nothing, and a Firebird server the machine runs for others is never touched.
 "$root/scripts/fbserver.sh" start || exit 1
 trap '"$root/scripts/fbserver.sh" stop' EXIT
+eval "$("$root/scripts/fbserver.sh" env)" || exit 1
 stage tests tests
 stage "sanitizer build" asan_build
 stage "sanitizer tests" asan_tests

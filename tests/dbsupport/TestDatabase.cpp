@@ -1,5 +1,7 @@
 #include "TestDatabase.h"
 
+#include "TestServer.h"
+
 #include "common/Exception.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbStatement.h"
@@ -41,10 +43,12 @@ std::vector<std::string> SplitStatements(const std::string& AScript)
     return result;
 }
 
-std::string ServerHost()
+// The data tests run twice: embedded, and with QORITA_TEST_DB_THROUGH_SERVER
+// set, through the tests' server.
+bool EveryDatabaseThroughServer()
 {
-    const char* host = std::getenv("QORITA_TEST_FB_SERVER");
-    return host ? host : "";
+    const char* value = std::getenv("QORITA_TEST_DB_THROUGH_SERVER");
+    return value != nullptr && *value != '\0' && std::string(value) != "0";
 }
 
 // Ends the client library's threads and connections before the process exits,
@@ -91,9 +95,7 @@ std::string TTestDatabase::Password() { return "quillbark"; }
 TTestDatabase::TTestDatabase(bool AWithSchema, bool AThroughServer)
 {
     const std::string path = (FDir.Path() / "test.fdb").string();
-    std::string host = ServerHost();
-    if (AThroughServer && host.empty()) host = "localhost";
-    FLocation = host.empty() ? path : host + ":" + path;
+    FLocation = AThroughServer || EveryDatabaseThroughServer() ? TestServerAddress() + ":" + path : path;
     {
         fb::TFbConnection connection;
         connection.Create(FLocation, {"SYSDBA", Password()});

@@ -2,8 +2,8 @@
 
 // A fresh Firebird database per test: created from sql/schema.sql in a temporary
 // folder and dropped at the end. It is opened through the embedded engine, or
-// through the server on localhost when QORITA_TEST_FB_SERVER is set (for
-// example QORITA_TEST_FB_SERVER=localhost).
+// through the tests' own server (TestServer.h) when the test asks for it or
+// QORITA_TEST_DB_THROUGH_SERVER is set.
 #include <cstdint>
 #include <filesystem>
 #include <map>

@@ -1,12 +1,12 @@
 // The database server dies while a run holds its transaction: the run ends with
-// exit code 1 and the database keeps nothing of it. The test stops the shared
-// server on localhost and starts it again, so it runs alone (RUN_SERIAL).
+// exit code 1 and the database keeps nothing of it. The test kills the tests'
+// own server, by its pid, and starts it again on the same address, so it runs
+// alone (RUN_SERIAL).
 #include "CallFixture.h"
 #include "SandboxCourier.h"
+#include "TestServer.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <thread>
 
 namespace qorita::test {
 namespace {
@@ -21,12 +21,6 @@ protected:
         SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
     }
 
-    static void StartServer()
-    {
-        const std::string command = std::string(QORITA_SOURCE_DIR) + "/scripts/fbserver.sh start >/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-    }
-
     sandbox::TSandboxCourier Courier;
 };
 
@@ -39,9 +33,9 @@ TEST_F(ServerKillTest, AServerKilledDuringARunLeavesNothingHalfCommitted)
     TRunningQorita run(Arguments("Crea", call), {});
     ASSERT_TRUE(Courier.WaitForRequests(2, std::chrono::seconds(20)));
     // The run now holds its transaction and its locks on the server.
-    ASSERT_EQ(std::system("pkill -KILL -x firebird"), 0);
+    KillTestServer();
     const TRunResult result = run.Wait();
-    StartServer();
+    RestartTestServer();
 
     EXPECT_EQ(result.ExitCode, 1) << result.Out;
     EXPECT_FALSE(result.Out.empty());
