@@ -130,7 +130,7 @@ TEST_F(KelTabXTest, UserValuesAreNotServiceParameters)
 
 TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
 {
-    test::TTempDir dir;
+    const support::TTempFolder dir;
     const std::string file = (dir.Path() / "file.txt").string();
     { std::ofstream(file) << "x"; }
     const std::string link = (dir.Path() / "link").string();

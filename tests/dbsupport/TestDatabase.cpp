@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #ifndef QORITA_SOURCE_DIR
@@ -64,23 +63,6 @@ public:
     ::testing::AddGlobalTestEnvironment(new TFirebirdClientEnvironment);
 
 }  // namespace
-
-TTempDir::TTempDir()
-{
-    std::random_device random;
-    std::ostringstream name;
-    name << "qorita-test-" << std::hex << random() << random();
-    FPath = std::filesystem::temp_directory_path() / name.str();
-    std::filesystem::create_directories(FPath);
-    // The Firebird server may run as another user: let it write here.
-    std::filesystem::permissions(FPath, std::filesystem::perms::all);
-}
-
-TTempDir::~TTempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(FPath, ignored);
-}
 
 std::string SchemaSql()
 {

@@ -4,6 +4,8 @@
 // folder and dropped at the end. It is opened through the embedded engine, or
 // through the tests' own server (TestServer.h) when the test asks for it or
 // QORITA_TEST_DB_THROUGH_SERVER is set.
+#include "TempFolder.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -19,19 +21,6 @@ class TFbConnection;
 namespace qorita::test {
 
 using TRow = std::map<std::string, std::optional<std::string>>;
-
-// A temporary folder removed with everything in it at the end.
-class TTempDir {
-public:
-    TTempDir();
-    ~TTempDir();
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    const std::filesystem::path& Path() const { return FPath; }
-
-private:
-    std::filesystem::path FPath;
-};
 
 // The embedded engine opens a file for one process at a time, so the fixture
 // attaches for each of its own operations and holds no connection while the
@@ -65,7 +54,7 @@ public:
     std::unique_ptr<fb::TFbConnection> Connect() const;
 
 private:
-    TTempDir FDir;
+    support::TTempFolder FDir{"qorita-test"};
     std::string FLocation;
 };
 

@@ -1,6 +1,7 @@
 #include "labelservice/AddParcel.Response.h"
 
 #include "ErrorOf.h"
+#include "TempFolder.h"
 #include "common/Exception.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace qorita::addparcel_response {
 namespace {
@@ -133,8 +133,8 @@ TEST(AddParcelResponse, AnswersThatCannotBeReadFailCreation)
 
 TEST(AddParcelResponse, TheSavedAnswerShowsTheNoteAddedToARefusedParcel)
 {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("qorita-addparcel-" + std::to_string(std::random_device()()) + ".xml");
+    const support::TTempFolder folder("qorita-addparcel");
+    const auto path = folder.Path() / "answer.xml";
     {
         TAddParcelResponse response("<InfoLabel>\n  <Parcel><Colli>1</Colli></Parcel>\n</InfoLabel>");
         EXPECT_EQ(response.ParcelErrors(), std::vector<std::string>{""});
@@ -142,7 +142,6 @@ TEST(AddParcelResponse, TheSavedAnswerShowsTheNoteAddedToARefusedParcel)
     }
     std::ifstream in(path, std::ios::binary);
     const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::filesystem::remove(path);
     EXPECT_EQ(saved, "<InfoLabel><Parcel><Colli>1</Colli><NoteSpedizione></NoteSpedizione></Parcel></InfoLabel>\n");
 }
 

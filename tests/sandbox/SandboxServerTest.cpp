@@ -2,6 +2,7 @@
 
 #include "SandboxCourier.h"
 #include "SandboxTestSupport.h"
+#include "TempFolder.h"
 #include "Wsdl.h"
 
 #include <gtest/gtest.h>
@@ -419,7 +420,7 @@ TEST(SandboxLifecycleTest, StopInterruptsADelayedAnswer)
 
 TEST(SandboxLifecycleTest, StateFolderKeepsAuthorityAndShipmentsAcrossRuns)
 {
-    TTempDir state;
+    const support::TTempFolder state;
     TSandboxOptions options;
     options.StateFolder = state.Path();
     std::string ca;
@@ -456,7 +457,7 @@ TEST(SandboxLifecycleTest, StateFolderKeepsAuthorityAndShipmentsAcrossRuns)
 
 TEST(SandboxLifecycleTest, UnusableCertificateFilesAreMadeAnew)
 {
-    TTempDir state;
+    const support::TTempFolder state;
     TSandboxOptions options;
     options.StateFolder = state.Path();
     std::string ca;

@@ -3,6 +3,7 @@
 #include "xml/XMLNode.h"
 
 #include "ErrorOf.h"
+#include "TempFolder.h"
 #include "common/Exception.h"
 
 #include <libxml/xmlerror.h>
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 namespace qorita::xml {
 namespace {
@@ -47,21 +47,17 @@ class ExternalEntities : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        FFolder = std::filesystem::temp_directory_path() / ("qorita-xxe-" + std::to_string(std::random_device()()));
-        std::filesystem::create_directories(FFolder);
-        FSecretFile = FFolder / "secret.txt";
         std::ofstream(FSecretFile) << Secret;
-        FDtdFile = FFolder / "leak.dtd";
         std::ofstream(FDtdFile) << "<!ENTITY leak \"" << Secret << "\">";
     }
-    void TearDown() override { std::filesystem::remove_all(FFolder); }
 
     std::string Url(const std::filesystem::path& APath) const { return "file://" + APath.string(); }
 
     static constexpr const char* Secret = "TOP-SECRET-CONTENT";
-    std::filesystem::path FFolder;
-    std::filesystem::path FSecretFile;
-    std::filesystem::path FDtdFile;
+    const support::TTempFolder FTemp{"qorita-xxe"};
+    const std::filesystem::path FFolder = FTemp.Path();
+    const std::filesystem::path FSecretFile = FFolder / "secret.txt";
+    const std::filesystem::path FDtdFile = FFolder / "leak.dtd";
 };
 
 TEST_F(ExternalEntities, AreNeverRead)

@@ -3,6 +3,7 @@
 #include "xml/XMLNode.h"
 
 #include "ErrorOf.h"
+#include "TempFolder.h"
 #include "common/Exception.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace qorita::xml {
 namespace {
@@ -22,23 +22,17 @@ std::string ParseError(const std::string& AText)
     return ErrorOf([&] { TXMLDocument::Parse(AText); });
 }
 
+// Files written into a private folder of each test's own.
 class TempFolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::random_device random;
-        FFolder = std::filesystem::temp_directory_path() / ("qorita-xml-" + std::to_string(random()));
-        std::filesystem::create_directories(FFolder);
-    }
-    void TearDown() override { std::filesystem::remove_all(FFolder); }
-
     static std::string ReadFile(const std::filesystem::path& APath)
     {
         std::ifstream in(APath, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    std::filesystem::path FFolder;
+    const support::TTempFolder FTemp{"qorita-xml"};
+    const std::filesystem::path FFolder = FTemp.Path();
 };
 
 TEST(XMLDocument, ANewMessageIsTheDeclarationAlone)

@@ -2,6 +2,7 @@
 
 #include "Certificates.h"
 #include "Envelope.h"
+#include "TempFolder.h"
 #include "Wsdl.h"
 #include "common/Exception.h"
 
@@ -16,7 +17,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <csignal>
-#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -39,30 +39,6 @@ bool SameText(std::string_view A, std::string_view B)
 {
     return Lower(A) == Lower(B);
 }
-
-// A temporary folder for a sandbox started without a state folder; removed with it.
-class TTemporaryFolder {
-public:
-    TTemporaryFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qorita-sandbox-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw Exception("Cannot create a temporary folder for the sandbox");
-        }
-        FPath = pattern;
-    }
-    ~TTemporaryFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    TTemporaryFolder(const TTemporaryFolder&) = delete;
-    TTemporaryFolder& operator=(const TTemporaryFolder&) = delete;
-    const std::filesystem::path& Path() const { return FPath; }
-
-private:
-    std::filesystem::path FPath;
-};
 
 // The registry file inside the state folder, which is created when missing.
 std::filesystem::path RegistryFile(const std::filesystem::path& AFolder)
@@ -91,7 +67,7 @@ bool TReceivedRequest::HasHeader(std::string_view AName) const
 struct TSandboxCourier::TImpl {
     explicit TImpl(TSandboxOptions AOptions)
         : Options(std::move(AOptions)),
-          Temporary(Options.StateFolder.empty() ? std::make_unique<TTemporaryFolder>() : nullptr),
+          Temporary(Options.StateFolder.empty() ? std::make_unique<support::TTempFolder>("qorita-sandbox") : nullptr),
           Folder(Temporary ? Temporary->Path() : std::filesystem::absolute(Options.StateFolder)),
           Courier(Options.Credentials, RegistryFile(Folder), Options.ZplLabelSize)
     {
@@ -106,7 +82,8 @@ struct TSandboxCourier::TImpl {
     std::string Authority(const httplib::Request* ARequest) const;
 
     TSandboxOptions Options;
-    std::unique_ptr<TTemporaryFolder> Temporary;
+    // The folder of a sandbox started without a state folder; removed with it.
+    std::unique_ptr<support::TTempFolder> Temporary;
     std::filesystem::path Folder;
     TCourier Courier;
     TCertificateFiles Certificates;
