@@ -8,6 +8,8 @@
 // and the strict floor in one run and reports facade/floor as a counter
 // (target: at most 1.2).
 
+#include "Certificates.h"
+#include "TempFolder.h"
 #include "TestHttpsServer.h"
 #include "labelservice/AddParcel.Request.h"
 #include "labelservice/AddParcel.Response.h"
@@ -34,7 +36,8 @@ constexpr int Parcels = 10;
 constexpr std::size_t LabelBytes = 40 * 1024;  // a PDF label in base64
 
 struct TSetup {
-    testsupport::TCertificateFiles Certificates;
+    support::TTempFolder CertificateFolder{"qorita-bench-certs"};
+    support::TCertificateFiles Certificates;
     std::unique_ptr<testsupport::TTestHttpsServer> Server;
     labelservice::TServiceSettings Settings;
     std::unique_ptr<addparcel_request::TAddParcelRequest> Request;
@@ -44,7 +47,7 @@ struct TSetup {
 
     TSetup()
     {
-        Certificates = testsupport::EnsureTestCertificates(std::filesystem::path(QORITA_BENCH_CERT_DIR));
+        Certificates = support::EnsureCertificates(CertificateFolder.Path());
         Server = std::make_unique<testsupport::TTestHttpsServer>(Certificates);
         WsdlUrl = Server->BaseUrl() + WsdlPath + "?WSDL";
         EndpointUrl = Server->BaseUrl() + EndpointPath;
@@ -75,7 +78,7 @@ struct TSetup {
                       labels + "</AddParcelResult></AddParcelResponse></soap:Body></soap:Envelope>";
         Server->Serve(EndpointPath, answer);
 
-        Settings = {WsdlUrl, Certificates.CaCert.string()};
+        Settings = {WsdlUrl, Certificates.CaCertificate.string()};
         Request = std::make_unique<addparcel_request::TAddParcelRequest>();
         Request->Info()->SetSedeQor("MI");
         Request->Info()->SetCodiceClienteQor(4711);
@@ -125,7 +128,7 @@ CURLcode AddTestAuthority(CURL*, void* ASslCtx, void* AUser)
 X509* TestAuthority()
 {
     static X509* cert = [] {
-        FILE* file = std::fopen(Setup().Certificates.CaCert.c_str(), "r");
+        FILE* file = std::fopen(Setup().Certificates.CaCertificate.c_str(), "r");
         X509* read = file ? PEM_read_X509(file, nullptr, nullptr, nullptr) : nullptr;
         if (file)
             std::fclose(file);
@@ -149,7 +152,7 @@ std::size_t PlainRequest(const std::string& AUrl, const std::string* APostBody, 
         curl_easy_setopt(curl.get(), CURLOPT_SSL_CTX_FUNCTION, &AddTestAuthority);
         curl_easy_setopt(curl.get(), CURLOPT_SSL_CTX_DATA, TestAuthority());
     } else {
-        curl_easy_setopt(curl.get(), CURLOPT_CAINFO, Setup().Certificates.CaCert.c_str());
+        curl_easy_setopt(curl.get(), CURLOPT_CAINFO, Setup().Certificates.CaCertificate.c_str());
     }
     curl_slist* headers = nullptr;
     if (APostBody != nullptr) {

@@ -234,7 +234,7 @@ TEST_F(TSoapTest, BindingAndServiceFoundInImportedDescriptions)
     Server().Serve("/parts/binding.wsdl", binding);
     EnqueueAnswer(ResultEnvelope("AddParcel", "<Esito>0</Esito>"));
 
-    EXPECT_EQ(labelservice::GetLabelServiceSoap({base + "/main.wsdl", TrustedCertificates().CaCert.string()})
+    EXPECT_EQ(labelservice::GetLabelServiceSoap({base + "/main.wsdl", TrustedCertificates().CaCertificate.string()})
                   ->AddParcel("<Info/>"),
               "<Esito>0</Esito>");
 
@@ -258,11 +258,11 @@ TEST_F(TSoapTest, RemoteDescriptionMayNotImportLocalFiles)
 
 TEST_F(TSoapTest, LocalDescriptionFileWithBlanksAroundItsName)
 {
-    const auto file = std::filesystem::path(QORITA_TEST_CERT_DIR) / "local-description.wsdl";
+    const auto file = ScratchFolder() / "local-description.wsdl";
     std::ofstream(file) << TestWsdl({.Endpoint = EndpointUrl()});
     EnqueueAnswer(ResultEnvelope("AddParcel", "<Esito>0</Esito>"));
 
-    EXPECT_EQ(labelservice::GetLabelServiceSoap({"  " + file.string() + " \t", TrustedCertificates().CaCert.string()})
+    EXPECT_EQ(labelservice::GetLabelServiceSoap({"  " + file.string() + " \t", TrustedCertificates().CaCertificate.string()})
                   ->AddParcel("<Info/>"),
               "<Esito>0</Esito>");
     ASSERT_EQ(Server().Requests().size(), 1u);

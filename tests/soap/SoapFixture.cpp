@@ -6,19 +6,33 @@ namespace qorita::soaptest {
 
 using namespace testsupport;
 
-TCertificateFiles TrustedCertificates()
+namespace {
+
+const std::filesystem::path& CertificateFolder()
 {
-    return EnsureTestCertificates(std::filesystem::path(QORITA_TEST_CERT_DIR) / "trusted");
+    static const support::TTempFolder folder("qorita-soap-certs");
+    return folder.Path();
 }
 
-TCertificateFiles UntrustedCertificates()
+}  // namespace
+
+const support::TCertificateFiles& TrustedCertificates()
 {
-    return EnsureTestCertificates(std::filesystem::path(QORITA_TEST_CERT_DIR) / "untrusted");
+    static const support::TCertificateFiles files = support::EnsureCertificates(CertificateFolder() / "trusted");
+    return files;
 }
 
-TCertificateFiles OtherHostCertificates()
+const support::TCertificateFiles& UntrustedCertificates()
 {
-    return EnsureTestCertificates(std::filesystem::path(QORITA_TEST_CERT_DIR) / "otherhost", "DNS:other.example");
+    static const support::TCertificateFiles files = support::EnsureCertificates(CertificateFolder() / "untrusted");
+    return files;
+}
+
+const support::TCertificateFiles& OtherHostCertificates()
+{
+    static const support::TCertificateFiles files =
+        support::EnsureCertificates(CertificateFolder() / "otherhost", "DNS:other.example");
+    return files;
 }
 
 std::string TestWsdl(const TWsdlOptions& AOptions)
@@ -91,7 +105,7 @@ std::string TSoapTest::EndpointUrl() const
 
 labelservice::TServiceSettings TSoapTest::Settings() const
 {
-    return {WsdlUrl(), TrustedCertificates().CaCert.string()};
+    return {WsdlUrl(), TrustedCertificates().CaCertificate.string()};
 }
 
 void TSoapTest::ServeWsdl(TWsdlOptions AOptions)

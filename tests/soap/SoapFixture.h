@@ -4,7 +4,9 @@
 // playing the courier, a service description written for it, and answer
 // envelopes.
 
+#include "Certificates.h"
 #include "ErrorOf.h"
+#include "TempFolder.h"
 #include "TestHttpsServer.h"
 #include "labelservice/Rest.h"
 #include "labelservice/http/HttpClient.h"
@@ -22,11 +24,12 @@ using test::ErrorOf;
 inline constexpr const char* WsdlPath = "/zanwebservice.asmx";
 inline constexpr const char* EndpointPath = "/labels/endpoint.asmx";
 
-// Certificate sets in the build tree, made on first use. Each has its own
-// authority; "Trusted" is the one the client is told about.
-testsupport::TCertificateFiles TrustedCertificates();
-testsupport::TCertificateFiles UntrustedCertificates();
-testsupport::TCertificateFiles OtherHostCertificates();  // valid for other.example only
+// Certificate sets of this test process, made on first use in a private folder
+// removed at exit. Each has its own authority; "Trusted" is the one the client
+// is told about.
+const support::TCertificateFiles& TrustedCertificates();
+const support::TCertificateFiles& UntrustedCertificates();
+const support::TCertificateFiles& OtherHostCertificates();  // valid for other.example only
 
 struct TWsdlOptions {
     std::string Endpoint{};  // soap:address location (the test server's endpoint when empty)
@@ -58,7 +61,10 @@ protected:
     void EnqueueAnswer(const std::string& ABody, int AStatus = 200,
                        const std::string& AContentType = "text/xml; charset=utf-8");
     std::shared_ptr<labelservice::ILabelServiceSoap> Proxy(const http::THttpLimits& ALimits = {}) const;
+    // A private folder of this test's own for files it writes.
+    const std::filesystem::path& ScratchFolder() const { return FScratch.Path(); }
 
+    support::TTempFolder FScratch{"qorita-soap"};
     std::unique_ptr<testsupport::TTestHttpsServer> FServer;
 };
 

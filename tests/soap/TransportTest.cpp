@@ -99,7 +99,7 @@ TEST_F(TSoapTest, ServerCertificateIsVerifiedAgainstSystemStorePlusCaFile)
     // A server whose certificate comes from an authority we were not told about.
     testsupport::TTestHttpsServer stranger(UntrustedCertificates());
     const std::string untrusted = ErrorOf([&] {
-        labelservice::GetLabelServiceSoap({stranger.BaseUrl() + WsdlPath, TrustedCertificates().CaCert.string()})
+        labelservice::GetLabelServiceSoap({stranger.BaseUrl() + WsdlPath, TrustedCertificates().CaCertificate.string()})
             ->AddParcel("<Info/>");
     });
     EXPECT_TRUE(Contains(untrusted, "SSL certificate problem: unable to get local issuer certificate")) << untrusted;
@@ -107,7 +107,7 @@ TEST_F(TSoapTest, ServerCertificateIsVerifiedAgainstSystemStorePlusCaFile)
     // A trusted certificate issued for another host name.
     testsupport::TTestHttpsServer impostor(OtherHostCertificates());
     const std::string otherHost = ErrorOf([&] {
-        labelservice::GetLabelServiceSoap({impostor.BaseUrl() + WsdlPath, OtherHostCertificates().CaCert.string()})
+        labelservice::GetLabelServiceSoap({impostor.BaseUrl() + WsdlPath, OtherHostCertificates().CaCertificate.string()})
             ->AddParcel("<Info/>");
     });
     EXPECT_TRUE(Contains(otherHost, "does not match target host name '127.0.0.1'") ||
@@ -118,7 +118,7 @@ TEST_F(TSoapTest, ServerCertificateIsVerifiedAgainstSystemStorePlusCaFile)
 
 TEST_F(TSoapTest, UnreadableCaFileIsReported)
 {
-    const std::string missing = (std::filesystem::path(QORITA_TEST_CERT_DIR) / "no-such-ca.pem").string();
+    const std::string missing = (ScratchFolder() / "no-such-ca.pem").string();
     const std::string error =
         ErrorOf([&] { labelservice::GetLabelServiceSoap({WsdlUrl(), missing})->AddParcel("<Info/>"); });
     EXPECT_TRUE(error.starts_with("Cannot read the CA file '" + missing + "': ")) << error;

@@ -52,8 +52,8 @@ struct TTestHttpsServer::TImpl {
     std::deque<TAnswer> Queue;
     std::vector<TRecordedRequest> Received;
 
-    explicit TImpl(const TCertificateFiles& AFiles)
-        : Server(AFiles.ServerCert.c_str(), AFiles.ServerKey.c_str())
+    explicit TImpl(const support::TCertificateFiles& AFiles)
+        : Server(AFiles.ServerCertificate.c_str(), AFiles.ServerKey.c_str())
     {
     }
 
@@ -161,7 +161,7 @@ struct TTestHttpsServer::TImpl {
     }
 };
 
-TTestHttpsServer::TTestHttpsServer(const TCertificateFiles& ACertificates)
+TTestHttpsServer::TTestHttpsServer(const support::TCertificateFiles& ACertificates)
     : FImpl(std::make_unique<TImpl>(ACertificates))
 {
     TImpl& impl = *FImpl;

@@ -4,7 +4,7 @@
 // what the test queued (including broken answers: cut off, stalled, dropped,
 // endless) and records every request it received.
 
-#include "TestCertificates.h"
+#include "Certificates.h"
 
 #include <chrono>
 #include <cstdint>
@@ -54,7 +54,7 @@ struct TRecordedRequest {
 class TTestHttpsServer {
 public:
     // Listens on 127.0.0.1 at a free port; ready to accept when constructed.
-    explicit TTestHttpsServer(const TCertificateFiles& ACertificates);
+    explicit TTestHttpsServer(const support::TCertificateFiles& ACertificates);
     ~TTestHttpsServer();
     TTestHttpsServer(const TTestHttpsServer&) = delete;
     TTestHttpsServer& operator=(const TTestHttpsServer&) = delete;

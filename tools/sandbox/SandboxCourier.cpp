@@ -86,7 +86,7 @@ struct TSandboxCourier::TImpl {
     std::unique_ptr<support::TTempFolder> Temporary;
     std::filesystem::path Folder;
     TCourier Courier;
-    TCertificateFiles Certificates;
+    support::TCertificateFiles Certificates;
 
     std::unique_ptr<httplib::SSLServer> Server;
     std::thread Thread;
@@ -242,7 +242,7 @@ void TSandboxCourier::Start()
     if (FImpl->Server) {
         throw Exception("The sandbox courier is already running");
     }
-    FImpl->Certificates = EnsureCertificates(FImpl->Folder);
+    FImpl->Certificates = support::EnsureCertificates(FImpl->Folder);
     // A client that goes away mid-answer must not kill the process that hosts us.
     std::signal(SIGPIPE, SIG_IGN);
     auto server = std::make_unique<httplib::SSLServer>(FImpl->Certificates.ServerCertificate.c_str(),
