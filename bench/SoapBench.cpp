@@ -10,7 +10,7 @@
 
 #include "Certificates.h"
 #include "TempFolder.h"
-#include "TestHttpsServer.h"
+#include "ScriptedServer.h"
 #include "labelservice/AddParcel.Request.h"
 #include "labelservice/AddParcel.Response.h"
 #include "labelservice/LabelService.h"
@@ -38,7 +38,7 @@ constexpr std::size_t LabelBytes = 40 * 1024;  // a PDF label in base64
 struct TSetup {
     support::TTempFolder CertificateFolder{"qorita-bench-certs"};
     support::TCertificateFiles Certificates;
-    std::unique_ptr<testsupport::TTestHttpsServer> Server;
+    std::unique_ptr<sandbox::TScriptedServer> Server;
     labelservice::TServiceSettings Settings;
     std::unique_ptr<addparcel_request::TAddParcelRequest> Request;
     std::string EnvelopeOfSameSize;
@@ -48,10 +48,11 @@ struct TSetup {
     TSetup()
     {
         Certificates = support::EnsureCertificates(CertificateFolder.Path());
-        Server = std::make_unique<testsupport::TTestHttpsServer>(Certificates);
+        Server = std::make_unique<sandbox::TScriptedServer>("The courier");
+        Server->Start(Certificates);
         WsdlUrl = Server->BaseUrl() + WsdlPath + "?WSDL";
         EndpointUrl = Server->BaseUrl() + EndpointPath;
-        testsupport::TAnswer wsdl;
+        sandbox::TScriptedAnswer wsdl;
         wsdl.Body =
             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
             "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" "
@@ -71,7 +72,7 @@ struct TSetup {
                       "</NumeroSpedizione><ContatoreProgressivo>" + std::to_string(i + 1) +
                       "</ContatoreProgressivo><PdfLabel>" + std::string(LabelBytes, 'Q') + "</PdfLabel></Parcel>";
         labels += "</InfoLabel>";
-        testsupport::TAnswer answer;
+        sandbox::TScriptedAnswer answer;
         answer.Body = "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
                       "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><AddParcelResponse "
                       "xmlns=\"urn:bench/\"><AddParcelResult>" +

@@ -157,10 +157,10 @@ TEST_F(SandboxServerTest, RecordsEveryRequestAsReceived)
     const auto requests = FSandbox.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].Method, "GET");
-    EXPECT_EQ(requests[0].Path, "/zanwebservice.asmx?WSDL");
+    EXPECT_EQ(requests[0].Target, "/zanwebservice.asmx?WSDL");
     EXPECT_EQ(requests[0].Body, "");
     EXPECT_EQ(requests[1].Method, "POST");
-    EXPECT_EQ(requests[1].Path, "/zanwebservice.asmx");
+    EXPECT_EQ(requests[1].Target, "/zanwebservice.asmx");
     EXPECT_EQ(requests[1].Body, envelope);
     EXPECT_EQ(requests[1].Header("soapaction"), SoapActionOf("AddParcel"));
     EXPECT_EQ(requests[1].Header("CONTENT-TYPE"), "text/xml; charset=utf-8");

@@ -4,8 +4,6 @@
 
 namespace qorita::soaptest {
 
-using namespace testsupport;
-
 namespace {
 
 const std::filesystem::path& CertificateFolder()
@@ -91,16 +89,19 @@ std::string ResultEnvelope(const std::string& AOperation, const std::string& APa
                           AOperation + "Response>");
 }
 
-TSoapTest::TSoapTest() : FServer(std::make_unique<TTestHttpsServer>(TrustedCertificates())) {}
+TSoapTest::TSoapTest()
+{
+    FServer.Start(TrustedCertificates());
+}
 
 std::string TSoapTest::WsdlUrl() const
 {
-    return FServer->BaseUrl() + WsdlPath + "?WSDL";
+    return FServer.BaseUrl() + WsdlPath + "?WSDL";
 }
 
 std::string TSoapTest::EndpointUrl() const
 {
-    return FServer->BaseUrl() + EndpointPath;
+    return FServer.BaseUrl() + EndpointPath;
 }
 
 labelservice::TServiceSettings TSoapTest::Settings() const
@@ -112,18 +113,18 @@ void TSoapTest::ServeWsdl(TWsdlOptions AOptions)
 {
     if (AOptions.Endpoint.empty())
         AOptions.Endpoint = EndpointUrl();
-    TAnswer answer;
+    sandbox::TScriptedAnswer answer;
     answer.Body = TestWsdl(AOptions);
-    FServer->Serve(WsdlPath, answer);
+    FServer.Serve(WsdlPath, answer);
 }
 
 void TSoapTest::EnqueueAnswer(const std::string& ABody, int AStatus, const std::string& AContentType)
 {
-    TAnswer answer;
+    sandbox::TScriptedAnswer answer;
     answer.Status = AStatus;
     answer.ContentType = AContentType;
     answer.Body = ABody;
-    FServer->Enqueue(answer);
+    FServer.QueueAnswer(answer);
 }
 
 std::shared_ptr<labelservice::ILabelServiceSoap> TSoapTest::Proxy(const http::THttpLimits& ALimits) const

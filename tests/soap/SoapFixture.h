@@ -6,8 +6,8 @@
 
 #include "Certificates.h"
 #include "ErrorOf.h"
+#include "ScriptedServer.h"
 #include "TempFolder.h"
-#include "TestHttpsServer.h"
 #include "labelservice/Rest.h"
 #include "labelservice/http/HttpClient.h"
 
@@ -53,7 +53,7 @@ class TSoapTest : public ::testing::Test {
 protected:
     TSoapTest();
 
-    testsupport::TTestHttpsServer& Server() { return *FServer; }
+    sandbox::TScriptedServer& Server() { return FServer; }
     std::string WsdlUrl() const;
     std::string EndpointUrl() const;
     labelservice::TServiceSettings Settings() const;
@@ -65,7 +65,7 @@ protected:
     const std::filesystem::path& ScratchFolder() const { return FScratch.Path(); }
 
     support::TTempFolder FScratch{"qorita-soap"};
-    std::unique_ptr<testsupport::TTestHttpsServer> FServer;
+    sandbox::TScriptedServer FServer{"The courier"};
 };
 
 }  // namespace qorita::soaptest
