@@ -306,7 +306,8 @@ TEST(SandboxWsdlStyleTest, AWrapperOutsideTheStylesNamespaceGetsAFault)
                 continue;
             }
             EXPECT_EQ(answer.Status, 500);
-            const TXmlElement* fault = FindDeep(ParseXml(answer.Body), "Fault");
+            const TXmlElement document = ParseXml(answer.Body);
+            const TXmlElement* fault = FindDeep(document, "Fault");
             ASSERT_NE(fault, nullptr) << answer.Body;
             EXPECT_EQ(fault->ChildText("faultcode"), "soap:Client");
         }
