@@ -8,7 +8,9 @@
 // and the strict floor in one run and reports facade/floor as a counter
 // (target: at most 1.2).
 
-#include "TestHttpsServer.h"
+#include "Certificates.h"
+#include "TempFolder.h"
+#include "ScriptedServer.h"
 #include "labelservice/AddParcel.Request.h"
 #include "labelservice/AddParcel.Response.h"
 #include "labelservice/LabelService.h"
@@ -34,8 +36,9 @@ constexpr int Parcels = 10;
 constexpr std::size_t LabelBytes = 40 * 1024;  // a PDF label in base64
 
 struct TSetup {
-    testsupport::TCertificateFiles Certificates;
-    std::unique_ptr<testsupport::TTestHttpsServer> Server;
+    support::TTempFolder CertificateFolder{"qorita-bench-certs"};
+    support::TCertificateFiles Certificates;
+    std::unique_ptr<sandbox::TScriptedServer> Server;
     labelservice::TServiceSettings Settings;
     std::unique_ptr<addparcel_request::TAddParcelRequest> Request;
     std::string EnvelopeOfSameSize;
@@ -44,11 +47,12 @@ struct TSetup {
 
     TSetup()
     {
-        Certificates = testsupport::EnsureTestCertificates(std::filesystem::path(QORITA_BENCH_CERT_DIR));
-        Server = std::make_unique<testsupport::TTestHttpsServer>(Certificates);
+        Certificates = support::EnsureCertificates(CertificateFolder.Path());
+        Server = std::make_unique<sandbox::TScriptedServer>("The courier");
+        Server->Start(Certificates);
         WsdlUrl = Server->BaseUrl() + WsdlPath + "?WSDL";
         EndpointUrl = Server->BaseUrl() + EndpointPath;
-        testsupport::TAnswer wsdl;
+        sandbox::TScriptedAnswer wsdl;
         wsdl.Body =
             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
             "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" "
@@ -68,14 +72,14 @@ struct TSetup {
                       "</NumeroSpedizione><ContatoreProgressivo>" + std::to_string(i + 1) +
                       "</ContatoreProgressivo><PdfLabel>" + std::string(LabelBytes, 'Q') + "</PdfLabel></Parcel>";
         labels += "</InfoLabel>";
-        testsupport::TAnswer answer;
+        sandbox::TScriptedAnswer answer;
         answer.Body = "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
                       "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><AddParcelResponse "
                       "xmlns=\"urn:bench/\"><AddParcelResult>" +
                       labels + "</AddParcelResult></AddParcelResponse></soap:Body></soap:Envelope>";
         Server->Serve(EndpointPath, answer);
 
-        Settings = {WsdlUrl, Certificates.CaCert.string()};
+        Settings = {WsdlUrl, Certificates.CaCertificate.string()};
         Request = std::make_unique<addparcel_request::TAddParcelRequest>();
         Request->Info()->SetSedeQor("MI");
         Request->Info()->SetCodiceClienteQor(4711);
@@ -125,7 +129,7 @@ CURLcode AddTestAuthority(CURL*, void* ASslCtx, void* AUser)
 X509* TestAuthority()
 {
     static X509* cert = [] {
-        FILE* file = std::fopen(Setup().Certificates.CaCert.c_str(), "r");
+        FILE* file = std::fopen(Setup().Certificates.CaCertificate.c_str(), "r");
         X509* read = file ? PEM_read_X509(file, nullptr, nullptr, nullptr) : nullptr;
         if (file)
             std::fclose(file);
@@ -149,7 +153,7 @@ std::size_t PlainRequest(const std::string& AUrl, const std::string* APostBody, 
         curl_easy_setopt(curl.get(), CURLOPT_SSL_CTX_FUNCTION, &AddTestAuthority);
         curl_easy_setopt(curl.get(), CURLOPT_SSL_CTX_DATA, TestAuthority());
     } else {
-        curl_easy_setopt(curl.get(), CURLOPT_CAINFO, Setup().Certificates.CaCert.c_str());
+        curl_easy_setopt(curl.get(), CURLOPT_CAINFO, Setup().Certificates.CaCertificate.c_str());
     }
     curl_slist* headers = nullptr;
     if (APostBody != nullptr) {

@@ -14,15 +14,14 @@
 #include "common/Exception.h"
 #include "labelservice/Rest.Description.h"
 #include "labelservice/http/HttpClient.h"
+#include "TempFolder.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -76,22 +75,6 @@ bool ImportsOnlyOurFiles(std::string_view AText)
     return ours;
 }
 
-// The folder of the description files, one per fuzzing process, removed at exit.
-struct TScratchFolder {
-    std::filesystem::path Path;
-    TScratchFolder()
-    {
-        const char* dir = std::getenv("TMPDIR");
-        Path = std::filesystem::path(dir && *dir ? dir : "/tmp") / ("qorita-fuzz-wsdl-" + std::to_string(getpid()));
-        std::filesystem::create_directories(Path);
-    }
-    ~TScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(Path, ignored);
-    }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASize)
@@ -109,10 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
         if (!ImportsOnlyOurFiles(text))
             return 0;
 
-    static const TScratchFolder folder;
+    // The description files, one folder per fuzzing process, removed at exit.
+    static const qorita::support::TTempFolder folder("qorita-fuzz-wsdl");
     static qorita::http::THttpClient client("");
     for (std::size_t i = 0; i < FileNames.size(); ++i) {
-        const std::filesystem::path path = folder.Path / FileNames[i];
+        const std::filesystem::path path = folder.Path() / FileNames[i];
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
         if (i < texts.size()) {
@@ -121,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
         }
     }
     try {
-        qorita::labelservice::TServiceDescription description((folder.Path / FileNames[0]).string(), client);
+        qorita::labelservice::TServiceDescription description((folder.Path() / FileNames[0]).string(), client);
         for (const char* operation : {"AddParcel", "CloseWorkDayByShipmentNumber", "DeleteSped"}) {
             try {
                 const auto binding = description.Resolve(operation);

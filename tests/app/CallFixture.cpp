@@ -40,7 +40,7 @@ void CallFixture::SetParameters(const std::string& AServiceUrl, const std::strin
     if (!ACaFile.empty()) Db.SetParameter("QORITA_ServiceCaFile", ACaFile);
 }
 
-std::int32_t CallFixture::AddShipment(const TShipmentSpec& ASpec)
+std::int32_t CallFixture::AddShipment(const TShipmentRow& AShipment)
 {
     const std::int32_t id = std::stoi(*Db.Scalar("SELECT GEN_ID(QORITA_TESTATE_ID,1) FROM RDB$DATABASE"));
     auto quoted = [](const std::string& AText) {
@@ -54,14 +54,14 @@ std::int32_t CallFixture::AddShipment(const TShipmentSpec& ASpec)
     std::vector<std::string> statements;
     statements.push_back("INSERT INTO QORITA_TESTATE (ID, RAGIONESOCIALE, INDIRIZZO, LOCALITA, ZIPCODE, PROVINCIA, COLLI, "
             "TIPOETICHETTA, NUMEROSPEDIZIONE, CONFERMA_DATAORA, MODALITAINCASSO, EMAIL, STATUS) VALUES (" +
-            std::to_string(id) + ", " + quoted(ASpec.RagioneSociale) + ", 'Via Roma 1', 'Milano', " +
-            quoted(ASpec.ZipCode) + ", 'MI', " + std::to_string(ASpec.Parcels.size()) + ", " +
-            quoted(ASpec.TipoEtichetta) + ", " +
-            (ASpec.NumeroSpedizione ? std::to_string(ASpec.NumeroSpedizione) : "NULL") + ", " +
-            (ASpec.ConfermaDataOra ? quoted(*ASpec.ConfermaDataOra) : "NULL") +
+            std::to_string(id) + ", " + quoted(AShipment.RagioneSociale) + ", 'Via Roma 1', 'Milano', " +
+            quoted(AShipment.ZipCode) + ", 'MI', " + std::to_string(AShipment.Parcels.size()) + ", " +
+            quoted(AShipment.TipoEtichetta) + ", " +
+            (AShipment.NumeroSpedizione ? std::to_string(AShipment.NumeroSpedizione) : "NULL") + ", " +
+            (AShipment.ConfermaDataOra ? quoted(*AShipment.ConfermaDataOra) : "NULL") +
             ", 'CONT', 'rossi@example.com', 'VALIDA')");
     int ncollo = 0;
-    for (const TParcelSpec& parcel : ASpec.Parcels) {
+    for (const TParcelRow& parcel : AShipment.Parcels) {
         ++ncollo;
         statements.push_back("INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO, INVIO_DATAORA, "
                 "CONTATOREPROGRESSIVO) VALUES (" +

@@ -14,20 +14,22 @@
 
 namespace qorita::test {
 
-struct TParcelSpec {
+// A QORITA_RIGHE row as AddShipment writes it.
+struct TParcelRow {
     double Peso = 1.5;
     double Contrassegno = 0.0;
     // Set to make the parcel already sent.
     std::optional<std::string> InvioDataOra = std::nullopt;
 };
 
-struct TShipmentSpec {
+// A QORITA_TESTATE row and its parcels, as AddShipment writes them.
+struct TShipmentRow {
     std::string RagioneSociale = "Rossi Srl";
     std::string ZipCode = "20100";
     std::string TipoEtichetta = "ZPL";
     std::int32_t NumeroSpedizione = 0;
     std::optional<std::string> ConfermaDataOra = std::nullopt;
-    std::vector<TParcelSpec> Parcels{TParcelSpec{}};
+    std::vector<TParcelRow> Parcels{TParcelRow{}};
 };
 
 // A courier answer as the sandbox writes its own, around APayload (the answer
@@ -43,7 +45,7 @@ protected:
 
     // The six required values plus the service location and CA when given.
     void SetParameters(const std::string& AServiceUrl = {}, const std::string& ACaFile = {});
-    std::int32_t AddShipment(const TShipmentSpec& ASpec = {});
+    std::int32_t AddShipment(const TShipmentRow& AShipment = {});
     std::int32_t AddCall(std::int32_t ATestata, std::int32_t AOperatore = 42);
     TRunResult Run(const std::string& ACommand, std::int32_t AChiamataId);
     std::vector<std::string> Arguments(const std::string& ACommand, std::int32_t AChiamataId) const;

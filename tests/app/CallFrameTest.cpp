@@ -58,7 +58,7 @@ TEST_F(CallFrameTest, AMissingParameterTableIsTheDatabasesMessage)
 
 struct RefusalCase {
     const char* Command;
-    TShipmentSpec Shipment;
+    TShipmentRow Shipment;
     const char* Code;
     const char* Message;
 };
@@ -86,12 +86,12 @@ TEST_P(StateRefusalTest, RecordsTheRefusalWithoutAnyExchange)
     EXPECT_TRUE(std::filesystem::is_empty(ExchangeDir));
 }
 
-const TShipmentSpec kSent{.NumeroSpedizione = 5001, .Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}}};
-const TShipmentSpec kSentConfirmed{.NumeroSpedizione = 5001,
+const TShipmentRow kSent{.NumeroSpedizione = 5001, .Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}}};
+const TShipmentRow kSentConfirmed{.NumeroSpedizione = 5001,
                                    .ConfermaDataOra = "2026-12-01 11:00:00",
                                    .Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}}};
-const TShipmentSpec kUnsentConfirmed{.ConfermaDataOra = "2026-12-01 11:00:00"};
-const TShipmentSpec kNumberedButOneUnsent{
+const TShipmentRow kUnsentConfirmed{.ConfermaDataOra = "2026-12-01 11:00:00"};
+const TShipmentRow kNumberedButOneUnsent{
     .NumeroSpedizione = 5001, .Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}, {}}};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,11 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"Conferma", kSentConfirmed, "1", "Spedizione già confermata"},
                       RefusalCase{"Conferma", kUnsentConfirmed, "1", "Spedizione già confermata"},
                       RefusalCase{"CreaConferma", kSentConfirmed, "1", "Spedizione già confermata"},
-                      RefusalCase{"Elimina", TShipmentSpec{}, "1", "Spedizione non ancora inviata"},
+                      RefusalCase{"Elimina", TShipmentRow{}, "1", "Spedizione non ancora inviata"},
                       RefusalCase{"Elimina", kNumberedButOneUnsent, "1", "Spedizione non ancora inviata"},
                       // Every parcel has a send time but the header no number:
                       // nothing to send, the outcome stays OK.
-                      RefusalCase{"Crea", TShipmentSpec{.Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}}}, "0",
+                      RefusalCase{"Crea", TShipmentRow{.Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}}}, "0",
                                   "OK"}));
 
 TEST_F(CallFrameTest, AMissingHeaderOrParcelSetFailsTheOperation)
@@ -116,7 +116,7 @@ TEST_F(CallFrameTest, AMissingHeaderOrParcelSetFailsTheOperation)
     EXPECT_EQ(CallRow(noHeader).at("ESITO_MESSAGGIO"), "Record ID 999 non trovato in QORITA_TESTATE");
     EXPECT_EQ(CallRow(noHeader).at("ESITO_CODICE"), "-1");
 
-    const std::int32_t testata = AddShipment(TShipmentSpec{.Parcels = {}});
+    const std::int32_t testata = AddShipment(TShipmentRow{.Parcels = {}});
     const std::int32_t noParcels = AddCall(testata);
     EXPECT_EQ(Run("Elimina", noParcels).ExitCode, 0);
     EXPECT_EQ(CallRow(noParcels).at("ESITO_MESSAGGIO"),

@@ -3,43 +3,58 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 namespace qorita {
 namespace {
 
-TEST(CmdParamsTest, CommandsAndKeysMatchWithoutRegardToCase)
+template <class TExpected>
+bool IsA(const TComando* AComando)
 {
-    TCmdParams params({"-crea", "databasename=x", "chiamataid=5"});
-    EXPECT_NO_THROW(params.Validate());
-    const auto comando = params.GetComando();
-    ASSERT_NE(dynamic_cast<TCreaComando*>(comando.get()), nullptr);
-    EXPECT_EQ(comando->DatabaseName(), "x");
-    EXPECT_EQ(comando->ChiamataId(), 5);
+    return dynamic_cast<const TExpected*>(AComando) != nullptr;
 }
 
-TEST(CmdParamsTest, EachCommandGetsItsClass)
+// A command line that passes validation, and the command object it gives.
+struct TReadCase {
+    const char* Name;
+    std::vector<std::string> Arguments;
+    bool (*IsExpectedCommand)(const TComando*);
+    std::string DatabaseName;
+    std::int32_t ChiamataId;
+};
+
+TEST(CmdParamsTest, ValidCommandLinesGiveTheirCommandDatabaseAndCall)
 {
-    EXPECT_NE(dynamic_cast<TCreaConfermaComando*>(TCmdParams({"-CREACONFERMA", "DatabaseName=a", "ChiamataId=1"}).GetComando().get()), nullptr);
-    EXPECT_NE(dynamic_cast<TConfermaComando*>(TCmdParams({"-Conferma", "DatabaseName=a", "ChiamataId=1"}).GetComando().get()), nullptr);
-    EXPECT_NE(dynamic_cast<TEliminaComando*>(TCmdParams({"-eLiMiNa", "DatabaseName=a", "ChiamataId=1"}).GetComando().get()), nullptr);
+    const TReadCase cases[] = {
+        {"commands and keys without regard to case", {"-crea", "databasename=x", "chiamataid=5"}, IsA<TCreaComando>,
+         "x", 5},
+        {"CreaConferma", {"-CREACONFERMA", "DatabaseName=a", "ChiamataId=1"}, IsA<TCreaConfermaComando>, "a", 1},
+        {"Conferma", {"-Conferma", "DatabaseName=a", "ChiamataId=1"}, IsA<TConfermaComando>, "a", 1},
+        {"Elimina", {"-eLiMiNa", "DatabaseName=a", "ChiamataId=1"}, IsA<TEliminaComando>, "a", 1},
+        {"values keep everything after the first equals, in any order",
+         {"ChiamataId=7", "DatabaseName=a=b c", "-Crea", "Foo"}, IsA<TCreaComando>, "a=b c", 7},
+        {"a non-numeric id becomes zero", {"-Crea", "DatabaseName=x", "ChiamataId=abc"}, IsA<TCreaComando>, "x", 0},
+        {"a hexadecimal id written $10", {"-Crea", "DatabaseName=x", "ChiamataId=$10"}, IsA<TCreaComando>, "x", 16},
+    };
+    for (const TReadCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TCmdParams params(c.Arguments);
+        EXPECT_NO_THROW(params.Validate());
+        // Arguments that are neither commands nor parameters ("Foo") are ignored.
+        EXPECT_EQ(params.Params().size(), 2u);
+        const auto comando = params.GetComando();
+        ASSERT_NE(comando, nullptr);
+        EXPECT_TRUE(c.IsExpectedCommand(comando.get()));
+        EXPECT_EQ(comando->DatabaseName(), c.DatabaseName);
+        EXPECT_EQ(comando->ChiamataId(), c.ChiamataId);
+    }
+}
+
+TEST(CmdParamsTest, AnUnknownCommandGivesNoCommandObject)
+{
     EXPECT_EQ(TCmdParams({"-Cre", "DatabaseName=a", "ChiamataId=1"}).GetComando(), nullptr);
-}
-
-TEST(CmdParamsTest, ValuesKeepEverythingAfterTheFirstEquals)
-{
-    TCmdParams params({"ChiamataId=7", "DatabaseName=a=b c", "-Crea", "Foo"});
-    params.Validate();
-    const auto comando = params.GetComando();
-    EXPECT_EQ(comando->DatabaseName(), "a=b c");
-    EXPECT_EQ(comando->ChiamataId(), 7);
-    EXPECT_EQ(params.Params().size(), 2u);  // "Foo" is ignored
-}
-
-TEST(CmdParamsTest, ANonNumericIdPassesValidationAndBecomesZero)
-{
-    TCmdParams params({"-Crea", "DatabaseName=x", "ChiamataId=abc"});
-    EXPECT_NO_THROW(params.Validate());
-    EXPECT_EQ(params.GetComando()->ChiamataId(), 0);
-    EXPECT_EQ(TCmdParams({"-Crea", "DatabaseName=x", "ChiamataId=$10"}).GetComando()->ChiamataId(), 16);
 }
 
 TEST(CmdParamsTest, ARepeatedKeyFailsWhileReading)

@@ -1,5 +1,5 @@
 // The journal of exchanges in flight and the counter mark, on a real folder.
-#include "TestDatabase.h"
+#include "TempFolder.h"
 #include "app/CounterMark.h"
 #include "app/Journal.h"
 #include "common/Exception.h"
@@ -27,7 +27,7 @@ TJournalEntry SentEntry(TDateTime ADataOra)
 // and the others are still read.
 TEST(JournalTest, EntriesReadBackExactlyPerHeaderOldestFirst)
 {
-    TTempDir archive;
+    const support::TTempFolder archive{"qorita-journal"};
     TJournal journal(archive.Path(), 1234);
     EXPECT_EQ(journal.Folder(), archive.Path() / ".journal" / "00001234");
     std::vector<std::string> damaged;
@@ -68,7 +68,7 @@ TEST(JournalTest, EntriesReadBackExactlyPerHeaderOldestFirst)
 
 TEST(JournalTest, APathWithALineBreakIsRefusedBeforeWriting)
 {
-    TTempDir archive;
+    const support::TTempFolder archive{"qorita-journal"};
     TJournal journal(archive.Path(), 1);
     TJournalEntry entry = SentEntry(2.0);
     entry.FileXmlRequest = "/a\nb.xml";
@@ -79,7 +79,7 @@ TEST(JournalTest, APathWithALineBreakIsRefusedBeforeWriting)
 
 TEST(CounterMarkTest, OnlyEverRises)
 {
-    TTempDir archive;
+    const support::TTempFolder archive{"qorita-journal"};
     TCounterMark mark(TJournal::Root(archive.Path()));
     EXPECT_EQ(mark.Highest(), 0);
     mark.Raise(1000002);

@@ -36,7 +36,7 @@ protected:
     // process finds of it and returns the counters it stored.
     std::vector<long> CreaAndReadBack(std::size_t AParcels)
     {
-        const std::int32_t testata = AddShipment({.Parcels = std::vector<TParcelSpec>(AParcels)});
+        const std::int32_t testata = AddShipment({.Parcels = std::vector<TParcelRow>(AParcels)});
         const std::int32_t call = AddCall(testata);
         const TRunResult result = Run("Crea", call);
         EXPECT_EQ(result.ExitCode, 0);

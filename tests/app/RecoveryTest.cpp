@@ -40,7 +40,7 @@ protected:
     void RunKilledWhileTheAnswerIsOnItsWay(std::int32_t ACall)
     {
         const std::size_t before = Courier.RegistrationsPerCounter().size();
-        Courier.QueueAnswer({.Body = "", .Delay = 60s, .Method = "POST", .CourierAnswers = true});
+        Courier.QueueAnswer({.Body = "", .Delay = 60s, .Method = "POST", .DefaultAnswers = true});
         TRunningQorita run(Arguments("Crea", ACall), {});
         for (int i = 0; i < 2000 && Courier.RegistrationsPerCounter().size() == before; ++i) {
             std::this_thread::sleep_for(5ms);
@@ -197,14 +197,14 @@ TEST_F(RecoveryTest, ARequestLeftWithoutAnswerGoesOutAgainWithTheSameCounters)
     const std::int32_t call = AddCall(testata);
     // Registered by the courier, the connection then lost; then registered
     // again by nobody, the answer past the time limit.
-    Courier.QueueAnswer({.Body = "", .DropConnection = true, .Method = "POST", .CourierAnswers = true});
+    Courier.QueueAnswer({.Body = "", .DropConnection = true, .Method = "POST", .DefaultAnswers = true});
     EXPECT_EQ(Run("Crea", call).ExitCode, 0);
     const std::string lost = CallRow(call).at("ESITO_MESSAGGIO").value_or("");
     EXPECT_EQ(lost.rfind("Errore durante la connessione al server QOR\r\n", 0), 0u) << lost;
     const std::vector<TJournalEntry> left = Journal(testata);
     ASSERT_EQ(left.size(), 1u);
     DrawCounters(5);
-    Courier.QueueAnswer({.Body = "", .Delay = 4s, .Method = "POST", .CourierAnswers = true});
+    Courier.QueueAnswer({.Body = "", .Delay = 4s, .Method = "POST", .DefaultAnswers = true});
     EXPECT_EQ(Run("Crea", call).ExitCode, 0);
     const std::string late = CallRow(call).at("ESITO_MESSAGGIO").value_or("");
     EXPECT_NE(late.find("QORITA_ServiceTimeout"), std::string::npos) << late;

@@ -1,6 +1,6 @@
 #include "RunProgram.h"
 
-#include "TestDatabase.h"
+#include "TempFolder.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -28,7 +28,7 @@ std::string ReadAll(const std::filesystem::path& APath)
 }  // namespace
 
 struct TRunningQorita::TOutput {
-    TTempDir Dir;
+    support::TTempFolder Dir{"qorita-run"};
     std::string Out = (Dir.Path() / "out").string();
     std::string Err = (Dir.Path() / "err").string();
 };

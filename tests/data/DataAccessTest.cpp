@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "ErrorOf.h"
 #include "common/Exception.h"
 #include "data/DataAccess.h"
 #include "data/fb/FbConnection.h"
@@ -10,6 +11,7 @@ namespace qorita {
 namespace {
 
 using test::TTestDatabase;
+using test::ErrorOf;
 
 // An access object's view of a fresh database: one connection, one transaction
 // that the test commits when it wants others to see the rows.
@@ -245,12 +247,8 @@ TEST_F(DataAccessTest, AMissingColumnIsTheDatabasesError)
     TQorItaChiamateAccess access(&Connection, &Transaction);
     TQorItaChiamateData call;
     EXPECT_THROW(access.Load(1, call), Exception);
-    try {
-        access.Save(call);
-        FAIL();
-    } catch (const Exception& error) {
-        EXPECT_NE(error.Message().find("OPERATORE"), std::string::npos) << error.Message();
-    }
+    const std::string error = ErrorOf([&] { access.Save(call); });
+    EXPECT_NE(error.find("OPERATORE"), std::string::npos) << error;
 }
 
 }  // namespace

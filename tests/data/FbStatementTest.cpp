@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "ErrorOf.h"
 #include "common/Exception.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbStatement.h"
@@ -13,6 +14,7 @@ namespace qorita::fb {
 namespace {
 
 using test::TTestDatabase;
+using test::ErrorOf;
 
 class FbStatementTest : public ::testing::Test {
 protected:
@@ -129,22 +131,14 @@ TEST_F(FbStatementTest, DatabaseErrorsCarryTheServersMessage)
 {
     Begin();
     TFbStatement missingTable(Connection, Transaction, "SELECT * FROM NOPE WHERE ID=:ID");
-    try {
-        missingTable.Execute();
-        FAIL() << "expected an error";
-    } catch (const Exception& error) {
-        EXPECT_NE(error.Message().find("Table unknown"), std::string::npos) << error.Message();
-        EXPECT_NE(error.Message().find("NOPE"), std::string::npos);
-    }
+    const std::string unknown = ErrorOf([&] { missingTable.Execute(); });
+    EXPECT_NE(unknown.find("Table unknown"), std::string::npos) << unknown;
+    EXPECT_NE(unknown.find("NOPE"), std::string::npos);
     TFbStatement tooLong(Connection, Transaction, "INSERT INTO T (ID, V) VALUES (:ID, :V)");
     tooLong.Param("ID").SetInt32(20);
     tooLong.Param("V").SetText("0123456789ABC");
-    try {
-        tooLong.Execute();
-        FAIL() << "expected an error";
-    } catch (const Exception& error) {
-        EXPECT_NE(error.Message().find("string right truncation"), std::string::npos) << error.Message();
-    }
+    const std::string truncated = ErrorOf([&] { tooLong.Execute(); });
+    EXPECT_NE(truncated.find("string right truncation"), std::string::npos) << truncated;
     EXPECT_THROW(tooLong.Param("NOT_THERE"), Exception);
 }
 
@@ -165,13 +159,8 @@ TEST_F(FbStatementTest, ANowaitConflictFailsAtOnce)
     conflicting.Param("ID").SetInt32(30);
     conflicting.Param("V").SetText("theirs");
     const auto started = std::chrono::steady_clock::now();
-    try {
-        conflicting.Execute();
-        FAIL() << "expected a lock conflict";
-    } catch (const Exception& error) {
-        EXPECT_NE(error.Message().find("update conflicts with concurrent update"), std::string::npos)
-            << error.Message();
-    }
+    const std::string conflict = ErrorOf([&] { conflicting.Execute(); });
+    EXPECT_NE(conflict.find("update conflicts with concurrent update"), std::string::npos) << conflict;
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
 }
 
@@ -233,12 +222,9 @@ TEST_F(FbStatementTest, ConnectionAndTransactionMoveWithTheirHandles)
 TEST(FbConnectionTest, AMissingDatabaseGivesTheClientsMessage)
 {
     TFbConnection connection;
-    try {
-        connection.Open("/nonexistent/folder/db.fdb", {"SYSDBA", TTestDatabase::Password()});
-        FAIL() << "expected an error";
-    } catch (const Exception& error) {
-        EXPECT_NE(error.Message().find("/nonexistent/folder/db.fdb"), std::string::npos) << error.Message();
-    }
+    const std::string error =
+        ErrorOf([&] { connection.Open("/nonexistent/folder/db.fdb", {"SYSDBA", TTestDatabase::Password()}); });
+    EXPECT_NE(error.find("/nonexistent/folder/db.fdb"), std::string::npos) << error;
     EXPECT_FALSE(connection.IsOpen());
 }
 

@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "ErrorOf.h"
 #include "common/Exception.h"
 #include "data/DataAccess.h"
 #include "data/KelTabX.h"
@@ -14,6 +15,7 @@ namespace qorita {
 namespace {
 
 using test::TTestDatabase;
+using test::ErrorOf;
 
 class KelTabXTest : public ::testing::Test {
 protected:
@@ -131,7 +133,7 @@ TEST_F(KelTabXTest, UserValuesAreNotServiceParameters)
 
 TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
 {
-    test::TTempDir dir;
+    const support::TTempFolder dir;
     const std::string file = (dir.Path() / "file.txt").string();
     { std::ofstream(file) << "x"; }
     const std::string link = (dir.Path() / "link").string();
@@ -172,12 +174,7 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
     for (const Case& c : cases) {
         TQorItaParametri p = valid();
         c.Change(p);
-        try {
-            p.Validate();
-            ADD_FAILURE() << "no error for " << c.Message;
-        } catch (const Exception& error) {
-            EXPECT_EQ(error.Message(), c.Message);
-        }
+        EXPECT_EQ(ErrorOf([&] { p.Validate(); }), c.Message);
     }
 }
 

@@ -4,7 +4,7 @@
 // folder and dropped at the end. It is opened through the embedded engine, or
 // through the tests' own server (TestServer.h) when the test asks for it or
 // QORITA_TEST_DB_THROUGH_SERVER is set.
-#include "TempDir.h"
+#include "TempFolder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -54,7 +54,7 @@ public:
     std::unique_ptr<fb::TFbConnection> Connect() const;
 
 private:
-    TTempDir FDir;
+    support::TTempFolder FDir{"qorita-test"};
     std::string FLocation;
 };
 

@@ -1,5 +1,6 @@
 #include "labelservice/AddParcel.Request.h"
 
+#include "ErrorOf.h"
 #include "common/Exception.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 
 namespace qorita::addparcel_request {
 namespace {
+
+using test::ErrorOf;
 
 const std::string Declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
 
@@ -170,12 +173,7 @@ TEST(AddParcelRequest, ReadsGiveBackWhatTheElementsHold)
     EXPECT_EQ(parcel->PesoReale(), 2.2);
     EXPECT_EQ(parcel->ImportoContrassegno(), 0.12);
     EXPECT_EQ(parcel->Colli(), 999);
-    try {
-        parcel->GeneraPdf();
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Could not convert variant of type (Null) into type (Integer)");
-    }
+    EXPECT_EQ(ErrorOf([&] { parcel->GeneraPdf(); }), "Could not convert variant of type (Null) into type (Integer)");
 }
 
 TEST(AddParcelRequest, ValidateAcceptsOnlyTheCourierCollectionModes)
@@ -191,12 +189,7 @@ TEST(AddParcelRequest, ValidateAcceptsOnlyTheCourierCollectionModes)
     }
     for (const char* wrong : {"cont", "XX", "ASRX"}) {
         parcel->SetModalitaIncasso(wrong);
-        try {
-            parcel->Validate();
-            ADD_FAILURE() << wrong;
-        } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), "Modalità incasso " + std::string(wrong) + " non riconosciuta");
-        }
+        EXPECT_EQ(ErrorOf([&] { parcel->Validate(); }), "Modalità incasso " + std::string(wrong) + " non riconosciuta");
     }
 }
 

@@ -1,5 +1,7 @@
 #include "labelservice/AddParcel.Response.h"
 
+#include "ErrorOf.h"
+#include "TempFolder.h"
 #include "common/Exception.h"
 
 #include <gtest/gtest.h>
@@ -7,19 +9,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace qorita::addparcel_response {
 namespace {
 
+using test::ErrorOf;
+
 std::string CreateError(const std::string& AXml)
 {
-    try {
-        TAddParcelResponse response(AXml);
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(created)";
+    return ErrorOf([&] { TAddParcelResponse response(AXml); });
 }
 
 TEST(AddParcelResponse, ARefusedRequestGivesItsReasonAndNoInfoLabel)
@@ -70,12 +68,8 @@ TEST(AddParcelResponse, ReadingTheNumberOfARefusedParcelFailsAndLeavesTheElement
 {
     TAddParcelResponse response("<InfoLabel><Parcel><NoteSpedizione>x</NoteSpedizione></Parcel></InfoLabel>");
     const IXMLParcelType parcel = response.InfoLabel()->Parcel(0);
-    try {
-        parcel->NumeroSpedizione();
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Could not convert variant of type (Null) into type (Integer)");
-    }
+    EXPECT_EQ(ErrorOf([&] { parcel->NumeroSpedizione(); }),
+              "Could not convert variant of type (Null) into type (Integer)");
     EXPECT_EQ(parcel->XML(), "<Parcel><NoteSpedizione>x</NoteSpedizione><NumeroSpedizione></NumeroSpedizione></Parcel>");
     EXPECT_FALSE(parcel->HasError());
 }
@@ -150,8 +144,8 @@ TEST(AddParcelResponse, AnswersThatCannotBeReadFailCreation)
 
 TEST(AddParcelResponse, TheSavedAnswerShowsTheNoteAddedToARefusedParcel)
 {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("qorita-addparcel-" + std::to_string(std::random_device()()) + ".xml");
+    const support::TTempFolder folder("qorita-addparcel");
+    const auto path = folder.Path() / "answer.xml";
     {
         TAddParcelResponse response("<InfoLabel>\n  <Parcel><Colli>1</Colli></Parcel>\n</InfoLabel>");
         EXPECT_EQ(response.ParcelErrors(), std::vector<std::string>{""});
@@ -159,7 +153,6 @@ TEST(AddParcelResponse, TheSavedAnswerShowsTheNoteAddedToARefusedParcel)
     }
     std::ifstream in(path, std::ios::binary);
     const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::filesystem::remove(path);
     EXPECT_EQ(saved, "<InfoLabel><Parcel><Colli>1</Colli><NoteSpedizione></NoteSpedizione></Parcel></InfoLabel>\n");
 }
 

@@ -1,6 +1,7 @@
 #include "labelservice/DeleteSped.Request.h"
 #include "labelservice/DeleteSped.Response.h"
 
+#include "ErrorOf.h"
 #include "common/Exception.h"
 #include "xml/XmlValue.h"
 
@@ -11,6 +12,7 @@ namespace {
 
 using deletesped_request::TDeleteSpedRequest;
 using deletesped_response::TDeleteSpedResponse;
+using test::ErrorOf;
 
 TEST(DeleteSpedRequest, CarriesTheFullValuesInOrder)
 {
@@ -56,19 +58,10 @@ TEST(DeleteSpedResponse, TheRootsOwnTextIsTheOutcome)
 TEST(DeleteSpedResponse, ARootWithChildrenFailsOnlyWhenRead)
 {
     TDeleteSpedResponse response("<DescrizioneErrore><a/>b</DescrizioneErrore>");
-    try {
-        (void)response.DescrizioneErrore();
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Element \"DescrizioneErrore\" does not contain a single text node");
-    }
+    EXPECT_EQ(ErrorOf([&] { (void)response.DescrizioneErrore(); }),
+              "Element \"DescrizioneErrore\" does not contain a single text node");
     response.XMLDocument()->XML();
-    try {
-        TDeleteSpedResponse other("<Risultato>OK</Risultato>");
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Interface not supported");
-    }
+    EXPECT_EQ(ErrorOf([] { TDeleteSpedResponse other("<Risultato>OK</Risultato>"); }), "Interface not supported");
     EXPECT_THROW(TDeleteSpedResponse("<DescrizioneErrore>OK"), Exception);
 }
 

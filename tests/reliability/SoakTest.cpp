@@ -57,7 +57,7 @@ TEST_F(SoakTest, RunsKilledAtRandomMomentsNeverRegisterTwiceNorLoseALabel)
         SCOPED_TRACE("run " + std::to_string(i) + ", seed " + std::to_string(seed));
         const int count = std::uniform_int_distribution<int>(1, 3)(random);
         parcels += count;
-        const std::int32_t call = AddCall(AddShipment({.Parcels = std::vector<TParcelSpec>(static_cast<std::size_t>(count))}));
+        const std::int32_t call = AddCall(AddShipment({.Parcels = std::vector<TParcelRow>(static_cast<std::size_t>(count))}));
         // Half of the runs are killed at any moment of the run; the other half
         // after the request reached the courier, which answers a little late,
         // so that more of them die with the answer on its way or received and
@@ -65,7 +65,7 @@ TEST_F(SoakTest, RunsKilledAtRandomMomentsNeverRegisterTwiceNorLoseALabel)
         const bool afterSending = random() % 2 == 0;
         const auto answerDelay = std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 100)(random));
         if (afterSending) {
-            Courier.QueueAnswer({.Body = "", .Delay = answerDelay, .Method = "POST", .CourierAnswers = true});
+            Courier.QueueAnswer({.Body = "", .Delay = answerDelay, .Method = "POST", .DefaultAnswers = true});
         }
         const std::size_t received = Courier.Requests().size();
         {

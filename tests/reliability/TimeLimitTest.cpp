@@ -29,7 +29,7 @@ TEST_F(TimeLimitTest, ATricklingCourierIsGivenUpAtTheLimit)
     const std::int32_t testata = AddShipment({.Parcels = {{}, {}}});
     const std::int32_t call = AddCall(testata);
     // About 40 minutes for the whole answer at this pace.
-    Courier.QueueAnswer({.Body = "", .Method = "POST", .CourierAnswers = true, .TrickleInterval = 1000ms});
+    Courier.QueueAnswer({.Body = "", .Method = "POST", .DefaultAnswers = true, .TrickleInterval = 1000ms});
     const auto started = std::chrono::steady_clock::now();
     const TRunResult result = Run("Crea", call);
     const auto elapsed = std::chrono::steady_clock::now() - started;

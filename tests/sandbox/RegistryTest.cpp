@@ -1,5 +1,6 @@
 #include "Registry.h"
 #include "SandboxTestSupport.h"
+#include "TempFolder.h"
 #include "common/Exception.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ TRegisteredShipment Sample()
 
 TEST(RegistryTest, StateFileKeepsShipmentsStatesAndNumbering)
 {
-    TTempDir folder;
+    const support::TTempFolder folder;
     const auto file = folder.Path() / "registry.xml";
     std::vector<TRegisteredShipment> before;
     {
@@ -64,7 +65,7 @@ TEST(RegistryTest, MemoryOnlyRegistryWritesNothing)
 
 TEST(RegistryTest, DamagedStateFileIsReportedNotIgnored)
 {
-    TTempDir folder;
+    const support::TTempFolder folder;
     const auto file = folder.Path() / "registry.xml";
     for (const char* content : {"<Registro><ProssimoNumero>", "<Altro/>",
                                 "<Registro><ProssimoNumero>5</ProssimoNumero><Spedizione>"

@@ -2,6 +2,7 @@
 // stop with SIGTERM.
 
 #include "SandboxTestSupport.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -111,7 +112,7 @@ TEST(SandboxBinaryTest, PrintsWsdlAndCaThenStopsCleanlyOnSigterm)
 {
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal);
-        TTempDir state;
+        const support::TTempFolder state;
         TChild sandbox({"--port", "0", "--state", state.Path().string(), "--customer", "4242", "--password", "pw"});
         const std::string line = sandbox.ReadLine();
         // wsdl=https://127.0.0.1:PORT/zanwebservice.asmx?WSDL ca=PATH

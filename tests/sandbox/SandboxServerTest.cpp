@@ -2,6 +2,7 @@
 
 #include "SandboxCourier.h"
 #include "SandboxTestSupport.h"
+#include "TempFolder.h"
 #include "Wsdl.h"
 
 #include <gtest/gtest.h>
@@ -158,10 +159,10 @@ TEST_F(SandboxServerTest, RecordsEveryRequestAsReceived)
     const auto requests = FSandbox.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].Method, "GET");
-    EXPECT_EQ(requests[0].Path, "/zanwebservice.asmx?WSDL");
+    EXPECT_EQ(requests[0].Target, "/zanwebservice.asmx?WSDL");
     EXPECT_EQ(requests[0].Body, "");
     EXPECT_EQ(requests[1].Method, "POST");
-    EXPECT_EQ(requests[1].Path, "/zanwebservice.asmx");
+    EXPECT_EQ(requests[1].Target, "/zanwebservice.asmx");
     EXPECT_EQ(requests[1].Body, envelope);
     EXPECT_EQ(requests[1].Header("soapaction"), SoapActionOf("AddParcel"));
     EXPECT_EQ(requests[1].Header("CONTENT-TYPE"), "text/xml; charset=utf-8");
@@ -404,7 +405,7 @@ TEST_F(SandboxServerTest, ScriptedDelayAndDroppedConnection)
 TEST_F(SandboxServerTest, LateAndTricklingAnswersOfTheCourierItself)
 {
     TScriptedAnswer late;
-    late.CourierAnswers = true;
+    late.DefaultAnswers = true;
     late.Delay = std::chrono::milliseconds(400);
     late.Method = "POST";
     FSandbox.QueueAnswer(late);
@@ -420,7 +421,7 @@ TEST_F(SandboxServerTest, LateAndTricklingAnswersOfTheCourierItself)
     client.join();
 
     TScriptedAnswer trickle;
-    trickle.CourierAnswers = true;
+    trickle.DefaultAnswers = true;
     trickle.TrickleInterval = std::chrono::milliseconds(1);
     trickle.Method = "POST";
     FSandbox.QueueAnswer(trickle);
@@ -456,7 +457,7 @@ TEST(SandboxLifecycleTest, StopInterruptsADelayedAnswer)
 
 TEST(SandboxLifecycleTest, StateFolderKeepsAuthorityAndShipmentsAcrossRuns)
 {
-    TTempDir state;
+    const support::TTempFolder state;
     TSandboxOptions options;
     options.StateFolder = state.Path();
     std::string ca;
@@ -493,7 +494,7 @@ TEST(SandboxLifecycleTest, StateFolderKeepsAuthorityAndShipmentsAcrossRuns)
 
 TEST(SandboxLifecycleTest, UnusableCertificateFilesAreMadeAnew)
 {
-    TTempDir state;
+    const support::TTempFolder state;
     TSandboxOptions options;
     options.StateFolder = state.Path();
     std::string ca;

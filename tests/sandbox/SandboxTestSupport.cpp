@@ -188,19 +188,4 @@ std::string Base64Decode(const std::string& AText)
     return out;
 }
 
-TTempDir::TTempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "qorita-sandbox-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    FPath = pattern;
-}
-
-TTempDir::~TTempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(FPath, ignored);
-}
-
 }  // namespace qorita::sandbox::test

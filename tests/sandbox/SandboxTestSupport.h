@@ -58,17 +58,4 @@ TXmlElement AnswerPayload(const std::string& AEnvelope, const std::string& AOper
 
 std::string Base64Decode(const std::string& AText);
 
-// A fresh folder under the system's temporary folder, removed at the end.
-class TTempDir {
-public:
-    TTempDir();
-    ~TTempDir();
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    const std::filesystem::path& Path() const { return FPath; }
-
-private:
-    std::filesystem::path FPath;
-};
-
 }  // namespace qorita::sandbox::test

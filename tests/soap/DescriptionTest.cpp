@@ -8,7 +8,7 @@
 namespace qorita::soaptest {
 namespace {
 
-using testsupport::TAnswer;
+using sandbox::TScriptedAnswer;
 
 std::string LoadError(const std::string& ALocation, const std::string& AInner)
 {
@@ -44,7 +44,7 @@ TEST_F(TSoapTest, SoapActionWithALineBreakIsRefused)
     std::string wsdl = TestWsdl({.Endpoint = EndpointUrl()});
     const std::string action = "urn:test:labels/action/AddParcel";
     wsdl.replace(wsdl.find(action), action.size(), "x&#13;&#10;X-Injected: 1");
-    TAnswer answer;
+    TScriptedAnswer answer;
     answer.Body = wsdl;
     Server().Serve(WsdlPath, answer);
 
@@ -165,10 +165,10 @@ TEST_F(TSoapTest, WrapperElementFoundThroughAnImportedDescription)
         TestWsdl({.Endpoint = EndpointUrl(),
                   .WrapperNamespace = std::nullopt,
                   .Definitions = "<wsdl:import namespace=\"urn:test:labels\" location=\"parts/types.wsdl\"/>\n"});
-    TAnswer main;
+    TScriptedAnswer main;
     main.Body = wsdl;
     Server().Serve(WsdlPath, main);
-    TAnswer types;
+    TScriptedAnswer types;
     types.Body = "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" xmlns:tns=\"urn:test:labels\""
                  " xmlns:lbl=\"urn:test:imported\" targetNamespace=\"urn:test:labels\">" +
                  PortTypeAndMessages("<wsdl:part name=\"parameters\" element=\"lbl:{op}\"/>") +
@@ -203,7 +203,7 @@ TEST_F(TSoapTest, DescriptionLoadFailures)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        TAnswer answer;
+        TScriptedAnswer answer;
         answer.Status = c.Status;
         answer.Body = c.Body;
         answer.Headers = {{"Location", EndpointUrl()}};
@@ -220,21 +220,21 @@ TEST_F(TSoapTest, BindingAndServiceFoundInImportedDescriptions)
     // main.wsdl -> parts/middle.wsdl (relative) -> ../main.wsdl again (a cycle)
     // and -> binding.wsdl, which holds the binding and the service.
     const std::string base = Server().BaseUrl();
-    TAnswer main;
+    TScriptedAnswer main;
     main.Body = "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" targetNamespace=\"urn:test:labels\">"
                 "<wsdl:import namespace=\"urn:test:labels\" location=\"parts/middle.wsdl\"/></wsdl:definitions>";
     Server().Serve("/main.wsdl", main);
-    TAnswer middle;
+    TScriptedAnswer middle;
     middle.Body = "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" targetNamespace=\"urn:x\">"
                   "<wsdl:import location=\"../main.wsdl\"/><wsdl:import location=\"binding.wsdl\"/>"
                   "</wsdl:definitions>";
     Server().Serve("/parts/middle.wsdl", middle);
-    TAnswer binding;
+    TScriptedAnswer binding;
     binding.Body = TestWsdl({.Endpoint = EndpointUrl()});
     Server().Serve("/parts/binding.wsdl", binding);
     EnqueueAnswer(ResultEnvelope("AddParcel", "<Esito>0</Esito>"));
 
-    EXPECT_EQ(labelservice::GetLabelServiceSoap({base + "/main.wsdl", TrustedCertificates().CaCert.string()})
+    EXPECT_EQ(labelservice::GetLabelServiceSoap({base + "/main.wsdl", TrustedCertificates().CaCertificate.string()})
                   ->AddParcel("<Info/>"),
               "<Esito>0</Esito>");
 
@@ -247,7 +247,7 @@ TEST_F(TSoapTest, BindingAndServiceFoundInImportedDescriptions)
 
 TEST_F(TSoapTest, RemoteDescriptionMayNotImportLocalFiles)
 {
-    TAnswer main;
+    TScriptedAnswer main;
     main.Body = "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\">"
                 "<wsdl:import location=\"file:///etc/hostname\"/></wsdl:definitions>";
     Server().Serve(WsdlPath, main);
@@ -258,11 +258,11 @@ TEST_F(TSoapTest, RemoteDescriptionMayNotImportLocalFiles)
 
 TEST_F(TSoapTest, LocalDescriptionFileWithBlanksAroundItsName)
 {
-    const auto file = std::filesystem::path(QORITA_TEST_CERT_DIR) / "local-description.wsdl";
+    const auto file = ScratchFolder() / "local-description.wsdl";
     std::ofstream(file) << TestWsdl({.Endpoint = EndpointUrl()});
     EnqueueAnswer(ResultEnvelope("AddParcel", "<Esito>0</Esito>"));
 
-    EXPECT_EQ(labelservice::GetLabelServiceSoap({"  " + file.string() + " \t", TrustedCertificates().CaCert.string()})
+    EXPECT_EQ(labelservice::GetLabelServiceSoap({"  " + file.string() + " \t", TrustedCertificates().CaCertificate.string()})
                   ->AddParcel("<Info/>"),
               "<Esito>0</Esito>");
     ASSERT_EQ(Server().Requests().size(), 1u);

@@ -4,21 +4,33 @@
 
 namespace qorita::soaptest {
 
-using namespace testsupport;
+namespace {
 
-TCertificateFiles TrustedCertificates()
+const std::filesystem::path& CertificateFolder()
 {
-    return EnsureTestCertificates(std::filesystem::path(QORITA_TEST_CERT_DIR) / "trusted");
+    static const support::TTempFolder folder("qorita-soap-certs");
+    return folder.Path();
 }
 
-TCertificateFiles UntrustedCertificates()
+}  // namespace
+
+const support::TCertificateFiles& TrustedCertificates()
 {
-    return EnsureTestCertificates(std::filesystem::path(QORITA_TEST_CERT_DIR) / "untrusted");
+    static const support::TCertificateFiles files = support::EnsureCertificates(CertificateFolder() / "trusted");
+    return files;
 }
 
-TCertificateFiles OtherHostCertificates()
+const support::TCertificateFiles& UntrustedCertificates()
 {
-    return EnsureTestCertificates(std::filesystem::path(QORITA_TEST_CERT_DIR) / "otherhost", "DNS:other.example");
+    static const support::TCertificateFiles files = support::EnsureCertificates(CertificateFolder() / "untrusted");
+    return files;
+}
+
+const support::TCertificateFiles& OtherHostCertificates()
+{
+    static const support::TCertificateFiles files =
+        support::EnsureCertificates(CertificateFolder() / "otherhost", "DNS:other.example");
+    return files;
 }
 
 std::string TestWsdl(const TWsdlOptions& AOptions)
@@ -77,55 +89,47 @@ std::string ResultEnvelope(const std::string& AOperation, const std::string& APa
                           AOperation + "Response>");
 }
 
-TSoapTest::TSoapTest() : FServer(std::make_unique<TTestHttpsServer>(TrustedCertificates())) {}
+TSoapTest::TSoapTest()
+{
+    FServer.Start(TrustedCertificates());
+}
 
 std::string TSoapTest::WsdlUrl() const
 {
-    return FServer->BaseUrl() + WsdlPath + "?WSDL";
+    return FServer.BaseUrl() + WsdlPath + "?WSDL";
 }
 
 std::string TSoapTest::EndpointUrl() const
 {
-    return FServer->BaseUrl() + EndpointPath;
+    return FServer.BaseUrl() + EndpointPath;
 }
 
 labelservice::TServiceSettings TSoapTest::Settings() const
 {
-    return {WsdlUrl(), TrustedCertificates().CaCert.string()};
+    return {WsdlUrl(), TrustedCertificates().CaCertificate.string()};
 }
 
 void TSoapTest::ServeWsdl(TWsdlOptions AOptions)
 {
     if (AOptions.Endpoint.empty())
         AOptions.Endpoint = EndpointUrl();
-    TAnswer answer;
+    sandbox::TScriptedAnswer answer;
     answer.Body = TestWsdl(AOptions);
-    FServer->Serve(WsdlPath, answer);
+    FServer.Serve(WsdlPath, answer);
 }
 
 void TSoapTest::EnqueueAnswer(const std::string& ABody, int AStatus, const std::string& AContentType)
 {
-    TAnswer answer;
+    sandbox::TScriptedAnswer answer;
     answer.Status = AStatus;
     answer.ContentType = AContentType;
     answer.Body = ABody;
-    FServer->Enqueue(answer);
+    FServer.QueueAnswer(answer);
 }
 
 std::shared_ptr<labelservice::ILabelServiceSoap> TSoapTest::Proxy(const http::THttpLimits& ALimits) const
 {
     return labelservice::GetLabelServiceSoap(Settings(), ALimits);
-}
-
-std::string TSoapTest::ErrorOf(const std::function<void()>& AAction)
-{
-    try {
-        AAction();
-    } catch (const Exception& error) {
-        return error.Message();
-    }
-    ADD_FAILURE() << "no qorita::Exception raised";
-    return {};
 }
 
 }  // namespace qorita::soaptest

@@ -4,7 +4,10 @@
 // playing the courier, a service description written for it, and answer
 // envelopes.
 
-#include "TestHttpsServer.h"
+#include "Certificates.h"
+#include "ErrorOf.h"
+#include "ScriptedServer.h"
+#include "TempFolder.h"
 #include "labelservice/Rest.h"
 #include "labelservice/http/HttpClient.h"
 
@@ -16,14 +19,17 @@
 
 namespace qorita::soaptest {
 
+using test::ErrorOf;
+
 inline constexpr const char* WsdlPath = "/zanwebservice.asmx";
 inline constexpr const char* EndpointPath = "/labels/endpoint.asmx";
 
-// Certificate sets in the build tree, made on first use. Each has its own
-// authority; "Trusted" is the one the client is told about.
-testsupport::TCertificateFiles TrustedCertificates();
-testsupport::TCertificateFiles UntrustedCertificates();
-testsupport::TCertificateFiles OtherHostCertificates();  // valid for other.example only
+// Certificate sets of this test process, made on first use in a private folder
+// removed at exit. Each has its own authority; "Trusted" is the one the client
+// is told about.
+const support::TCertificateFiles& TrustedCertificates();
+const support::TCertificateFiles& UntrustedCertificates();
+const support::TCertificateFiles& OtherHostCertificates();  // valid for other.example only
 
 struct TWsdlOptions {
     std::string Endpoint{};  // soap:address location (the test server's endpoint when empty)
@@ -47,7 +53,7 @@ class TSoapTest : public ::testing::Test {
 protected:
     TSoapTest();
 
-    testsupport::TTestHttpsServer& Server() { return *FServer; }
+    sandbox::TScriptedServer& Server() { return FServer; }
     std::string WsdlUrl() const;
     std::string EndpointUrl() const;
     labelservice::TServiceSettings Settings() const;
@@ -55,11 +61,11 @@ protected:
     void EnqueueAnswer(const std::string& ABody, int AStatus = 200,
                        const std::string& AContentType = "text/xml; charset=utf-8");
     std::shared_ptr<labelservice::ILabelServiceSoap> Proxy(const http::THttpLimits& ALimits = {}) const;
+    // A private folder of this test's own for files it writes.
+    const std::filesystem::path& ScratchFolder() const { return FScratch.Path(); }
 
-    // The message of the Exception AAction raised (fails the test when none).
-    static std::string ErrorOf(const std::function<void()>& AAction);
-
-    std::unique_ptr<testsupport::TTestHttpsServer> FServer;
+    support::TTempFolder FScratch{"qorita-soap"};
+    sandbox::TScriptedServer FServer{"The courier"};
 };
 
 }  // namespace qorita::soaptest

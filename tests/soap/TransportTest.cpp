@@ -14,7 +14,7 @@
 namespace qorita::soaptest {
 namespace {
 
-using testsupport::TAnswer;
+using sandbox::TScriptedAnswer;
 using namespace std::chrono_literals;
 
 // A loopback port whose listen queue is full: connection attempts get no
@@ -97,17 +97,19 @@ TEST_F(TSoapTest, ServerCertificateIsVerifiedAgainstSystemStorePlusCaFile)
     EXPECT_TRUE(Contains(unknown, "Unable to load WSDL File/Location: " + WsdlUrl() + ".  Error [SSL certificate problem"))
         << unknown;
     // A server whose certificate comes from an authority we were not told about.
-    testsupport::TTestHttpsServer stranger(UntrustedCertificates());
+    sandbox::TScriptedServer stranger("A stranger");
+    stranger.Start(UntrustedCertificates());
     const std::string untrusted = ErrorOf([&] {
-        labelservice::GetLabelServiceSoap({stranger.BaseUrl() + WsdlPath, TrustedCertificates().CaCert.string()})
+        labelservice::GetLabelServiceSoap({stranger.BaseUrl() + WsdlPath, TrustedCertificates().CaCertificate.string()})
             ->AddParcel("<Info/>");
     });
     EXPECT_TRUE(Contains(untrusted, "SSL certificate problem: unable to get local issuer certificate")) << untrusted;
     EXPECT_TRUE(stranger.Requests().empty());
     // A trusted certificate issued for another host name.
-    testsupport::TTestHttpsServer impostor(OtherHostCertificates());
+    sandbox::TScriptedServer impostor("An impostor");
+    impostor.Start(OtherHostCertificates());
     const std::string otherHost = ErrorOf([&] {
-        labelservice::GetLabelServiceSoap({impostor.BaseUrl() + WsdlPath, OtherHostCertificates().CaCert.string()})
+        labelservice::GetLabelServiceSoap({impostor.BaseUrl() + WsdlPath, OtherHostCertificates().CaCertificate.string()})
             ->AddParcel("<Info/>");
     });
     EXPECT_TRUE(Contains(otherHost, "does not match target host name '127.0.0.1'") ||
@@ -118,7 +120,7 @@ TEST_F(TSoapTest, ServerCertificateIsVerifiedAgainstSystemStorePlusCaFile)
 
 TEST_F(TSoapTest, UnreadableCaFileIsReported)
 {
-    const std::string missing = (std::filesystem::path(QORITA_TEST_CERT_DIR) / "no-such-ca.pem").string();
+    const std::string missing = (ScratchFolder() / "no-such-ca.pem").string();
     const std::string error =
         ErrorOf([&] { labelservice::GetLabelServiceSoap({WsdlUrl(), missing})->AddParcel("<Info/>"); });
     EXPECT_TRUE(error.starts_with("Cannot read the CA file '" + missing + "': ")) << error;
@@ -145,18 +147,18 @@ TEST_F(TSoapTest, StalledAnswerAndStalledRequestAreAborted)
 {
     ServeWsdl();
     const std::string answer = ResultEnvelope("AddParcel", "<Esito>0</Esito>");
-    TAnswer stallMidBody;
+    TScriptedAnswer stallMidBody;
     stallMidBody.Body = answer;
-    stallMidBody.Mode = TAnswer::TMode::StallMidBody;
+    stallMidBody.Mode = TScriptedAnswer::TMode::StallMidBody;
     stallMidBody.SentBytes = answer.size() / 2;
-    Server().Enqueue(stallMidBody);
-    TAnswer neverReads;
-    neverReads.Mode = TAnswer::TMode::StallBeforeBody;
-    Server().Enqueue(neverReads);
-    TAnswer noAnswer;
+    Server().QueueAnswer(stallMidBody);
+    TScriptedAnswer neverReads;
+    neverReads.Mode = TScriptedAnswer::TMode::StallBeforeBody;
+    Server().QueueAnswer(neverReads);
+    TScriptedAnswer noAnswer;
     noAnswer.Delay = 60min;  // the server thinks for ever
     noAnswer.Body = answer;
-    Server().Enqueue(noAnswer);
+    Server().QueueAnswer(noAnswer);
 
     const struct {
         const char* Name;
@@ -183,11 +185,10 @@ TEST_F(TSoapTest, StalledAnswerAndStalledRequestAreAborted)
 TEST_F(TSoapTest, ATricklingAnswerIsGivenUpAtTheOverallLimit)
 {
     ServeWsdl();
-    TAnswer trickle;
+    TScriptedAnswer trickle;
     trickle.Body = ResultEnvelope("AddParcel", "<Esito>0</Esito>");
-    trickle.Mode = TAnswer::TMode::Trickle;
     trickle.TrickleInterval = 200ms;
-    Server().Enqueue(trickle);
+    Server().QueueAnswer(trickle);
     http::THttpLimits limits = ShortLimits();
     limits.TotalTimeout = 3s;
     const auto start = std::chrono::steady_clock::now();
@@ -206,14 +207,14 @@ TEST_F(TSoapTest, CutOffAndDroppedAnswersAreNotRetried)
 {
     ServeWsdl();
     const std::string answer = ResultEnvelope("AddParcel", "<Esito>0</Esito>");
-    TAnswer cut;
+    TScriptedAnswer cut;
     cut.Body = answer;
-    cut.Mode = TAnswer::TMode::CutOff;
+    cut.Mode = TScriptedAnswer::TMode::CutOff;
     cut.SentBytes = 40;
-    Server().Enqueue(cut);
-    TAnswer drop;
-    drop.Mode = TAnswer::TMode::Drop;
-    Server().Enqueue(drop);
+    Server().QueueAnswer(cut);
+    TScriptedAnswer drop;
+    drop.DropConnection = true;
+    Server().QueueAnswer(drop);
     // Extra answers that a retry would consume and turn into success.
     EnqueueAnswer(answer);
     EnqueueAnswer(answer);
@@ -236,13 +237,13 @@ TEST_F(TSoapTest, CutOffAndDroppedAnswersAreNotRetried)
 TEST_F(TSoapTest, OversizedAnswersAreRefused)
 {
     ServeWsdl();
-    TAnswer declared;  // announces 600 MB up front
-    declared.Mode = TAnswer::TMode::Endless;
+    TScriptedAnswer declared;  // announces 600 MB up front
+    declared.Mode = TScriptedAnswer::TMode::Endless;
     declared.EndlessLength = 600ull * 1024 * 1024;
-    Server().Enqueue(declared);
-    TAnswer chunked;  // no length: refused while it streams in
-    chunked.Mode = TAnswer::TMode::Endless;
-    Server().Enqueue(chunked);
+    Server().QueueAnswer(declared);
+    TScriptedAnswer chunked;  // no length: refused while it streams in
+    chunked.Mode = TScriptedAnswer::TMode::Endless;
+    Server().QueueAnswer(chunked);
 
     EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }),
               "Answer refused: larger than the limit of 134217728 bytes");
@@ -260,11 +261,11 @@ TEST_F(TSoapSlowTest, RealStallBoundIsSixtySeconds)
 {
     ServeWsdl();
     const std::string answer = ResultEnvelope("AddParcel", "<Esito>0</Esito>");
-    TAnswer stall;
+    TScriptedAnswer stall;
     stall.Body = answer;
-    stall.Mode = TAnswer::TMode::StallMidBody;
+    stall.Mode = TScriptedAnswer::TMode::StallMidBody;
     stall.SentBytes = 10;
-    Server().Enqueue(stall);
+    Server().QueueAnswer(stall);
 
     const auto start = std::chrono::steady_clock::now();
     const std::string error = ErrorOf([&] { Proxy()->AddParcel("<Info/>"); });

@@ -2,9 +2,9 @@
 #include "xml/XMLDocument.h"
 #include "xml/XMLNode.h"
 
+#include "ErrorOf.h"
+#include "TempFolder.h"
 #include "common/Exception.h"
-
-#include "TempDir.h"
 
 #include <libxml/xmlerror.h>
 
@@ -17,14 +17,11 @@
 namespace qorita::xml {
 namespace {
 
+using test::ErrorOf;
+
 std::string ParseError(const std::string& AText)
 {
-    try {
-        TXMLDocument::Parse(AText);
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(parsed)";
+    return ErrorOf([&] { TXMLDocument::Parse(AText); });
 }
 
 // Whatever happens to a hostile text, what the program keeps must not hold ASecret.
@@ -50,18 +47,17 @@ class ExternalEntities : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        FSecretFile = FFolder.Path() / "secret.txt";
         std::ofstream(FSecretFile) << Secret;
-        FDtdFile = FFolder.Path() / "leak.dtd";
         std::ofstream(FDtdFile) << "<!ENTITY leak \"" << Secret << "\">";
     }
 
     std::string Url(const std::filesystem::path& APath) const { return "file://" + APath.string(); }
 
     static constexpr const char* Secret = "TOP-SECRET-CONTENT";
-    test::TTempDir FFolder;
-    std::filesystem::path FSecretFile;
-    std::filesystem::path FDtdFile;
+    const support::TTempFolder FTemp{"qorita-xxe"};
+    const std::filesystem::path FFolder = FTemp.Path();
+    const std::filesystem::path FSecretFile = FFolder / "secret.txt";
+    const std::filesystem::path FDtdFile = FFolder / "leak.dtd";
 };
 
 TEST_F(ExternalEntities, AreNeverRead)
@@ -80,7 +76,7 @@ TEST_F(ExternalEntities, DoNotReachTheSavedFile)
 {
     TRestMessage message("<!DOCTYPE InfoLabel [<!ENTITY x SYSTEM \"" + Url(FSecretFile) +
                          "\">]><InfoLabel><Parcel><NoteSpedizione>&x;</NoteSpedizione></Parcel></InfoLabel>");
-    const auto path = FFolder.Path() / "saved.xml";
+    const auto path = FFolder / "saved.xml";
     message.SaveToFile(path.string());
     std::ifstream in(path);
     const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -2,9 +2,9 @@
 #include "xml/XMLDocument.h"
 #include "xml/XMLNode.h"
 
+#include "ErrorOf.h"
+#include "TempFolder.h"
 #include "common/Exception.h"
-
-#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,26 +15,24 @@
 namespace qorita::xml {
 namespace {
 
+using test::ErrorOf;
+
 std::string ParseError(const std::string& AText)
 {
-    try {
-        TXMLDocument::Parse(AText);
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(parsed)";
+    return ErrorOf([&] { TXMLDocument::Parse(AText); });
 }
 
+// Files written into a private folder of each test's own.
 class TempFolder : public ::testing::Test {
 protected:
-
     static std::string ReadFile(const std::filesystem::path& APath)
     {
         std::ifstream in(APath, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    test::TTempDir FFolder;
+    const support::TTempFolder FTemp{"qorita-xml"};
+    const std::filesystem::path FFolder = FTemp.Path();
 };
 
 TEST(XMLDocument, ANewMessageIsTheDeclarationAlone)
@@ -124,12 +122,7 @@ TEST(XMLDocument, RootBindingTypesTheRootByNameInAnyNamespace)
     const auto other = TXMLDocument::Parse("<Fault/>");
     const IXMLNode plain = other->BindRoot("Info", &MakeNode<TRootType>, "");
     EXPECT_EQ(plain->LocalName(), "Fault");
-    try {
-        Supports<TRootType>(plain);
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Interface not supported");
-    }
+    EXPECT_EQ(ErrorOf([&] { Supports<TRootType>(plain); }), "Interface not supported");
     // A namespace named in the binding must match.
     const auto namespaced = TXMLDocument::Parse("<Info xmlns=\"urn:other\"/>");
     EXPECT_EQ(std::dynamic_pointer_cast<TRootType>(namespaced->BindRoot("Info", &MakeNode<TRootType>, "urn:courier")),
@@ -197,7 +190,7 @@ TEST_F(XMLDocumentFile, SavedFilesAreUtf8AndReadBack)
     TRestMessage request("");
     const IXMLNode root = request.XMLDocument()->BindRoot("Info", &MakeNode<TXMLNode>, "");
     root->SetChildText("RagioneSociale", "Caffè & Co. <Città> 😀");
-    const auto path = FFolder.Path() / "request.xml";
+    const auto path = FFolder / "request.xml";
     request.SaveToFile(path.string());
     const std::string written = ReadFile(path);
     EXPECT_EQ(written, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
@@ -206,8 +199,8 @@ TEST_F(XMLDocumentFile, SavedFilesAreUtf8AndReadBack)
     EXPECT_EQ(readBack.XMLDocument()->DocumentElement()->ChildText("RagioneSociale"), "Caffè & Co. <Città> 😀");
 
     TRestMessage response("<DescrizioneErrore>Già presente</DescrizioneErrore>");
-    response.SaveToFile((FFolder.Path() / "response.xml").string());
-    EXPECT_EQ(ReadFile(FFolder.Path() / "response.xml"), "<DescrizioneErrore>Già presente</DescrizioneErrore>\n");
+    response.SaveToFile((FFolder / "response.xml").string());
+    EXPECT_EQ(ReadFile(FFolder / "response.xml"), "<DescrizioneErrore>Già presente</DescrizioneErrore>\n");
 }
 
 TEST_F(XMLDocumentFile, AMaskedFileLeavesTheDocumentAsItWas)
@@ -216,14 +209,14 @@ TEST_F(XMLDocumentFile, AMaskedFileLeavesTheDocumentAsItWas)
     const IXMLNode root = request.XMLDocument()->BindRoot("Info", &MakeNode<TXMLNode>, "");
     root->SetChildText("PasswordClienteQor", "pw");
     root->SetChildText("SedeQor", "MI");
-    const auto path = FFolder.Path() / "request.xml";
+    const auto path = FFolder / "request.xml";
     request.SaveToFile(path.string(), {"PasswordClienteQor", "********"});
     EXPECT_EQ(ReadFile(path), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                               "<Info><PasswordClienteQor>********</PasswordClienteQor><SedeQor>MI</SedeQor></Info>\n");
     EXPECT_EQ(root->XML(), "<Info><PasswordClienteQor>pw</PasswordClienteQor><SedeQor>MI</SedeQor></Info>");
 
     // A file that cannot be written leaves the document unmasked too.
-    EXPECT_THROW(request.SaveToFile((FFolder.Path() / "missing" / "a.xml").string(), {"PasswordClienteQor", "x"}),
+    EXPECT_THROW(request.SaveToFile((FFolder / "missing" / "a.xml").string(), {"PasswordClienteQor", "x"}),
                  Exception);
     EXPECT_EQ(root->ChildText("PasswordClienteQor"), "pw");
 }
@@ -231,13 +224,9 @@ TEST_F(XMLDocumentFile, AMaskedFileLeavesTheDocumentAsItWas)
 TEST_F(XMLDocumentFile, AFileThatCannotBeWrittenFails)
 {
     TRestMessage message("<a/>");
-    const auto path = FFolder.Path() / "missing" / "a.xml";
-    try {
-        message.SaveToFile(path.string());
-        ADD_FAILURE();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Cannot create file \"" + path.string() + "\". No such file or directory");
-    }
+    const auto path = FFolder / "missing" / "a.xml";
+    EXPECT_EQ(ErrorOf([&] { message.SaveToFile(path.string()); }),
+              "Cannot create file \"" + path.string() + "\". No such file or directory");
     EXPECT_EQ(message.XMLDocument()->XML(), "<a/>\n");
 }
 

@@ -2,6 +2,7 @@
 #include "xml/XMLNode.h"
 #include "xml/XMLNodeCollection.h"
 
+#include "ErrorOf.h"
 #include "common/Exception.h"
 
 #include <gtest/gtest.h>
@@ -12,15 +13,7 @@
 namespace qorita::xml {
 namespace {
 
-std::string ErrorOf(const std::function<void()>& AAction)
-{
-    try {
-        AAction();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(no error)";
-}
+using test::ErrorOf;
 
 IXMLNode Root(const std::string& AText)
 {

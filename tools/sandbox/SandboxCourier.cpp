@@ -2,6 +2,7 @@
 
 #include "Certificates.h"
 #include "Envelope.h"
+#include "TempFolder.h"
 #include "Wsdl.h"
 #include "common/Exception.h"
 #include "common/Text.h"
@@ -11,16 +12,8 @@
 #endif
 #include <httplib.h>
 
-#include <openssl/ssl.h>
-#include <sys/socket.h>
-
 #include <algorithm>
-#include <condition_variable>
-#include <csignal>
-#include <cstdlib>
-#include <deque>
-#include <mutex>
-#include <thread>
+#include <cctype>
 
 namespace qorita::sandbox {
 
@@ -28,30 +21,6 @@ namespace {
 
 constexpr std::string_view SoapContentType = "text/xml; charset=utf-8";
 
-
-// A temporary folder for a sandbox started without a state folder; removed with it.
-class TTemporaryFolder {
-public:
-    TTemporaryFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qorita-sandbox-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw Exception("Cannot create a temporary folder for the sandbox");
-        }
-        FPath = pattern;
-    }
-    ~TTemporaryFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    TTemporaryFolder(const TTemporaryFolder&) = delete;
-    TTemporaryFolder& operator=(const TTemporaryFolder&) = delete;
-    const std::filesystem::path& Path() const { return FPath; }
-
-private:
-    std::filesystem::path FPath;
-};
 
 // The registry file inside the state folder, which is created when missing.
 std::filesystem::path RegistryFile(const std::filesystem::path& AFolder)
@@ -62,62 +31,40 @@ std::filesystem::path RegistryFile(const std::filesystem::path& AFolder)
 
 }  // namespace
 
-std::string TReceivedRequest::Header(std::string_view AName) const
-{
-    for (const auto& [name, value] : Headers) {
-        if (EqualsNoCase(name, AName)) {
-            return value;
-        }
-    }
-    return {};
-}
-
-bool TReceivedRequest::HasHeader(std::string_view AName) const
-{
-    return std::any_of(Headers.begin(), Headers.end(), [&](const auto& AHeader) { return EqualsNoCase(AHeader.first, AName); });
-}
-
 struct TSandboxCourier::TImpl {
     explicit TImpl(TSandboxOptions AOptions)
         : Options(std::move(AOptions)),
-          Temporary(Options.StateFolder.empty() ? std::make_unique<TTemporaryFolder>() : nullptr),
+          Temporary(Options.StateFolder.empty() ? std::make_unique<support::TTempFolder>("qorita-sandbox") : nullptr),
           Folder(Temporary ? Temporary->Path() : std::filesystem::absolute(Options.StateFolder)),
-          Courier(Options.Credentials, RegistryFile(Folder), Options.ZplLabelSize)
+          Courier(Options.Credentials, RegistryFile(Folder), Options.ZplLabelSize),
+          // Short keep-alive waits keep Stop quick when a client leaves a connection open.
+          Server(
+              "The sandbox courier",
+              [this](const httplib::Request& ARequest, httplib::Response& AResponse) { Handle(ARequest, AResponse); },
+              std::chrono::seconds(1))
     {
     }
 
+    // The courier's own answer to a request no scripted answer was for.
     void Handle(const httplib::Request& ARequest, httplib::Response& AResponse);
-    std::optional<TScriptedAnswer> TakeScripted(const std::string& AMethod);
-    void ServeScripted(const TScriptedAnswer& AAnswer, const httplib::Request& ARequest,
-                       httplib::Response& AResponse);
-    void Trickle(httplib::Response& AResponse, std::chrono::milliseconds AInterval);
     void ServeWsdl(const httplib::Request& ARequest, httplib::Response& AResponse) const;
     void ServeSoap(const httplib::Request& ARequest, httplib::Response& AResponse);
     std::string Authority(const httplib::Request* ARequest) const;
 
     TSandboxOptions Options;
-    std::unique_ptr<TTemporaryFolder> Temporary;
+    // The folder of a sandbox started without a state folder; removed with it.
+    std::unique_ptr<support::TTempFolder> Temporary;
     std::filesystem::path Folder;
     TCourier Courier;
-    TCertificateFiles Certificates;
-
-    std::unique_ptr<httplib::SSLServer> Server;
-    std::thread Thread;
-    int BoundPort = 0;
-
-    mutable std::mutex Mutex;  // guards what follows
-    std::condition_variable StopSignal;
-    mutable std::condition_variable RequestSignal;
-    bool Stopping = false;
-    std::deque<TScriptedAnswer> Scripted;
-    std::vector<TReceivedRequest> Received;
+    support::TCertificateFiles Certificates;
+    TScriptedServer Server;
 };
 
 std::string TSandboxCourier::TImpl::Authority(const httplib::Request* ARequest) const
 {
     // The description points at the name the client used, when it is one of the
     // names the certificate covers.
-    const std::string port = std::to_string(BoundPort);
+    const std::string port = std::to_string(Server.Port());
     if (ARequest != nullptr) {
         const std::string host = ARequest->get_header_value("Host");
         if (EqualsNoCase(host, "localhost:" + port) || host == "127.0.0.1:" + port) {
@@ -125,67 +72,6 @@ std::string TSandboxCourier::TImpl::Authority(const httplib::Request* ARequest) 
         }
     }
     return "127.0.0.1:" + port;
-}
-
-std::optional<TScriptedAnswer> TSandboxCourier::TImpl::TakeScripted(const std::string& AMethod)
-{
-    const std::lock_guard lock(Mutex);
-    if (Scripted.empty() || (!Scripted.front().Method.empty() && !EqualsNoCase(Scripted.front().Method, AMethod))) {
-        return std::nullopt;
-    }
-    TScriptedAnswer answer = std::move(Scripted.front());
-    Scripted.pop_front();
-    return answer;
-}
-
-void TSandboxCourier::TImpl::ServeScripted(const TScriptedAnswer& AAnswer, const httplib::Request& ARequest,
-                                           httplib::Response& AResponse)
-{
-    if (AAnswer.CourierAnswers) {
-        ServeSoap(ARequest, AResponse);
-    }
-    if (AAnswer.Delay.count() > 0) {
-        std::unique_lock lock(Mutex);
-        StopSignal.wait_for(lock, AAnswer.Delay, [this] { return Stopping; });
-    }
-    if (AAnswer.DropConnection) {
-        // Closing the socket under the TLS session: the client sees the connection
-        // end without an answer. What the server then tries to write goes nowhere.
-        const int socket = ARequest.ssl != nullptr ? SSL_get_fd(ARequest.ssl) : -1;
-        if (socket >= 0) {
-            ::shutdown(socket, SHUT_RDWR);
-        }
-        AResponse.status = 500;
-        AResponse.set_header("Connection", "close");
-        return;
-    }
-    if (!AAnswer.CourierAnswers) {
-        AResponse.status = AAnswer.Status;
-        if (AAnswer.ContentType.empty()) {
-            AResponse.body = AAnswer.Body;
-        } else {
-            AResponse.set_content(AAnswer.Body, AAnswer.ContentType.c_str());
-        }
-    }
-    if (AAnswer.TrickleInterval.count() > 0) {
-        Trickle(AResponse, AAnswer.TrickleInterval);
-    }
-}
-
-void TSandboxCourier::TImpl::Trickle(httplib::Response& AResponse, std::chrono::milliseconds AInterval)
-{
-    auto body = std::make_shared<std::string>(std::move(AResponse.body));
-    AResponse.body.clear();
-    const std::string type = AResponse.get_header_value("Content-Type");
-    AResponse.set_content_provider(
-        body->size(), type.c_str(), [this, body, AInterval](size_t AOffset, size_t, httplib::DataSink& ASink) {
-            std::unique_lock lock(Mutex);
-            if (StopSignal.wait_for(lock, AInterval, [this] { return Stopping; })) {
-                return false;
-            }
-            lock.unlock();
-            return ASink.write(body->data() + AOffset, 1);
-        });
 }
 
 void TSandboxCourier::TImpl::ServeWsdl(const httplib::Request& ARequest, httplib::Response& AResponse) const
@@ -233,20 +119,7 @@ void TSandboxCourier::TImpl::ServeSoap(const httplib::Request& ARequest, httplib
 
 void TSandboxCourier::TImpl::Handle(const httplib::Request& ARequest, httplib::Response& AResponse)
 {
-    TReceivedRequest received{ARequest.method, ARequest.target, {}, ARequest.body};
-    for (const auto& [name, value] : ARequest.headers) {
-        received.Headers.emplace_back(name, value);
-    }
-    {
-        const std::lock_guard lock(Mutex);
-        Received.push_back(std::move(received));
-    }
-    RequestSignal.notify_all();
     try {
-        if (const auto scripted = TakeScripted(ARequest.method)) {
-            ServeScripted(*scripted, ARequest, AResponse);
-            return;
-        }
         const bool servicePath = EqualsNoCase(ARequest.path, ServicePath);
         if (ARequest.method == "GET" && servicePath &&
             std::any_of(ARequest.params.begin(), ARequest.params.end(),
@@ -276,82 +149,21 @@ TSandboxCourier::~TSandboxCourier()
 
 void TSandboxCourier::Start()
 {
-    if (FImpl->Server) {
+    if (FImpl->Server.Running()) {
         throw Exception("The sandbox courier is already running");
     }
-    FImpl->Certificates = EnsureCertificates(FImpl->Folder);
-    // A client that goes away mid-answer must not kill the process that hosts us.
-    std::signal(SIGPIPE, SIG_IGN);
-    auto server = std::make_unique<httplib::SSLServer>(FImpl->Certificates.ServerCertificate.c_str(),
-                                                       FImpl->Certificates.ServerKey.c_str());
-    if (!server->is_valid()) {
-        throw Exception("The sandbox courier cannot use its certificate in " + FImpl->Folder.string());
-    }
-    // Short keep-alive waits keep Stop quick when a client leaves a connection open.
-    server->set_keep_alive_timeout(1);
-    // The answer goes out as a header write and a body write; with Nagle's
-    // algorithm the body waits for the client's delayed ACK of the header
-    // (40 ms on Linux), which would add that much to every exchange and bury
-    // the client's own cost in bench/run.sh. A courier's server does not wait.
-    server->set_tcp_nodelay(true);
-    const auto handler = [impl = FImpl.get()](const httplib::Request& ARequest, httplib::Response& AResponse) {
-        impl->Handle(ARequest, AResponse);
-    };
-    server->Get(".*", handler);
-    server->Post(".*", handler);
-    server->Put(".*", handler);
-    server->Delete(".*", handler);
-    server->Patch(".*", handler);
-    server->Options(".*", handler);
-
-    int port = FImpl->Options.Port;
-    if (port == 0) {
-        port = server->bind_to_any_port("127.0.0.1");
-    } else if (!server->bind_to_port("127.0.0.1", port)) {
-        port = -1;
-    }
-    if (port <= 0) {
-        throw Exception("The sandbox courier cannot listen on 127.0.0.1 port " + std::to_string(FImpl->Options.Port));
-    }
-    {
-        const std::lock_guard lock(FImpl->Mutex);
-        FImpl->Stopping = false;
-    }
-    FImpl->BoundPort = port;
-    httplib::SSLServer* raw = server.get();
-    FImpl->Server = std::move(server);
-    FImpl->Thread = std::thread([raw] { raw->listen_after_bind(); });
-    // The socket already queues connections; waiting for the accept loop matters
-    // only because a stop issued before it runs would be lost.
-    for (int i = 0; i < 5000 && !raw->is_running(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!raw->is_running()) {
-        Stop();
-        throw Exception("The sandbox courier did not start serving");
-    }
+    FImpl->Certificates = support::EnsureCertificates(FImpl->Folder);
+    FImpl->Server.Start(FImpl->Certificates, FImpl->Options.Port);
 }
 
 void TSandboxCourier::Stop()
 {
-    if (!FImpl->Server) {
-        return;
-    }
-    {
-        const std::lock_guard lock(FImpl->Mutex);
-        FImpl->Stopping = true;
-    }
-    FImpl->StopSignal.notify_all();
-    FImpl->Server->stop();
-    if (FImpl->Thread.joinable()) {
-        FImpl->Thread.join();
-    }
-    FImpl->Server.reset();
+    FImpl->Server.Stop();
 }
 
 int TSandboxCourier::Port() const
 {
-    return FImpl->BoundPort;
+    return FImpl->Server.Port();
 }
 
 std::string TSandboxCourier::EndpointUrl() const
@@ -376,38 +188,32 @@ std::filesystem::path TSandboxCourier::StateFolder() const
 
 void TSandboxCourier::QueueAnswer(TScriptedAnswer AAnswer)
 {
-    const std::lock_guard lock(FImpl->Mutex);
-    FImpl->Scripted.push_back(std::move(AAnswer));
+    FImpl->Server.QueueAnswer(std::move(AAnswer));
 }
 
 std::size_t TSandboxCourier::PendingAnswers() const
 {
-    const std::lock_guard lock(FImpl->Mutex);
-    return FImpl->Scripted.size();
+    return FImpl->Server.PendingAnswers();
 }
 
 void TSandboxCourier::ClearAnswers()
 {
-    const std::lock_guard lock(FImpl->Mutex);
-    FImpl->Scripted.clear();
+    FImpl->Server.ClearAnswers();
 }
 
 std::vector<TReceivedRequest> TSandboxCourier::Requests() const
 {
-    const std::lock_guard lock(FImpl->Mutex);
-    return FImpl->Received;
+    return FImpl->Server.Requests();
 }
 
 void TSandboxCourier::ClearRequests()
 {
-    const std::lock_guard lock(FImpl->Mutex);
-    FImpl->Received.clear();
+    FImpl->Server.ClearRequests();
 }
 
 bool TSandboxCourier::WaitForRequests(std::size_t ACount, std::chrono::milliseconds ATimeout) const
 {
-    std::unique_lock lock(FImpl->Mutex);
-    return FImpl->RequestSignal.wait_for(lock, ATimeout, [&] { return FImpl->Received.size() >= ACount; });
+    return FImpl->Server.WaitForRequests(ACount, ATimeout);
 }
 
 std::vector<TRegisteredShipment> TSandboxCourier::Shipments() const

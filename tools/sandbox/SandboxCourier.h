@@ -2,6 +2,7 @@
 
 #include "Courier.h"
 #include "Registry.h"
+#include "ScriptedServer.h"
 #include "Wsdl.h"
 
 #include <chrono>
@@ -17,39 +18,6 @@
 
 namespace qorita::sandbox {
 
-// An exact answer queued by a test, served instead of the courier's own answer.
-struct TScriptedAnswer {
-    int Status = 200;
-    std::string ContentType = "text/xml; charset=utf-8";
-    std::string Body;
-    // Waited before answering (interrupted by Stop).
-    std::chrono::milliseconds Delay{0};
-    // Closes the connection without writing any answer.
-    bool DropConnection = false;
-    // "GET" or "POST": the answer waits for the next request of that method; empty:
-    // the next request of any method. Answers are served in queue order.
-    std::string Method;
-    // The courier does its work (registers, confirms, deletes) at once and sends
-    // its own answer after Delay, instead of Body: an answer that comes late, or
-    // never when the client is gone by then.
-    bool CourierAnswers = false;
-    // Sends the body one byte at a time with this pause before each (0: at once):
-    // a courier that trickles its answer and never stalls.
-    std::chrono::milliseconds TrickleInterval{0};
-};
-
-// A request as the sandbox received it.
-struct TReceivedRequest {
-    std::string Method;
-    std::string Path;  // the request target as sent, query included ("/zanwebservice.asmx?WSDL")
-    std::vector<std::pair<std::string, std::string>> Headers;
-    std::string Body;
-
-    // The first header of that name (compared without regard to case), empty when absent.
-    std::string Header(std::string_view AName) const;
-    bool HasHeader(std::string_view AName) const;
-};
-
 struct TSandboxOptions {
     int Port = 0;  // 0: any free port
     // Certificates and the shipment registry live here and are reused by the next
@@ -63,10 +31,10 @@ struct TSandboxOptions {
     TWsdlStyle WsdlStyle = TWsdlStyle::BodyNamespace;
 };
 
-// The sandbox courier: an HTTPS server on 127.0.0.1 that serves the WSDL and answers
-// AddParcel, CloseWorkDayByShipmentNumber and DeleteSped like the courier, or with
-// answers a test queued. Thread-safe: a test may queue answers and read requests
-// while the server runs.
+// The sandbox courier: an HTTPS server on 127.0.0.1 (a TScriptedServer) that serves
+// the WSDL and answers AddParcel, CloseWorkDayByShipmentNumber and DeleteSped like
+// the courier, or with answers a test queued. Thread-safe: a test may queue answers
+// and read requests while the server runs.
 class TSandboxCourier {
 public:
     explicit TSandboxCourier(TSandboxOptions AOptions = {});

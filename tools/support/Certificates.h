@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-namespace qorita::sandbox {
+namespace qorita::support {
 
-// The PEM files of the sandbox's private certificate authority and of the server
-// certificate it issued for 127.0.0.1 and localhost.
+// The PEM files of a private certificate authority and of the server certificate
+// it issued, for HTTPS servers on loopback (the sandbox courier, the tests' fakes).
 struct TCertificateFiles {
     std::filesystem::path CaCertificate;      // ca.pem: what clients trust
     std::filesystem::path ServerCertificate;  // server.pem
@@ -17,6 +17,9 @@ struct TCertificateFiles {
 // so a client that trusts the authority once keeps trusting it; anything missing
 // or unusable is made anew (a new server certificate under the old authority when
 // only the server part is unusable). Keys are written readable by the owner only.
-TCertificateFiles EnsureCertificates(const std::filesystem::path& AFolder);
+// A new server certificate is valid for the names in ASubjectAltName, in
+// OpenSSL's notation; only tests of host-name checking need other names.
+TCertificateFiles EnsureCertificates(const std::filesystem::path& AFolder,
+                                     const char* ASubjectAltName = "IP:127.0.0.1,DNS:localhost");
 
-}  // namespace qorita::sandbox
+}  // namespace qorita::support

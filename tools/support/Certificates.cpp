@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-namespace qorita::sandbox {
+namespace qorita::support {
 
 namespace {
 
@@ -123,7 +123,7 @@ TCert MakeCa(EVP_PKEY* ACaKey)
     return cert;
 }
 
-TCert MakeServer(EVP_PKEY* AServerKey, X509* ACa, EVP_PKEY* ACaKey)
+TCert MakeServer(EVP_PKEY* AServerKey, X509* ACa, EVP_PKEY* ACaKey, const char* ASubjectAltName)
 {
     TCert cert = NewCertificate(AServerKey, "127.0.0.1", ServerDays);
     Check(X509_set_issuer_name(cert.get(), X509_get_subject_name(ACa)), "Cannot set the issuer");
@@ -131,7 +131,7 @@ TCert MakeServer(EVP_PKEY* AServerKey, X509* ACa, EVP_PKEY* ACaKey)
     AddExtension(cert.get(), ACa, NID_key_usage, "critical,digitalSignature,keyEncipherment");
     AddExtension(cert.get(), ACa, NID_ext_key_usage, "serverAuth");
     // Clients match the host against the alternative names only, never the CN.
-    AddExtension(cert.get(), ACa, NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost");
+    AddExtension(cert.get(), ACa, NID_subject_alt_name, ASubjectAltName);
     AddExtension(cert.get(), ACa, NID_subject_key_identifier, "hash");
     AddExtension(cert.get(), ACa, NID_authority_key_identifier, "keyid:always");
     Check(X509_sign(cert.get(), ACaKey, EVP_sha256()), "Cannot sign the server certificate");
@@ -199,7 +199,7 @@ bool Usable(X509* ACert, EVP_PKEY* AKey)
 
 }  // namespace
 
-TCertificateFiles EnsureCertificates(const std::filesystem::path& AFolder)
+TCertificateFiles EnsureCertificates(const std::filesystem::path& AFolder, const char* ASubjectAltName)
 {
     std::filesystem::create_directories(AFolder);
     const TCertificateFiles files{AFolder / "ca.pem", AFolder / "server.pem", AFolder / "server-key.pem"};
@@ -223,11 +223,11 @@ TCertificateFiles EnsureCertificates(const std::filesystem::path& AFolder)
     ERR_clear_error();
     if (!signedByCa || !Usable(server.get(), serverKey.get())) {
         serverKey = NewKey();
-        server = MakeServer(serverKey.get(), ca.get(), caKey.get());
+        server = MakeServer(serverKey.get(), ca.get(), caKey.get(), ASubjectAltName);
         WriteKey(files.ServerKey, serverKey.get());
         WriteCert(files.ServerCertificate, server.get());
     }
     return files;
 }
 
-}  // namespace qorita::sandbox
+}  // namespace qorita::support
