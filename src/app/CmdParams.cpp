@@ -3,6 +3,8 @@
 #include "common/Exception.h"
 #include "common/Text.h"
 
+#include <utility>
+
 namespace qorita {
 
 TCmdParams::TCmdParams(const std::vector<std::string>& AArguments)
@@ -53,26 +55,18 @@ std::int32_t TCmdParams::GetChiamataId() const
 
 std::string TCmdParams::NomeComando() const { return FComandi.empty() ? std::string() : FComandi.front(); }
 
-std::unique_ptr<TComando> TCmdParams::GetComando() const
+std::optional<TComando> TCmdParams::GetComando() const
 {
+    static constexpr std::pair<const char*, TTipoComando> Nomi[] = {
+        {"Crea", TTipoComando::Crea},         {"Conferma", TTipoComando::Conferma},
+        {"CreaConferma", TTipoComando::CreaConferma}, {"Elimina", TTipoComando::Elimina},
+        {"Verifica", TTipoComando::Verifica},
+    };
     const std::string name = UpperCase(NomeComando());
-    std::unique_ptr<TComando> comando;
-    if (name == UpperCase("CreaConferma")) {
-        comando = std::make_unique<TCreaConfermaComando>();
-    } else if (name == UpperCase("Crea")) {
-        comando = std::make_unique<TCreaComando>();
-    } else if (name == UpperCase("Conferma")) {
-        comando = std::make_unique<TConfermaComando>();
-    } else if (name == UpperCase("Elimina")) {
-        comando = std::make_unique<TEliminaComando>();
-    } else if (IsVerifica()) {
-        comando = std::make_unique<TVerificaComando>();
-    } else {
-        return nullptr;
+    for (const auto& [nome, tipo] : Nomi) {
+        if (name == UpperCase(nome)) return TComando{tipo, GetDatabaseName(), GetChiamataId()};
     }
-    comando->FDatabaseName = GetDatabaseName();
-    comando->FChiamataId = GetChiamataId();
-    return comando;
+    return std::nullopt;
 }
 
 }  // namespace qorita
