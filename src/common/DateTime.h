@@ -28,10 +28,11 @@ TDateTime Now();
 // Drops the milliseconds: the database keeps date-times to the whole second.
 TDateTime TruncateToSecond(TDateTime AValue);
 
-// "yyyymmddhhnnss", as used in archive file names.
+// "%Y%m%d%H%M%S" (strftime notation), as used in archive file names.
 std::string FormatStamp(TDateTime AValue);
 
-// "yyyy-mm-dd hh:nn:ss.zzz", for people reading logs and tests.
+// "%Y-%m-%d %H:%M:%S" and the milliseconds as ".mmm", for people reading logs
+// and tests.
 std::string FormatIso(TDateTime AValue);
 
 }  // namespace qorita
