@@ -127,7 +127,7 @@ void TSoapTest::EnqueueAnswer(const std::string& ABody, int AStatus, const std::
     FServer.QueueAnswer(answer);
 }
 
-std::shared_ptr<labelservice::ILabelServiceSoap> TSoapTest::Proxy(const http::THttpLimits& ALimits) const
+std::shared_ptr<labelservice::TLabelServiceSoap> TSoapTest::Proxy(const http::THttpLimits& ALimits) const
 {
     return labelservice::GetLabelServiceSoap(Settings(), ALimits);
 }

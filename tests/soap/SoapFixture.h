@@ -60,7 +60,7 @@ protected:
     void ServeWsdl(TWsdlOptions AOptions = {});
     void EnqueueAnswer(const std::string& ABody, int AStatus = 200,
                        const std::string& AContentType = "text/xml; charset=utf-8");
-    std::shared_ptr<labelservice::ILabelServiceSoap> Proxy(const http::THttpLimits& ALimits = {}) const;
+    std::shared_ptr<labelservice::TLabelServiceSoap> Proxy(const http::THttpLimits& ALimits = {}) const;
     // A private folder of this test's own for files it writes.
     const std::filesystem::path& ScratchFolder() const { return FScratch.Path(); }
 
