@@ -93,43 +93,31 @@ void TChiamataHandler::SetEsito(std::int32_t ACodice, const std::string& AMessag
 
 void TChiamataHandler::ConnectDatabase(const std::string& ADatabaseName)
 {
-    if (!FDatabase) FDatabase = std::make_unique<fb::TFbConnection>();
+    FDatabase = std::make_unique<fb::TFbConnection>();
     try {
         FDatabase->Open(ADatabaseName, CredenzialiDatabase());
     } catch (const std::exception& error) {
         throw Exception(ComposeMessage(Format("Impossibile stabilire la connessione al DB %s", ADatabaseName.c_str()),
                                        error.what()));
     }
-    if (!FKelTabX) FKelTabX = std::make_unique<TKelTabX>(FDatabase.get());
+    // Everything that works in the database, in the order of the members: the
+    // run's single transaction, then the objects that prepare their
+    // statements in it on first use (nothing here touches the database yet).
+    FTransaction = std::make_unique<fb::TFbTransaction>(*FDatabase, fb::TFbTransactionOptions{true, true, false});
+    FKelTabX = std::make_unique<TKelTabX>(FDatabase.get());
+    FChiamateAccess = std::make_unique<TQorItaChiamateAccess>(FDatabase.get(), FTransaction.get());
+    FTestateAccess = std::make_unique<TQorItaTestateAccess>(FDatabase.get(), FTransaction.get());
+    FRigheAccess = std::make_unique<TQorItaRigheAccess>(FDatabase.get(), FTransaction.get());
+    FLogAccess = std::make_unique<TQorItaLogAccess>(FDatabase.get(), FTransaction.get());
+    FParametriAccess = std::make_unique<TQorItaParametriAccess>(FKelTabX.get());
 }
 
-fb::TFbTransaction& TChiamataHandler::GetTransaction()
-{
-    if (!FTransaction) {
-        FTransaction = std::make_unique<fb::TFbTransaction>(*FDatabase, fb::TFbTransactionOptions{true, true, false});
-    }
-    return *FTransaction;
-}
-
-// Each access object is created on first use, at most once per run, on the
-// run's connection and single transaction.
-template <typename TAccess>
-TAccess& TChiamataHandler::GetAccess(std::unique_ptr<TAccess>& AAccess)
-{
-    if (!AAccess) AAccess = std::make_unique<TAccess>(FDatabase.get(), &GetTransaction());
-    return *AAccess;
-}
-
-TQorItaChiamateAccess& TChiamataHandler::GetChiamateAccess() { return GetAccess(FChiamateAccess); }
-TQorItaTestateAccess& TChiamataHandler::GetTestateAccess() { return GetAccess(FTestateAccess); }
-TQorItaRigheAccess& TChiamataHandler::GetRigheAccess() { return GetAccess(FRigheAccess); }
-TQorItaLogAccess& TChiamataHandler::GetLogAccess() { return GetAccess(FLogAccess); }
-
-TQorItaParametriAccess& TChiamataHandler::GetParametriAccess()
-{
-    if (!FParametriAccess) FParametriAccess = std::make_unique<TQorItaParametriAccess>(FKelTabX.get());
-    return *FParametriAccess;
-}
+fb::TFbTransaction& TChiamataHandler::GetTransaction() { return *FTransaction; }
+TQorItaChiamateAccess& TChiamataHandler::GetChiamateAccess() { return *FChiamateAccess; }
+TQorItaTestateAccess& TChiamataHandler::GetTestateAccess() { return *FTestateAccess; }
+TQorItaRigheAccess& TChiamataHandler::GetRigheAccess() { return *FRigheAccess; }
+TQorItaLogAccess& TChiamataHandler::GetLogAccess() { return *FLogAccess; }
+TQorItaParametriAccess& TChiamataHandler::GetParametriAccess() { return *FParametriAccess; }
 
 void TChiamataHandler::LoadParametri()
 {

@@ -103,9 +103,8 @@ public:
 
 private:
     void ConnectDatabase(const std::string& ADatabaseName);
+    // The run's transaction and access objects, all created by ConnectDatabase.
     fb::TFbTransaction& GetTransaction();
-    template <typename TAccess>
-    TAccess& GetAccess(std::unique_ptr<TAccess>& AAccess);
     TQorItaChiamateAccess& GetChiamateAccess();
     TQorItaTestateAccess& GetTestateAccess();
     TQorItaRigheAccess& GetRigheAccess();
@@ -167,8 +166,8 @@ private:
     template <typename TExchange, typename TTakeOver>
     void RunStep(TQorItaLogData& ALog, TExchange&& AExchange, TTakeOver&& ATakeOver);
 
-    // Declared in the order they are created; destroyed in reverse, so the
-    // statements go before the transactions and the connection.
+    // Created together by ConnectDatabase, in the order declared; destroyed in
+    // reverse, so the statements go before the transactions and the connection.
     std::unique_ptr<fb::TFbConnection> FDatabase;
     std::unique_ptr<fb::TFbTransaction> FTransaction;
     std::unique_ptr<TKelTabX> FKelTabX;
