@@ -2,8 +2,7 @@
 
 #include "common/Exception.h"
 #include "labelservice/Rest.XmlInput.h"
-
-#include <libxml/xmlsave.h>
+#include "xml/LibXml.h"
 
 #include <algorithm>
 
@@ -11,16 +10,13 @@ namespace qorita::labelservice::soapxml {
 
 namespace {
 
-std::string_view ToView(const xmlChar* AText)
-{
-    return AText == nullptr ? std::string_view() : std::string_view(reinterpret_cast<const char*>(AText));
-}
-
+using xml::libxml::AppendToString;
+using xml::libxml::FromXml;
 bool IsBlankText(const xmlNode* ANode)
 {
     if (ANode->type != XML_TEXT_NODE)
         return false;
-    for (std::string_view text = ToView(ANode->content); char c : text)
+    for (std::string_view text = FromXml(ANode->content); char c : text)
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
             return false;
     return true;
@@ -61,12 +57,6 @@ bool UsesOuterNamespace(const xmlNode* ARoot)
     return false;
 }
 
-int AppendToString(void* AContext, const char* AData, int ALength)
-{
-    static_cast<std::string*>(AContext)->append(AData, static_cast<std::size_t>(ALength));
-    return ALength;
-}
-
 }  // namespace
 
 TDocPtr ParseXml(std::string_view AText)
@@ -76,12 +66,12 @@ TDocPtr ParseXml(std::string_view AText)
 
 std::string_view LocalName(const xmlNode* ANode)
 {
-    return ToView(ANode->name);
+    return FromXml(ANode->name);
 }
 
 std::string_view NamespaceUri(const xmlNode* ANode)
 {
-    return ANode->ns == nullptr ? std::string_view() : ToView(ANode->ns->href);
+    return ANode->ns == nullptr ? std::string_view() : FromXml(ANode->ns->href);
 }
 
 std::optional<std::string> Attribute(const xmlNode* AElement, const char* AName)
@@ -89,7 +79,7 @@ std::optional<std::string> Attribute(const xmlNode* AElement, const char* AName)
     xmlChar* value = xmlGetNoNsProp(AElement, reinterpret_cast<const xmlChar*>(AName));
     if (value == nullptr)
         return std::nullopt;
-    std::string result(ToView(value));
+    std::string result(FromXml(value));
     xmlFree(value);
     return result;
 }
@@ -117,7 +107,7 @@ xmlNode* FindChild(const xmlNode* AElement, std::string_view ANamespace, std::st
 std::string NodeText(const xmlNode* ANode)
 {
     xmlChar* content = xmlNodeGetContent(ANode);
-    std::string result(ToView(content));
+    std::string result(FromXml(content));
     xmlFree(content);
     return result;
 }
@@ -160,7 +150,7 @@ bool SpaceSetAbove(const xmlNode* ANode)
     for (const xmlNode* scope = ANode->parent; scope != nullptr && scope->type == XML_ELEMENT_NODE;
          scope = scope->parent) {
         for (const xmlAttr* attr = scope->properties; attr != nullptr; attr = attr->next)
-            if (attr->ns != nullptr && ToView(attr->ns->href) == XmlNamespace && ToView(attr->name) == "space")
+            if (attr->ns != nullptr && FromXml(attr->ns->href) == XmlNamespace && FromXml(attr->name) == "space")
                 return true;
     }
     return false;

@@ -2,6 +2,7 @@
 
 #include "common/Exception.h"
 #include "labelservice/Rest.SourceLines.h"
+#include "xml/LibXml.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/globals.h>
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -229,8 +229,7 @@ std::size_t TXmlInput::Size() const
 
 TParsedXml TXmlInput::Parse()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
+    xml::libxml::EnsureInitialized();
     if (!FBuffer)
         throw Exception("The XML text was already parsed");
     const std::string_view text = BufferText(FBuffer.get());

@@ -1,7 +1,9 @@
 #pragma once
 
 // The one place that includes libxml2 for the binding layer: the library's
-// headers and one owner per libxml2 handle. Included by .cpp files of src/xml only.
+// headers, one owner per libxml2 handle, the library's set-up and the writer
+// of text into a string. Included by .cpp files of src/xml and by the SOAP
+// client's XML readers (src/labelservice/Rest.Xml*.cpp), never by a header.
 
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
@@ -65,6 +67,9 @@ inline bool NameMatches(const xmlNode* ANode, std::string_view AName)
 
 // Makes sure the library is initialised once before its first use.
 void EnsureInitialized();
+
+// An xmlOutputWriteCallback that appends to the std::string AContext.
+int AppendToString(void* AContext, const char* ABuffer, int ALength);
 
 // Serializes ANode (a document, without its declaration, or an element) as UTF-8
 // without added whitespace.

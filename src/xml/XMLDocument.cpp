@@ -22,15 +22,11 @@ void EnsureInitialized()
     std::call_once(once, [] { xmlInitParser(); });
 }
 
-namespace {
-
 int AppendToString(void* AContext, const char* ABuffer, int ALength)
 {
     static_cast<std::string*>(AContext)->append(ABuffer, static_cast<std::size_t>(ALength));
     return ALength;
 }
-
-}  // namespace
 
 bool SerializeTo(xmlNode* ANode, xmlOutputWriteCallback AWrite, void* AContext)
 {
