@@ -25,12 +25,6 @@ private:                                                      \
 
 namespace qorita {
 
-// Empty base of every record class.
-class TDataObject {
-public:
-    virtual ~TDataObject() = default;
-};
-
 enum class TTipoEtichetta { teZpl = 0, tePdf = 1 };
 enum class TStatusTestata { sValida = 0, sEliminata = 1 };
 
@@ -40,7 +34,7 @@ std::string TipoEtichettaToStr(TTipoEtichetta AValue);
 std::string StatusTestataToStr(TStatusTestata AValue);
 
 // One row of QORITA_CHIAMATE: the call the calling application asks us to run.
-class TQorItaChiamateData : public TDataObject {
+class TQorItaChiamateData {
     QORITA_PROPERTY(std::int32_t, Id)
     QORITA_PROPERTY(std::int32_t, Testata)
     QORITA_PROPERTY(TDateTime, DataOra)
@@ -50,7 +44,7 @@ class TQorItaChiamateData : public TDataObject {
 };
 
 // One row of QORITA_TESTATE: the shipment header.
-class TQorItaTestateData : public TDataObject {
+class TQorItaTestateData {
     QORITA_PROPERTY(std::int32_t, Id)
     QORITA_PROPERTY(std::int32_t, DocumentoId)
     QORITA_PROPERTY(std::string, DocumentoLinea)
@@ -86,7 +80,7 @@ public:
 };
 
 // One row of QORITA_RIGHE: a parcel, identified by its header and number.
-class TQorItaRigheData : public TDataObject {
+class TQorItaRigheData {
     QORITA_PROPERTY(std::int32_t, Testata)
     QORITA_PROPERTY(std::int32_t, NCollo)
     QORITA_PROPERTY(double, PesoReale)
@@ -104,7 +98,7 @@ public:
 using TQorItaRigheList = std::vector<std::unique_ptr<TQorItaRigheData>>;
 
 // One row of QORITA_LOG: one exchange with the courier.
-class TQorItaLogData : public TDataObject {
+class TQorItaLogData {
     QORITA_PROPERTY(std::int32_t, Id)
     QORITA_PROPERTY(std::int32_t, Testata)
     QORITA_PROPERTY(TDateTime, DataOra)
@@ -117,7 +111,7 @@ class TQorItaLogData : public TDataObject {
 };
 
 // The courier account and exchange settings read from TABX.
-class TQorItaParametri : public TDataObject {
+class TQorItaParametri {
     QORITA_PROPERTY(std::string, SedeQor)
     QORITA_PROPERTY(std::int32_t, CodiceClienteQor)
     QORITA_PROPERTY(std::string, PasswordClienteQor)
