@@ -32,8 +32,7 @@ void TChiamataHandler::EseguiCrea()
     InviaSpedizione(*spedizione);
 }
 
-std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAddParcelRequest(
-    TSpedizione& ASpedizione)
+std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAddParcelRequest(TSpedizione& ASpedizione)
 {
     auto request = std::make_unique<addparcel_request::TAddParcelRequest>();
     const addparcel_request::IXMLInfoType& info = request->Info();
@@ -85,7 +84,8 @@ TJournalEntry TChiamataHandler::NewJournalEntry(const addparcel_request::TAddPar
     int position = 0;
     for (const auto& parcel : ASpedizione.Righe()) {
         if (parcel->IsInviata()) continue;
-        entry.Colli.push_back({parcel->NCollo(), ARequest.Info()->Parcel()->Parcel(position++)->ContatoreProgressivo()});
+        entry.Colli.push_back(
+            {parcel->NCollo(), ARequest.Info()->Parcel()->Parcel(position++)->ContatoreProgressivo()});
     }
     return entry;
 }

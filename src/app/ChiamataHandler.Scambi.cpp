@@ -62,8 +62,7 @@ auto CallService(TCall ACall)
 
 }  // namespace
 
-std::optional<std::string> AddParcelNegativeAnswer(addparcel_response::TAddParcelResponse& AResponse,
-                                                   std::size_t ASent)
+std::optional<std::string> AddParcelNegativeAnswer(addparcel_response::TAddParcelResponse& AResponse, std::size_t ASent)
 {
     if (!AResponse.DescrizioneErrore().empty()) return AResponse.DescrizioneErrore();
     if (ASent == AResponse.ParcelErrors().size()) return JoinLines(AResponse.ParcelErrors());
@@ -128,7 +127,8 @@ std::unique_ptr<addparcel_response::TAddParcelResponse> TChiamataHandler::Exchan
         ScambiInSospeso().Invio(*AJournal);
     }
     QORITA_FAILPOINT("prima-dell-invio");
-    auto response = CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings(*FParametri)); });
+    auto response =
+        CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings(*FParametri)); });
     ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
     if (AJournal) ScambiInSospeso().Risposta(*AJournal, ALog.FileXmlResponse());
     QORITA_FAILPOINT("dopo-la-risposta");

@@ -23,9 +23,10 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
     const std::optional<TComando> comando = AParams.GetComando();
     if (!comando) {
         // Refused before any connection, so that no call row is touched.
-        throw Exception(Format("Comando CMD \"%s\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
-                               "-Verifica",
-                               AParams.NomeComando().c_str()));
+        throw Exception(
+            Format("Comando CMD \"%s\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
+                   "-Verifica",
+                   AParams.NomeComando().c_str()));
     }
     ConnectDatabase(comando->DatabaseName);
     GetTransaction().Start();

@@ -58,8 +58,10 @@ std::string TCmdParams::NomeComando() const { return FComandi.empty() ? std::str
 std::optional<TComando> TCmdParams::GetComando() const
 {
     static constexpr std::pair<const char*, TTipoComando> Nomi[] = {
-        {"Crea", TTipoComando::Crea},         {"Conferma", TTipoComando::Conferma},
-        {"CreaConferma", TTipoComando::CreaConferma}, {"Elimina", TTipoComando::Elimina},
+        {"Crea", TTipoComando::Crea},
+        {"Conferma", TTipoComando::Conferma},
+        {"CreaConferma", TTipoComando::CreaConferma},
+        {"Elimina", TTipoComando::Elimina},
         {"Verifica", TTipoComando::Verifica},
     };
     const std::string name = UpperCase(NomeComando());

@@ -1,5 +1,5 @@
-#include "app/CredenzialiDatabase.h"
 #include "app/Verifica.h"
+#include "app/CredenzialiDatabase.h"
 #include "common/Exception.h"
 #include "data/DataSchema.h"
 #include "data/DataSql.h"

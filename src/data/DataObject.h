@@ -14,13 +14,13 @@
 #include <utility>
 #include <vector>
 
-#define QORITA_PROPERTY(Type, Name)                           \
-public:                                                       \
-    const Type& Name() const { return F##Name; }              \
-    void Set##Name(const Type& AValue) { F##Name = AValue; }  \
+#define QORITA_PROPERTY(Type, Name)                                \
+public:                                                            \
+    const Type& Name() const { return F##Name; }                   \
+    void Set##Name(const Type& AValue) { F##Name = AValue; }       \
     void Set##Name(Type&& AValue) { F##Name = std::move(AValue); } \
-                                                              \
-private:                                                      \
+                                                                   \
+private:                                                           \
     Type F##Name{};
 
 namespace qorita {

@@ -19,9 +19,10 @@ std::string GenIdText(std::string_view AGenerator)
 
 std::vector<std::string> RunStatements()
 {
-    return {Text(ChiamateSelect), Text(ChiamateUpdateOrInsert), Text(TestateSelect), Text(TestateUpdateOrInsert),
-            Text(RigheSelect),    Text(RigheUpdateOrInsert),    Text(LogInsert),     Text(TabXSelect),
-            GenIdText(GenLogId),  GenIdText(GenRigheContatoreProg), Text(RigheContatoreAvanza)};
+    return {
+        Text(ChiamateSelect), Text(ChiamateUpdateOrInsert),     Text(TestateSelect),       Text(TestateUpdateOrInsert),
+        Text(RigheSelect),    Text(RigheUpdateOrInsert),        Text(LogInsert),           Text(TabXSelect),
+        GenIdText(GenLogId),  GenIdText(GenRigheContatoreProg), Text(RigheContatoreAvanza)};
 }
 
 }  // namespace qorita::sql

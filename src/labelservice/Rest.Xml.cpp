@@ -14,11 +14,9 @@ using xml::libxml::AppendToString;
 using xml::libxml::FromXml;
 bool IsBlankText(const xmlNode* ANode)
 {
-    if (ANode->type != XML_TEXT_NODE)
-        return false;
+    if (ANode->type != XML_TEXT_NODE) return false;
     for (std::string_view text = FromXml(ANode->content); char c : text)
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
-            return false;
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
     return true;
 }
 
@@ -29,29 +27,24 @@ bool UsesOuterNamespace(const xmlNode* ARoot)
     const auto declaredInside = [ARoot](const xmlNode* AElement, const xmlNs* ANs) {
         for (const xmlNode* scope = AElement; scope != nullptr; scope = scope->parent) {
             for (const xmlNs* ns = scope->nsDef; ns != nullptr; ns = ns->next)
-                if (ns == ANs)
-                    return true;
-            if (scope == ARoot)
-                break;
+                if (ns == ANs) return true;
+            if (scope == ARoot) break;
         }
         return false;
     };
     const xmlNode* node = ARoot;
     while (node != nullptr) {
         if (node->type == XML_ELEMENT_NODE) {
-            if (node->ns != nullptr && !declaredInside(node, node->ns))
-                return true;
+            if (node->ns != nullptr && !declaredInside(node, node->ns)) return true;
             for (const xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next)
-                if (attr->ns != nullptr && !declaredInside(node, attr->ns))
-                    return true;
+                if (attr->ns != nullptr && !declaredInside(node, attr->ns)) return true;
             if (node->children != nullptr) {
                 node = node->children;
                 continue;
             }
         }
         // Next in document order, without leaving the subtree.
-        while (node != ARoot && node->next == nullptr)
-            node = node->parent;
+        while (node != ARoot && node->next == nullptr) node = node->parent;
         node = node == ARoot ? nullptr : node->next;
     }
     return false;
@@ -59,15 +52,9 @@ bool UsesOuterNamespace(const xmlNode* ARoot)
 
 }  // namespace
 
-TDocPtr ParseXml(std::string_view AText)
-{
-    return TXmlInput(AText).Parse().Doc;
-}
+TDocPtr ParseXml(std::string_view AText) { return TXmlInput(AText).Parse().Doc; }
 
-std::string_view LocalName(const xmlNode* ANode)
-{
-    return FromXml(ANode->name);
-}
+std::string_view LocalName(const xmlNode* ANode) { return FromXml(ANode->name); }
 
 std::string_view NamespaceUri(const xmlNode* ANode)
 {
@@ -77,8 +64,7 @@ std::string_view NamespaceUri(const xmlNode* ANode)
 std::optional<std::string> Attribute(const xmlNode* AElement, const char* AName)
 {
     xmlChar* value = xmlGetNoNsProp(AElement, reinterpret_cast<const xmlChar*>(AName));
-    if (value == nullptr)
-        return std::nullopt;
+    if (value == nullptr) return std::nullopt;
     std::string result(FromXml(value));
     xmlFree(value);
     return result;
@@ -88,18 +74,15 @@ std::vector<xmlNode*> ElementChildren(const xmlNode* AElement)
 {
     std::vector<xmlNode*> result;
     for (xmlNode* child = AElement->children; child != nullptr; child = child->next)
-        if (child->type == XML_ELEMENT_NODE)
-            result.push_back(child);
+        if (child->type == XML_ELEMENT_NODE) result.push_back(child);
     return result;
 }
 
 xmlNode* FindChild(const xmlNode* AElement, std::string_view ANamespace, std::string_view ALocalName, const char* AName)
 {
     for (xmlNode* child : ElementChildren(AElement)) {
-        if (LocalName(child) != ALocalName || NamespaceUri(child) != ANamespace)
-            continue;
-        if (AName == nullptr || Attribute(child, "name") == std::optional<std::string>(AName))
-            return child;
+        if (LocalName(child) != ALocalName || NamespaceUri(child) != ANamespace) continue;
+        if (AName == nullptr || Attribute(child, "name") == std::optional<std::string>(AName)) return child;
     }
     return nullptr;
 }
@@ -123,19 +106,16 @@ std::string NodeXml(const xmlNode* ANode, std::size_t ASizeHint)
     if (ANode->type == XML_ELEMENT_NODE && UsesOuterNamespace(ANode)) {
         holder.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
         xmlNode* copy = holder ? xmlDocCopyNode(const_cast<xmlNode*>(ANode), holder.get(), 1) : nullptr;
-        if (copy == nullptr)
-            throw Exception("Out of memory copying an XML node");
+        if (copy == nullptr) throw Exception("Out of memory copying an XML node");
         xmlDocSetRootElement(holder.get(), copy);
         node = copy;
     }
     std::string markup;
     markup.reserve(ASizeHint);
     xmlOutputBuffer* output = xmlOutputBufferCreateIO(&AppendToString, nullptr, &markup, nullptr);
-    if (output == nullptr)
-        throw Exception("Out of memory serializing an XML node");
+    if (output == nullptr) throw Exception("Out of memory serializing an XML node");
     xmlNodeDumpOutput(output, node->doc, const_cast<xmlNode*>(node), 0, 0, nullptr);
-    if (xmlOutputBufferClose(output) < 0)
-        throw Exception("Out of memory serializing an XML node");
+    if (xmlOutputBufferClose(output) < 0) throw Exception("Out of memory serializing an XML node");
     return markup;
 }
 
@@ -189,8 +169,7 @@ std::vector<xmlNode*> ContentChildren(const xmlNode* AElement)
 {
     std::vector<xmlNode*> result;
     for (xmlNode* child = AElement->children; child != nullptr; child = child->next)
-        if (!IsBlankText(child))
-            result.push_back(child);
+        if (!IsBlankText(child)) result.push_back(child);
     return result;
 }
 

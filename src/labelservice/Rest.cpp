@@ -63,10 +63,8 @@ private:
                soapxml::TXmlInput& AAnswer)
     {
         // One handle for the description and the call: same host, one TLS handshake.
-        if (!FClient)
-            FClient.emplace(FCaFile, FLimits);
-        if (!FDescription)
-            FDescription = std::make_unique<TServiceDescription>(FLocation, *FClient);
+        if (!FClient) FClient.emplace(FCaFile, FLimits);
+        if (!FDescription) FDescription = std::make_unique<TServiceDescription>(FLocation, *FClient);
         const TServiceBinding binding = FDescription->Resolve(AOperation);
         const std::string envelope = BuildEnvelope(AOperation, binding.WrapperNamespace, AParameters);
         return {FClient->Post(binding.Endpoint,

@@ -10,6 +10,8 @@
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
+
+// After the others: it uses xmlChar without including its header.
 #include <libxml/dict.h>
 
 #include <memory>
@@ -28,10 +30,7 @@ struct ParserCtxtDeleter {
 using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
 using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter>;
 
-inline const xmlChar* ToXml(const char* AText)
-{
-    return reinterpret_cast<const xmlChar*>(AText);
-}
+inline const xmlChar* ToXml(const char* AText) { return reinterpret_cast<const xmlChar*>(AText); }
 
 inline std::string_view FromXml(const xmlChar* AText)
 {
