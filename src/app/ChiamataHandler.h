@@ -6,6 +6,7 @@
 // before a failure are committed together with the outcome.
 #include "common/DateTime.h"
 #include "data/DataObject.h"
+#include "data/fb/FbForward.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,10 +16,6 @@
 
 namespace qorita {
 
-namespace fb {
-class TFbConnection;
-class TFbTransaction;
-}  // namespace fb
 namespace addparcel_request {
 class TAddParcelRequest;
 }

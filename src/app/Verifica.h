@@ -9,16 +9,13 @@
 // One line per check on standard output, "<check>: ok" or "<check>: <reason>".
 // A check that needs what an earlier one could not give is reported as
 // "<check>: skipped (<why>)".
+#include "data/fb/FbForward.h"
+
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace qorita {
-
-namespace fb {
-class TFbConnection;
-class TFbTransaction;
-}  // namespace fb
 
 class TKelTabX;
 class TQorItaParametri;

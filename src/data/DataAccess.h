@@ -6,6 +6,7 @@
 // database's own message.
 #include "data/DataObject.h"
 #include "data/DataSql.h"
+#include "data/fb/FbForward.h"
 #include "data/fb/FbStatement.h"
 
 #include <cstdint>
@@ -15,11 +16,6 @@
 #include <string>
 
 namespace qorita {
-
-namespace fb {
-class TFbConnection;
-class TFbTransaction;
-}  // namespace fb
 
 class TKelTabX;
 
