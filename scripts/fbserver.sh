@@ -72,7 +72,7 @@ prepare_root() {
   local package entry module name
   package=$(package_dir)
   [[ -x $server ]] || fail "$server is missing (package firebird3.0-server; run scripts/setup.sh)"
-  mkdir -p "$root/lock" "$root/tmp" "$root/intl"
+  mkdir -p "$root/lock" "$root/embedded-lock" "$root/tmp" "$root/intl"
   chmod 700 "$root"
   for entry in plugins lib firebird.msg; do
     ln -sfn "$package/$entry" "$root/$entry"
@@ -277,7 +277,15 @@ print_env() {
   where=$(address)
   printf 'export QORITA_TEST_FB_SERVER=%q\n' "$where"
   printf 'export QORITA_TEST_FB_SERVER_DIR=%q\n' "$root"
-  printf 'export FIREBIRD=%q FIREBIRD_BOOT_BUILD=1 FIREBIRD_LOCK=%q\n' "$root" "$root/lock"
+  # The tests' embedded engines keep their lock files apart from the server's.
+  # Both sides share the engine-wide regions of their lock folder (trace,
+  # user mapping); a test that kills a process at a random moment, as the
+  # reliability tests do on purpose, must not leave the server unable to log
+  # anyone in, nor a killed server leave the embedded tests waiting. Firebird
+  # still refuses a file the other side has open: that check is a lock on the
+  # file itself.
+  mkdir -p "$root/embedded-lock"
+  printf 'export FIREBIRD=%q FIREBIRD_BOOT_BUILD=1 FIREBIRD_LOCK=%q\n' "$root" "$root/embedded-lock"
 }
 
 # One command at a time per clone.

@@ -119,8 +119,9 @@ if [[ $failed -ne 0 ]]; then
 fi
 # The tests' own Firebird server (build/fbserver/, a free loopback port). Every
 # test process, and the program under test, learns its address and keeps its
-# Firebird lock files and log in there too, so two clones testing at once share
-# nothing, and a Firebird server the machine runs for others is never touched.
+# Firebird lock files (apart from the server's) and log in there too, so two
+# clones testing at once share nothing, and a Firebird server the machine runs
+# for others is never touched.
 "$root/scripts/fbserver.sh" start || exit 1
 trap '"$root/scripts/fbserver.sh" stop' EXIT
 eval "$("$root/scripts/fbserver.sh" env)" || exit 1
