@@ -3,7 +3,7 @@
 #include "common/Exception.h"
 #include "common/Text.h"
 #include "labelservice/Rest.Xml.h"
-#include "labelservice/Rest.XmlInput.h"
+#include "labelservice/Rest.AnswerBody.h"
 #include "labelservice/http/HttpClient.h"
 #include "xml/XMLDocument.h"
 
@@ -44,11 +44,11 @@ bool IsNil(const xmlNode* AElement)
 
 // The answer examined down to its payload: the parsed answer and the node.
 struct TPayload {
-    TParsedXml Answer;
+    xml::TParsedXml Answer;
     xmlNode* Node = nullptr;
 };
 
-TPayload FindPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, const std::string& AUrl,
+TPayload FindPayload(const http::THttpResponse& AResponse, TAnswerBody& ABody, const std::string& AUrl,
                      const std::string& AOperation, const std::string& AResultElement)
 {
     // 500 is how the service delivers a SOAP fault: examined below.
@@ -104,11 +104,11 @@ TPayload FindPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, con
 std::string ExtractPayload(const http::THttpResponse& AResponse, const std::string& AUrl, const std::string& AOperation,
                            const std::string& AResultElement)
 {
-    TXmlInput body(AResponse.Body);
+    TAnswerBody body(AResponse.Body);
     return ExtractPayload(AResponse, body, AUrl, AOperation, AResultElement);
 }
 
-std::string ExtractPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, const std::string& AUrl,
+std::string ExtractPayload(const http::THttpResponse& AResponse, TAnswerBody& ABody, const std::string& AUrl,
                            const std::string& AOperation, const std::string& AResultElement)
 {
     const std::size_t size = ABody.Size();
@@ -117,7 +117,7 @@ std::string ExtractPayload(const http::THttpResponse& AResponse, TXmlInput& ABod
     return NodeXml(payload.Node, size);
 }
 
-xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, TXmlInput& ABody,
+xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, TAnswerBody& ABody,
                                          const std::string& AUrl, const std::string& AOperation,
                                          const std::string& AResultElement)
 {
@@ -134,7 +134,7 @@ xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, T
 xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, const std::string& AUrl,
                                          const std::string& AOperation, const std::string& AResultElement)
 {
-    TXmlInput body(AResponse.Body);
+    TAnswerBody body(AResponse.Body);
     return ExtractPayloadDocument(AResponse, body, AUrl, AOperation, AResultElement);
 }
 

@@ -1,7 +1,6 @@
 #include "labelservice/Rest.Xml.h"
 
 #include "common/Exception.h"
-#include "labelservice/Rest.XmlInput.h"
 #include "xml/LibXml.h"
 
 #include <algorithm>
@@ -52,7 +51,7 @@ bool UsesOuterNamespace(const xmlNode* ARoot)
 
 }  // namespace
 
-TDocPtr ParseXml(std::string_view AText) { return TXmlInput(AText).Parse().Doc; }
+TDocPtr ParseXml(std::string_view AText) { return xml::TXmlInput(AText).Parse().Doc; }
 
 std::string_view LocalName(const xmlNode* ANode) { return FromXml(ANode->name); }
 

@@ -5,6 +5,8 @@
 // lookup and the answer examination need. Private to the labelservice library;
 // nothing outside it includes libxml2 through this header.
 
+#include "xml/XmlInput.h"
+
 #include <libxml/tree.h>
 
 #include <memory>
@@ -15,19 +17,12 @@
 
 namespace qorita::labelservice::soapxml {
 
-struct TDocFree {
-    void operator()(xmlDoc* ADoc) const noexcept { xmlFreeDoc(ADoc); }
-};
-using TDocPtr = std::unique_ptr<xmlDoc, TDocFree>;
+using xml::TDocPtr;
+using xml::TParsedXml;
 
-// Parses text from the network or a file: no network access, no external
-// entities, no DTD loading, errors taken from the parser context of this call.
-// Whitespace-only text between elements is dropped. A failure raises an
-// Exception: reason CR LF "Line: n" CR LF the first 40 characters of that line.
-// (TXmlInput parses a text received straight into the parser's buffer.)
+// Parses text from the network or a file as received bytes (xml::TXmlInput).
 TDocPtr ParseXml(std::string_view AText);
 
-struct TParsedXml;
 // The element AElement of a parsed answer as the root of a document of its
 // own, without writing it out and reading it again: the rest of the answer is
 // freed and the document taken from AParsed. Null (and AParsed untouched) when

@@ -14,8 +14,6 @@ target_link_libraries(qorita_http
 
 add_library(qorita_soap STATIC
   Rest.Xml.cpp
-  Rest.XmlInput.cpp
-  Rest.SourceLines.cpp
   Rest.Description.cpp
   Rest.Envelope.cpp
   Rest.Answer.cpp

@@ -1,9 +1,10 @@
 #pragma once
 
 // The one place that includes libxml2 for the binding layer: the library's
-// headers, one owner per libxml2 handle, the library's set-up and the writer
-// of text into a string. Included by .cpp files of src/xml and by the SOAP
-// client's XML readers (src/labelservice/Rest.Xml*.cpp), never by a header.
+// headers, one owner per libxml2 handle (TDocPtr for documents, XMLForward.h)
+// and the writer of text into a string. Included by .cpp files of src/xml and
+// by the SOAP client's XML readers (src/labelservice/Rest.Xml*.cpp), never by
+// a header.
 
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
@@ -14,20 +15,18 @@
 // After the others: it uses xmlChar without including its header.
 #include <libxml/dict.h>
 
+#include "xml/XMLForward.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace qorita::xml::libxml {
 
-struct DocDeleter {
-    void operator()(xmlDoc* ADoc) const noexcept { xmlFreeDoc(ADoc); }
-};
 struct ParserCtxtDeleter {
     void operator()(xmlParserCtxt* ACtxt) const noexcept { xmlFreeParserCtxt(ACtxt); }
 };
 
-using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
 using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter>;
 
 inline const xmlChar* ToXml(const char* AText) { return reinterpret_cast<const xmlChar*>(AText); }
@@ -63,9 +62,6 @@ inline bool NameMatches(const xmlNode* ANode, std::string_view AName)
     return AName.size() == prefix.size() + 1 + local.size() && AName.substr(0, prefix.size()) == prefix &&
            AName[prefix.size()] == ':' && AName.substr(prefix.size() + 1) == local;
 }
-
-// Makes sure the library is initialised once before its first use.
-void EnsureInitialized();
 
 // An xmlOutputWriteCallback that appends to the std::string AContext.
 int AppendToString(void* AContext, const char* ABuffer, int ALength);

@@ -204,7 +204,7 @@ std::string TXMLNode::XML() const
         }
     }
     if (!outerDeclarations) return libxml::Serialize(FNode);
-    libxml::DocPtr scratch(xmlNewDoc(libxml::ToXml("1.0")));
+    TDocPtr scratch(xmlNewDoc(libxml::ToXml("1.0")));
     xmlNode* copy = scratch ? xmlDocCopyNode(FNode, scratch.get(), 1) : nullptr;
     if (copy == nullptr) throw std::bad_alloc();
     xmlDocSetRootElement(scratch.get(), copy);

@@ -6,18 +6,16 @@
 // and parsed there. As the parser moves on, the pages of text it has left
 // behind are given back to the system: with a thousand labels the answer and
 // its tree are tens of megabytes each, and they are never both held whole.
-// Private to the labelservice library, like Rest.Xml.h.
 
-#include "labelservice/Rest.Xml.h"
-#include "labelservice/http/HttpClient.h"
-
-#include <libxml/xmlIO.h>
+#include "xml/XMLForward.h"
 
 #include <cstddef>
 #include <memory>
 #include <string_view>
 
-namespace qorita::labelservice::soapxml {
+struct _xmlParserInputBuffer;
+
+namespace qorita::xml {
 
 struct TParsedXml {
     TDocPtr Doc;
@@ -26,30 +24,33 @@ struct TParsedXml {
     bool NamespacesWellFormed = true;
 };
 
-class TXmlInput final : public http::THttpBodySink {
+class TXmlInput {
 public:
     TXmlInput();
     // A text at hand, copied in.
     explicit TXmlInput(std::string_view AText);
-    ~TXmlInput() override;
+    ~TXmlInput();
     TXmlInput(const TXmlInput&) = delete;
     TXmlInput& operator=(const TXmlInput&) = delete;
 
     // Before the first Append: room for the whole text at once, so that a large
     // answer is not copied again each time the buffer doubles.
-    void Reserve(std::size_t ABytes) override;
-    bool Append(std::string_view AData) override;
-    std::size_t Size() const override;
+    void Reserve(std::size_t ABytes);
+    // False when the data cannot be kept.
+    bool Append(std::string_view AData);
+    std::size_t Size() const;
 
-    // Parses the text as ParseXml does, with the same errors and messages. The
-    // text is used up whatever the outcome; a second call fails.
+    // Parses the text as bytes received (TXmlOrigin::Received): in the
+    // encoding they name, with the hardened options of every parse; a failure
+    // throws qorita::Exception with the parse-error message. The text is used
+    // up whatever the outcome; a second call fails.
     TParsedXml Parse();
 
 private:
     struct TBufferFree {
-        void operator()(xmlParserInputBuffer* ABuffer) const noexcept { xmlFreeParserInputBuffer(ABuffer); }
+        void operator()(_xmlParserInputBuffer* ABuffer) const noexcept;
     };
-    std::unique_ptr<xmlParserInputBuffer, TBufferFree> FBuffer;
+    std::unique_ptr<_xmlParserInputBuffer, TBufferFree> FBuffer;
 };
 
-}  // namespace qorita::labelservice::soapxml
+}  // namespace qorita::xml
