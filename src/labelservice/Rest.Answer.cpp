@@ -2,8 +2,8 @@
 
 #include "common/Exception.h"
 #include "common/Text.h"
-#include "labelservice/Rest.Xml.h"
 #include "labelservice/Rest.AnswerBody.h"
+#include "labelservice/Rest.Xml.h"
 #include "labelservice/http/HttpClient.h"
 #include "xml/XMLDocument.h"
 

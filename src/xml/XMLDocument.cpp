@@ -2,8 +2,8 @@
 
 #include "common/Exception.h"
 #include "xml/LibXml.h"
-#include "xml/XmlParser.h"
 #include "xml/XMLNode.h"
+#include "xml/XmlParser.h"
 #include "xml/XmlValue.h"
 
 #include <cerrno>

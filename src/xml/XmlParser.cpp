@@ -19,8 +19,7 @@ int ParseOptions(TXmlOrigin AOrigin)
     // loading and no entity substitution (so no external entity is ever read),
     // libxml2's default size and depth limits (no XML_PARSE_HUGE), errors read
     // from the context and never printed, whitespace between elements dropped.
-    constexpr int hardened =
-        XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS;
+    constexpr int hardened = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS;
     // A text the program holds is UTF-8 whatever encoding its declaration
     // names; received bytes are read in the encoding they name.
     return AOrigin == TXmlOrigin::Utf8Text ? hardened | XML_PARSE_IGNORE_ENC : hardened;

@@ -13,7 +13,10 @@ namespace qorita::xml {
 namespace {
 
 // The start of a line of received bytes, as a parse error quotes it.
-std::string SourceLine(std::string_view AText, int ALine) { return xml::SourceLine(AText, ALine, TXmlOrigin::Received); }
+std::string SourceLine(std::string_view AText, int ALine)
+{
+    return xml::SourceLine(AText, ALine, TXmlOrigin::Received);
+}
 
 // The line (from 1) that position APosition of AText is in.
 int LineAt(const std::string& AText, std::size_t APosition)
