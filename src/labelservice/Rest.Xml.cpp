@@ -2,6 +2,7 @@
 
 #include "common/Exception.h"
 #include "xml/LibXml.h"
+#include "xml/XmlSerialize.h"
 
 #include <algorithm>
 
@@ -9,44 +10,14 @@ namespace qorita::labelservice::soapxml {
 
 namespace {
 
-using xml::libxml::AppendToString;
 using xml::libxml::FromXml;
+using xml::libxml::UsesOuterNamespace;
 bool IsBlankText(const xmlNode* ANode)
 {
     if (ANode->type != XML_TEXT_NODE) return false;
     for (std::string_view text = FromXml(ANode->content); char c : text)
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
     return true;
-}
-
-// Whether ANode's own namespace, an attribute's or a descendant's is declared
-// outside the subtree of ANode.
-bool UsesOuterNamespace(const xmlNode* ARoot)
-{
-    const auto declaredInside = [ARoot](const xmlNode* AElement, const xmlNs* ANs) {
-        for (const xmlNode* scope = AElement; scope != nullptr; scope = scope->parent) {
-            for (const xmlNs* ns = scope->nsDef; ns != nullptr; ns = ns->next)
-                if (ns == ANs) return true;
-            if (scope == ARoot) break;
-        }
-        return false;
-    };
-    const xmlNode* node = ARoot;
-    while (node != nullptr) {
-        if (node->type == XML_ELEMENT_NODE) {
-            if (node->ns != nullptr && !declaredInside(node, node->ns)) return true;
-            for (const xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next)
-                if (attr->ns != nullptr && !declaredInside(node, attr->ns)) return true;
-            if (node->children != nullptr) {
-                node = node->children;
-                continue;
-            }
-        }
-        // Next in document order, without leaving the subtree.
-        while (node != ARoot && node->next == nullptr) node = node->parent;
-        node = node == ARoot ? nullptr : node->next;
-    }
-    return false;
 }
 
 }  // namespace
@@ -96,26 +67,7 @@ std::string NodeText(const xmlNode* ANode)
 
 std::string NodeXml(const xmlNode* ANode, std::size_t ASizeHint)
 {
-    // An element that uses a namespace declared further up in the answer is
-    // copied into a document of its own: libxml2 then declares the namespace
-    // on the copy. Otherwise the node is written as it is, which spares
-    // copying a payload of several megabytes of labels.
-    TDocPtr holder;
-    const xmlNode* node = ANode;
-    if (ANode->type == XML_ELEMENT_NODE && UsesOuterNamespace(ANode)) {
-        holder.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
-        xmlNode* copy = holder ? xmlDocCopyNode(const_cast<xmlNode*>(ANode), holder.get(), 1) : nullptr;
-        if (copy == nullptr) throw Exception("Out of memory copying an XML node");
-        xmlDocSetRootElement(holder.get(), copy);
-        node = copy;
-    }
-    std::string markup;
-    markup.reserve(ASizeHint);
-    xmlOutputBuffer* output = xmlOutputBufferCreateIO(&AppendToString, nullptr, &markup, nullptr);
-    if (output == nullptr) throw Exception("Out of memory serializing an XML node");
-    xmlNodeDumpOutput(output, node->doc, const_cast<xmlNode*>(node), 0, 0, nullptr);
-    if (xmlOutputBufferClose(output) < 0) throw Exception("Out of memory serializing an XML node");
-    return markup;
+    return xml::libxml::StandaloneMarkup(ANode, ASizeHint);
 }
 
 namespace {

@@ -2,7 +2,7 @@
 
 // The one place that includes libxml2 for the binding layer: the library's
 // headers, one owner per libxml2 handle (TDocPtr for documents, XMLForward.h)
-// and the writer of text into a string. Included by .cpp files of src/xml and
+// and the reading of names. Included by .cpp files of src/xml and
 // by the SOAP client's XML readers (src/labelservice/Rest.Xml*.cpp), never by
 // a header.
 
@@ -62,14 +62,5 @@ inline bool NameMatches(const xmlNode* ANode, std::string_view AName)
     return AName.size() == prefix.size() + 1 + local.size() && AName.substr(0, prefix.size()) == prefix &&
            AName[prefix.size()] == ':' && AName.substr(prefix.size() + 1) == local;
 }
-
-// An xmlOutputWriteCallback that appends to the std::string AContext.
-int AppendToString(void* AContext, const char* ABuffer, int ALength);
-
-// Serializes ANode (a document, without its declaration, or an element) as UTF-8
-// without added whitespace.
-std::string Serialize(xmlNode* ANode);
-// The same, handed piece by piece to AWrite; false when it failed.
-bool SerializeTo(xmlNode* ANode, xmlOutputWriteCallback AWrite, void* AContext);
 
 }  // namespace qorita::xml::libxml

@@ -4,6 +4,7 @@
 #include "xml/LibXml.h"
 #include "xml/XMLNode.h"
 #include "xml/XmlParser.h"
+#include "xml/XmlSerialize.h"
 #include "xml/XmlValue.h"
 
 #include <cerrno>

@@ -3,6 +3,7 @@
 #include "common/Exception.h"
 #include "xml/LibXml.h"
 #include "xml/XMLDocument.h"
+#include "xml/XmlSerialize.h"
 #include "xml/XmlValue.h"
 
 namespace qorita::xml {
@@ -191,25 +192,7 @@ void TXMLNode::SetAttribute(std::string_view AName, std::string_view AValue)
     }
 }
 
-std::string TXMLNode::XML() const
-{
-    // An element whose namespaces are declared by its ancestors is written from a
-    // copy that declares them itself, so that its markup stands on its own.
-    bool outerDeclarations = false;
-    for (const xmlNode* parent = FNode->parent; parent != nullptr && parent->type == XML_ELEMENT_NODE;
-         parent = parent->parent) {
-        if (parent->nsDef != nullptr) {
-            outerDeclarations = true;
-            break;
-        }
-    }
-    if (!outerDeclarations) return libxml::Serialize(FNode);
-    TDocPtr scratch(xmlNewDoc(libxml::ToXml("1.0")));
-    xmlNode* copy = scratch ? xmlDocCopyNode(FNode, scratch.get(), 1) : nullptr;
-    if (copy == nullptr) throw std::bad_alloc();
-    xmlDocSetRootElement(scratch.get(), copy);
-    return libxml::Serialize(copy);
-}
+std::string TXMLNode::XML() const { return libxml::StandaloneMarkup(FNode); }
 
 void TXMLNode::RegisterChildNode(std::string ATag, TNodeFactory AType)
 {
