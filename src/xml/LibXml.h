@@ -1,10 +1,9 @@
 #pragma once
 
-// The one place that includes libxml2 for the binding layer: the library's
-// headers, one owner per libxml2 handle (TDocPtr for documents, XMLForward.h)
-// and the reading of names. Included by .cpp files of src/xml and
-// by the SOAP client's XML readers (src/labelservice/Rest.Xml*.cpp), never by
-// a header.
+// The one place that includes libxml2: the library's headers, one owner per
+// libxml2 handle (TDocPtr for documents, XMLForward.h) and the reading of
+// names. Included by .cpp files of src/xml only, never by a header; the
+// other layers read and write XML through src/xml's classes.
 
 #include <libxml/encoding.h>
 #include <libxml/parser.h>

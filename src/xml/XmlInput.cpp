@@ -190,11 +190,10 @@ TParsedXml TXmlInput::Parse()
     ctxt->sax->endElementNs = &TParse::EndElement;
     xmlParseDocument(ctxt);
 
-    TParsedXml parsed{TDocPtr(ctxt->myDoc), ctxt->nsWellFormed != 0};
+    TDocPtr doc(ctxt->myDoc);
     ctxt->myDoc = nullptr;
-    if (parse.Accepts(parsed.Doc.get())) return parsed;
-    parsed.Doc.reset();
-    throw Exception(parse.ErrorMessage());
+    if (!parse.Accepts(doc.get())) throw Exception(parse.ErrorMessage());
+    return TParsedXml(std::move(doc), ctxt->nsWellFormed != 0);
 }
 
 void TXmlInput::TBufferFree::operator()(_xmlParserInputBuffer* ABuffer) const noexcept

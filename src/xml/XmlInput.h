@@ -7,7 +7,7 @@
 // behind are given back to the system: with a thousand labels the answer and
 // its tree are tens of megabytes each, and they are never both held whole.
 
-#include "xml/XMLForward.h"
+#include "xml/ParsedXml.h"
 
 #include <cstddef>
 #include <memory>
@@ -16,13 +16,6 @@
 struct _xmlParserInputBuffer;
 
 namespace qorita::xml {
-
-struct TParsedXml {
-    TDocPtr Doc;
-    // False when a prefix was used without its declaration (libxml2 then keeps
-    // the prefix in the element's name) or a declaration was malformed.
-    bool NamespacesWellFormed = true;
-};
 
 class TXmlInput {
 public:
