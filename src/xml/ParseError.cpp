@@ -1,7 +1,7 @@
 #include "xml/ParseError.h"
 
 #include "common/Exception.h"
-#include "xml/XmlValue.h"
+#include "common/Utf8.h"
 
 namespace qorita::xml {
 
@@ -38,18 +38,6 @@ std::string_view ReceivedLine(std::string_view AText, int ALine)
     rest = rest.substr(0, std::min(rest.find('\n'), rest.size()));
     if (!rest.empty() && rest.back() == '\r') rest.remove_suffix(1);
     return rest;
-}
-
-// The first ACount characters of AText: each byte that is not a continuation
-// byte of UTF-8 starts one, whether or not its sequence is well formed.
-std::string_view FirstCharacters(std::string_view AText, std::size_t ACount)
-{
-    std::size_t end = 0;
-    for (std::size_t chars = 0; end < AText.size() && chars < ACount; ++chars) {
-        ++end;
-        while (end < AText.size() && (static_cast<unsigned char>(AText[end]) & 0xC0) == 0x80) ++end;
-    }
-    return AText.substr(0, end);
 }
 
 }  // namespace

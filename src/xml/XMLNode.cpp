@@ -1,6 +1,7 @@
 #include "xml/XMLNode.h"
 
 #include "common/Exception.h"
+#include "common/Utf8.h"
 #include "xml/LibXml.h"
 #include "xml/XMLDocument.h"
 #include "xml/XmlSerialize.h"
