@@ -21,6 +21,7 @@ std::string BuildEnvelope(std::string_view AOperation, std::string_view AWrapper
                           const std::vector<TSoapParameter>& AParameters)
 {
     xml::TXmlBuilder envelope;
+    std::size_t valueBytes = 0;
     const xml::TXmlBuilder::TElement body =
         envelope.SetRoot("Envelope", EnvelopePrefix, EnvelopeNamespaces).AddChild("Body", EnvelopePrefix);
     const xml::TXmlBuilder::TElement wrapper = body.AddChild(AOperation);
@@ -31,6 +32,7 @@ std::string BuildEnvelope(std::string_view AOperation, std::string_view AWrapper
     for (const TSoapParameter& parameter : AParameters) {
         try {
             wrapper.AddChild(parameter.Name).AddText(parameter.Value);
+            valueBytes += parameter.Value.size();
         } catch (const Exception& error) {
             throw Exception(
                 ComposeMessage(Format("Parameter %s cannot be sent:", parameter.Name.c_str()), error.what()));
@@ -39,8 +41,13 @@ std::string BuildEnvelope(std::string_view AOperation, std::string_view AWrapper
     // A wrapper without parameters is written with its end tag too.
     if (AParameters.empty()) wrapper.AddText("");
     // The declaration as the courier has always received it, without the line
-    // feed libxml2 writes after one.
-    return std::string(Declaration).append(envelope.Markup());
+    // feed libxml2 writes after one. The room reserved takes the markup of a
+    // request of labels' data (a few escaped characters a line) at once.
+    std::string text;
+    text.reserve(Declaration.size() + valueBytes + valueBytes / 8 + 1024);
+    text.append(Declaration);
+    envelope.AppendMarkup(text);
+    return text;
 }
 
 }  // namespace qorita::labelservice

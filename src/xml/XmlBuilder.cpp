@@ -99,6 +99,9 @@ TXmlBuilder::TElement TXmlBuilder::SetRoot(std::string_view AName, std::string_v
     return TElement(root);
 }
 
-std::string TXmlBuilder::Markup() const { return libxml::Serialize(xmlDocGetRootElement(FDoc.get())); }
+void TXmlBuilder::AppendMarkup(std::string& AText) const
+{
+    libxml::SerializeAppending(xmlDocGetRootElement(FDoc.get()), AText);
+}
 
 }  // namespace qorita::xml

@@ -54,8 +54,8 @@ public:
     TElement SetRoot(std::string_view AName, std::string_view APrefix,
                      const std::vector<TNamespaceDeclaration>& ANamespaces);
 
-    // The root element's markup.
-    std::string Markup() const;
+    // The root element's markup, at the end of AText.
+    void AppendMarkup(std::string& AText) const;
 
 private:
     TDocPtr FDoc;

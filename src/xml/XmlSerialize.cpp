@@ -55,8 +55,13 @@ std::string Serialize(const xmlNode* ANode, std::size_t ASizeHint)
     // and copy.
     std::string result;
     result.reserve(ASizeHint);
-    if (!SerializeTo(ANode, AppendToString, &result)) throw Exception("The XML document could not be serialized");
+    SerializeAppending(ANode, result);
     return result;
+}
+
+void SerializeAppending(const xmlNode* ANode, std::string& AText)
+{
+    if (!SerializeTo(ANode, AppendToString, &AText)) throw Exception("The XML document could not be serialized");
 }
 
 bool UsesOuterNamespace(const xmlNode* AElement)

@@ -19,6 +19,8 @@ bool SerializeTo(const xmlNode* ANode, xmlOutputWriteCallback AWrite, void* ACon
 // The same into a string. ASizeHint: room to reserve, so that a large tree's
 // markup grows once.
 std::string Serialize(const xmlNode* ANode, std::size_t ASizeHint = 0);
+// The same at the end of AText.
+void SerializeAppending(const xmlNode* ANode, std::string& AText);
 
 // Whether AElement, one of its attributes or one of its descendants uses a
 // namespace that is not declared inside AElement's subtree.
