@@ -3,6 +3,8 @@
 #include "common/Exception.h"
 #include "common/Utf8.h"
 
+#include <algorithm>
+
 namespace qorita::xml {
 
 namespace {

@@ -7,11 +7,6 @@ namespace qorita::xml {
 
 namespace {
 
-struct TXmlCharFree {
-    void operator()(xmlChar* AText) const noexcept { xmlFree(AText); }
-};
-using TXmlCharPtr = std::unique_ptr<xmlChar, TXmlCharFree>;
-
 bool IsBlankText(const xmlNode* ANode)
 {
     if (ANode->type != XML_TEXT_NODE) return false;
@@ -23,7 +18,7 @@ bool IsBlankText(const xmlNode* ANode)
 
 std::string Content(const xmlNode* ANode)
 {
-    const TXmlCharPtr content(xmlNodeGetContent(ANode));
+    const libxml::XmlCharPtr content(xmlNodeGetContent(ANode));
     return std::string(libxml::FromXml(content.get()));
 }
 
@@ -35,7 +30,7 @@ std::string_view TReadNode::NamespaceURI() const { return libxml::NamespaceURI(F
 
 std::optional<std::string> TReadNode::Attribute(const char* AName) const
 {
-    const TXmlCharPtr value(xmlGetNoNsProp(FNode, libxml::ToXml(AName)));
+    const libxml::XmlCharPtr value(xmlGetNoNsProp(FNode, libxml::ToXml(AName)));
     if (!value) return std::nullopt;
     return std::string(libxml::FromXml(value.get()));
 }

@@ -25,10 +25,6 @@ xmlNs* DefaultNamespaceDeclaration(xmlNode* ANode)
     return nullptr;
 }
 
-struct XmlCharDeleter {
-    void operator()(xmlChar* AText) const noexcept { xmlFree(AText); }
-};
-
 }  // namespace
 
 void ThrowInterfaceNotSupported() { throw Exception("Interface not supported"); }
@@ -169,7 +165,7 @@ std::string TXMLNode::Attribute(std::string_view AName) const
         return ns != nullptr ? std::string(libxml::FromXml(ns->href)) : std::string();
     }
     const std::string name(AName);
-    std::unique_ptr<xmlChar, XmlCharDeleter> value(xmlGetNoNsProp(FNode, libxml::ToXml(name.c_str())));
+    libxml::XmlCharPtr value(xmlGetNoNsProp(FNode, libxml::ToXml(name.c_str())));
     return std::string(libxml::FromXml(value.get()));
 }
 
