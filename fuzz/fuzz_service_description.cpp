@@ -8,22 +8,23 @@
 // A description may import any local file or URL, which would have the fuzzer
 // read devices or go to the network: an input in which any import names
 // something other than these three files is skipped. The harness reads each
-// text with the same libxml2 and options as the program, so it sees the very
+// text with the program's own parser (xml::TXmlInput), so it sees the very
 // imports the program would follow.
 
 #include "TempFolder.h"
 #include "common/Exception.h"
+#include "common/Text.h"
 #include "labelservice/Rest.Description.h"
 #include "labelservice/http/HttpClient.h"
-
-#include <libxml/parser.h>
-#include <libxml/tree.h>
+#include "xml/ReadNode.h"
+#include "xml/XmlInput.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,40 +34,30 @@ namespace {
 constexpr std::array<const char*, 3> FileNames = {"d.wsdl", "a.wsdl", "b.wsdl"};
 constexpr std::string_view Separator = "\n====\n";
 
-std::string Trim(const std::string& AText)
+bool ImportsOnlyOurFiles(qorita::xml::TReadNode AElement)
 {
-    const auto first = AText.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const auto last = AText.find_last_not_of(" \t\r\n");
-    return AText.substr(first, last - first + 1);
-}
-
-bool ImportsOnlyOurFiles(const xmlNode* ANode)
-{
-    for (; ANode != nullptr; ANode = ANode->next) {
-        if (ANode->type != XML_ELEMENT_NODE) continue;
-        if (xmlStrcmp(ANode->name, reinterpret_cast<const xmlChar*>("import")) == 0) {
-            if (xmlChar* value = xmlGetNoNsProp(ANode, reinterpret_cast<const xmlChar*>("location"))) {
-                const std::string location = Trim(reinterpret_cast<const char*>(value));
-                xmlFree(value);
-                bool ours = location.empty();
-                for (const char* name : FileNames) ours = ours || location == name;
-                if (!ours) return false;
-            }
+    if (AElement.LocalName() == "import") {
+        if (const std::optional<std::string> value = AElement.Attribute("location")) {
+            const std::string_view location = qorita::Trim(*value);
+            bool ours = location.empty();
+            for (const char* name : FileNames) ours = ours || location == name;
+            if (!ours) return false;
         }
-        if (!ImportsOnlyOurFiles(ANode->children)) return false;
+    }
+    for (const qorita::xml::TReadNode child : AElement.ElementChildren()) {
+        if (!ImportsOnlyOurFiles(child)) return false;
     }
     return true;
 }
 
 bool ImportsOnlyOurFiles(std::string_view AText)
 {
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS;
-    xmlDoc* doc = xmlReadMemory(AText.data(), static_cast<int>(AText.size()), nullptr, nullptr, options);
-    if (doc == nullptr) return true;  // the program cannot read it either
-    const bool ours = ImportsOnlyOurFiles(doc->children);
-    xmlFreeDoc(doc);
-    return ours;
+    try {
+        const qorita::xml::TParsedXml parsed = qorita::xml::TXmlInput(AText).Parse();
+        return ImportsOnlyOurFiles(parsed.Root());
+    } catch (const qorita::Exception&) {
+        return true;  // the program cannot read it either
+    }
 }
 
 }  // namespace

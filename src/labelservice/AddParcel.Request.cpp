@@ -1,6 +1,7 @@
 #include "labelservice/AddParcel.Request.h"
 
 #include "common/Exception.h"
+#include "common/Utf8.h"
 #include "xml/XmlValue.h"
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 namespace qorita::addparcel_request {
 
 using xml::CapInteger;
-using xml::CutUtf16;
 using xml::RoundHalfEven;
 
 // --- Parcel ---

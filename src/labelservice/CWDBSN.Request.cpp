@@ -1,11 +1,11 @@
 #include "labelservice/CWDBSN.Request.h"
 
+#include "common/Utf8.h"
 #include "xml/XmlValue.h"
 
 namespace qorita::cwdbsn_request {
 
 using xml::CapInteger;
-using xml::CutUtf16;
 
 TXMLParcelType::TXMLParcelType(const xml::IXMLDocument& ADocument, _xmlNode* ANode) : TXMLNode(ADocument, ANode) {}
 

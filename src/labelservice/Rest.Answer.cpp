@@ -2,14 +2,14 @@
 
 #include "common/Exception.h"
 #include "common/Text.h"
-#include "labelservice/Rest.Xml.h"
-#include "labelservice/Rest.XmlInput.h"
+#include "labelservice/Rest.AnswerBody.h"
 #include "labelservice/http/HttpClient.h"
+#include "xml/ReadNode.h"
 #include "xml/XMLDocument.h"
 
 namespace qorita::labelservice {
 
-using namespace soapxml;
+using xml::TReadNode;
 
 namespace {
 
@@ -17,38 +17,32 @@ constexpr std::string_view Soap11EnvelopeNs = "http://schemas.xmlsoap.org/soap/e
 constexpr std::string_view Soap12EnvelopeNs = "http://www.w3.org/2003/05/soap-envelope";
 constexpr std::string_view XsiNs = "http://www.w3.org/2001/XMLSchema-instance";
 
-[[noreturn]] void ThrowFault(xmlNode* AFault)
+[[noreturn]] void ThrowFault(TReadNode AFault)
 {
-    xmlNode* faultString = nullptr;
-    xmlNode* detail = nullptr;
-    for (xmlNode* child : ElementChildren(AFault)) {
-        if (faultString == nullptr && EqualsNoCase(LocalName(child), "faultstring")) faultString = child;
-        else if (detail == nullptr && EqualsNoCase(LocalName(child), "detail")) detail = child;
+    TReadNode faultString;
+    TReadNode detail;
+    for (const TReadNode child : AFault.ElementChildren()) {
+        if (!faultString && EqualsNoCase(child.LocalName(), "faultstring")) faultString = child;
+        else if (!detail && EqualsNoCase(child.LocalName(), "detail")) detail = child;
     }
-    std::string message = faultString ? NodeText(faultString) : std::string();
-    if (message.empty()) message = detail ? NodeXml(detail) : NodeXml(AFault);
+    std::string message = faultString ? faultString.Text() : std::string();
+    if (message.empty()) message = detail ? detail.Markup() : AFault.Markup();
     throw Exception(message);
 }
 
-bool IsNil(const xmlNode* AElement)
+bool IsNil(TReadNode AElement)
 {
-    for (const xmlAttr* attr = AElement->properties; attr != nullptr; attr = attr->next) {
-        if (attr->ns == nullptr || reinterpret_cast<const char*>(attr->ns->href) != XsiNs ||
-            LocalName(reinterpret_cast<const xmlNode*>(attr)) != "nil")
-            continue;
-        const std::string value = NodeText(reinterpret_cast<const xmlNode*>(attr));
-        return value == "true" || value == "1";
-    }
-    return false;
+    const std::optional<std::string> value = AElement.Attribute(XsiNs, "nil");
+    return value == "true" || value == "1";
 }
 
 // The answer examined down to its payload: the parsed answer and the node.
 struct TPayload {
-    TParsedXml Answer;
-    xmlNode* Node = nullptr;
+    xml::TParsedXml Answer;
+    TReadNode Node;
 };
 
-TPayload FindPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, const std::string& AUrl,
+TPayload FindPayload(const http::THttpResponse& AResponse, TAnswerBody& ABody, const std::string& AUrl,
                      const std::string& AOperation, const std::string& AResultElement)
 {
     // 500 is how the service delivers a SOAP fault: examined below.
@@ -59,41 +53,41 @@ TPayload FindPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, con
         throw Exception(Format("Received content of invalid Content-Type setting: %s - SOAP expects \"text/xml\"",
                                AResponse.ContentType.c_str()));
 
-    TPayload payload{ABody.Parse()};
-    xmlNode* envelope = xmlDocGetRootElement(payload.Answer.Doc.get());
-    if (envelope == nullptr) throw Exception("Invalid SOAP Response");
-    const std::string_view rootNs = NamespaceUri(envelope);
-    if (LocalName(envelope) != "Envelope" || (rootNs != Soap11EnvelopeNs && rootNs != Soap12EnvelopeNs))
+    TPayload payload{ABody.Parse(), TReadNode()};
+    const TReadNode envelope = payload.Answer.Root();
+    if (!envelope) throw Exception("Invalid SOAP Response");
+    const std::string_view rootNs = envelope.NamespaceURI();
+    if (envelope.LocalName() != "Envelope" || (rootNs != Soap11EnvelopeNs && rootNs != Soap12EnvelopeNs))
         throw Exception(Format("DocumentElement %s:%s expected, %s:%s found", std::string(Soap11EnvelopeNs).c_str(),
-                               "Envelope", std::string(rootNs).c_str(), std::string(LocalName(envelope)).c_str()));
-    const std::vector<xmlNode*> parts = ElementChildren(envelope);
+                               "Envelope", std::string(rootNs).c_str(), std::string(envelope.LocalName()).c_str()));
+    const std::vector<TReadNode> parts = envelope.ElementChildren();
     if (parts.empty()) throw Exception("Invalid SOAP request");
-    xmlNode* body = nullptr;
+    TReadNode body;
     int headers = 0;
     int bodies = 0;
-    for (xmlNode* part : parts) {
-        if (LocalName(part) == "Header") ++headers;
-        else if (LocalName(part) == "Body" && ++bodies == 1) body = part;
+    for (const TReadNode part : parts) {
+        if (part.LocalName() == "Header") ++headers;
+        else if (part.LocalName() == "Body" && ++bodies == 1) body = part;
     }
     if (headers > 1 || bodies > 1) throw Exception("Invalid SOAP response");
 
     const std::string noResult = Format("The answer to %s carries no result", AOperation.c_str());
-    const std::vector<xmlNode*> bodyChildren = body ? ElementChildren(body) : std::vector<xmlNode*>();
+    const std::vector<TReadNode> bodyChildren = body ? body.ElementChildren() : std::vector<TReadNode>();
     if (bodyChildren.empty()) throw Exception(noResult);
-    xmlNode* wrapper = bodyChildren.front();
-    if (LocalName(wrapper) == "Fault") ThrowFault(wrapper);
+    const TReadNode wrapper = bodyChildren.front();
+    if (wrapper.LocalName() == "Fault") ThrowFault(wrapper);
 
-    const std::vector<xmlNode*> wrapperChildren = ElementChildren(wrapper);
-    xmlNode* result = nullptr;
-    for (xmlNode* child : wrapperChildren) {
-        if (EqualsNoCase(LocalName(child), AResultElement)) {
+    const std::vector<TReadNode> wrapperChildren = wrapper.ElementChildren();
+    TReadNode result;
+    for (const TReadNode child : wrapperChildren) {
+        if (EqualsNoCase(child.LocalName(), AResultElement)) {
             result = child;
             break;
         }
     }
-    if (result == nullptr && wrapperChildren.size() == 1) result = wrapperChildren.front();
-    if (result == nullptr || IsNil(result)) throw Exception(noResult);
-    const std::vector<xmlNode*> content = ContentChildren(result);
+    if (!result && wrapperChildren.size() == 1) result = wrapperChildren.front();
+    if (!result || IsNil(result)) throw Exception(noResult);
+    const std::vector<TReadNode> content = result.ContentChildren();
     if (content.size() != 1) throw Exception(noResult);
     payload.Node = content.front();
     return payload;
@@ -104,37 +98,36 @@ TPayload FindPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, con
 std::string ExtractPayload(const http::THttpResponse& AResponse, const std::string& AUrl, const std::string& AOperation,
                            const std::string& AResultElement)
 {
-    TXmlInput body(AResponse.Body);
+    TAnswerBody body(AResponse.Body);
     return ExtractPayload(AResponse, body, AUrl, AOperation, AResultElement);
 }
 
-std::string ExtractPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, const std::string& AUrl,
+std::string ExtractPayload(const http::THttpResponse& AResponse, TAnswerBody& ABody, const std::string& AUrl,
                            const std::string& AOperation, const std::string& AResultElement)
 {
     const std::size_t size = ABody.Size();
     const TPayload payload = FindPayload(AResponse, ABody, AUrl, AOperation, AResultElement);
     // The payload is nearly the whole answer when it carries labels.
-    return NodeXml(payload.Node, size);
+    return payload.Node.Markup(size);
 }
 
-xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, TXmlInput& ABody,
+xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, TAnswerBody& ABody,
                                          const std::string& AUrl, const std::string& AOperation,
                                          const std::string& AResultElement)
 {
     const std::size_t size = ABody.Size();
     TPayload payload = FindPayload(AResponse, ABody, AUrl, AOperation, AResultElement);
-    if (TDocPtr document = DetachAsDocument(payload.Answer, payload.Node))
-        return xml::TXMLDocument::Adopt(document.release());
+    if (xml::IXMLDocument document = payload.Answer.TakeOut(payload.Node)) return document;
     // Written out and read back, as the payload's text would be.
-    std::string markup = NodeXml(payload.Node, size);
-    payload.Answer.Doc.reset();
+    std::string markup = payload.Node.Markup(size);
+    payload.Answer = {};
     return xml::TXMLDocument::Parse(markup);
 }
 
 xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, const std::string& AUrl,
                                          const std::string& AOperation, const std::string& AResultElement)
 {
-    TXmlInput body(AResponse.Body);
+    TAnswerBody body(AResponse.Body);
     return ExtractPayloadDocument(AResponse, body, AUrl, AOperation, AResultElement);
 }
 

@@ -14,9 +14,7 @@ struct THttpResponse;
 
 namespace qorita::labelservice {
 
-namespace soapxml {
-class TXmlInput;
-}
+class TAnswerBody;
 
 // The payload's markup: the result element's single child node with its whole
 // subtree and the namespaces it uses, no declaration. Every rule broken by the
@@ -26,14 +24,14 @@ std::string ExtractPayload(const http::THttpResponse& AResponse, const std::stri
                            const std::string& AResultElement);
 // The same for an answer whose body went into ABody (a sink of the HTTP
 // client) rather than into AResponse.Body; ABody is used up.
-std::string ExtractPayload(const http::THttpResponse& AResponse, soapxml::TXmlInput& ABody, const std::string& AUrl,
+std::string ExtractPayload(const http::THttpResponse& AResponse, TAnswerBody& ABody, const std::string& AUrl,
                            const std::string& AOperation, const std::string& AResultElement);
 // The payload as a document of its own, as if its markup had been read: the
 // element is taken out of the answer's tree when it stands on its own (the
 // answer's text and the rest of its tree are gone by then), otherwise its
 // markup is read. The same examination and messages as ExtractPayload, and a
 // payload that does not read as a document fails as its markup would.
-xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, soapxml::TXmlInput& ABody,
+xml::IXMLDocument ExtractPayloadDocument(const http::THttpResponse& AResponse, TAnswerBody& ABody,
                                          const std::string& AUrl, const std::string& AOperation,
                                          const std::string& AResultElement);
 // The same for an answer whose body is in AResponse.Body.

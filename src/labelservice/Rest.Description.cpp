@@ -2,9 +2,10 @@
 
 #include "common/Exception.h"
 #include "common/Text.h"
-#include "labelservice/Rest.Xml.h"
 #include "labelservice/http/HttpClient.h"
 #include "labelservice/http/Url.h"
+#include "xml/ParsedXml.h"
+#include "xml/XmlInput.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -14,7 +15,7 @@
 
 namespace qorita::labelservice {
 
-using namespace soapxml;
+using xml::TReadNode;
 
 namespace {
 
@@ -44,18 +45,17 @@ struct TQName {
 // namespaces in scope where the attribute stands (an unprefixed name takes the
 // default namespace). Nothing when the attribute is absent or its prefix is
 // declared nowhere around it.
-std::optional<TQName> ResolveQName(const xmlNode* AElement, const char* AAttribute)
+std::optional<TQName> ResolveQName(TReadNode AElement, const char* AAttribute)
 {
-    const std::optional<std::string> text = Attribute(AElement, AAttribute);
+    const std::optional<std::string> text = AElement.Attribute(AAttribute);
     if (!text) return std::nullopt;
     const std::string qname(Trim(*text));
     const auto colon = qname.find(':');
     const std::string prefix = colon == std::string::npos ? std::string() : qname.substr(0, colon);
     TQName result;
     result.LocalName = colon == std::string::npos ? qname : qname.substr(colon + 1);
-    const xmlNs* ns = xmlSearchNs(AElement->doc, const_cast<xmlNode*>(AElement),
-                                  prefix.empty() ? nullptr : reinterpret_cast<const xmlChar*>(prefix.c_str()));
-    if (ns != nullptr) result.NamespaceUri = reinterpret_cast<const char*>(ns->href);
+    const std::optional<std::string> uri = AElement.PrefixNamespace(prefix);
+    if (uri) result.NamespaceUri = *uri;
     else if (!prefix.empty()) return std::nullopt;
     return result;
 }
@@ -75,12 +75,12 @@ bool ListNames(std::string_view AList, std::string_view AName)
 struct TLoaded {
     std::string Location;
     bool Remote = false;
-    TDocPtr Doc;
+    xml::TParsedXml Doc;
 
-    xmlNode* Definitions() const
+    TReadNode Definitions() const
     {
-        xmlNode* root = xmlDocGetRootElement(Doc.get());
-        return root != nullptr && LocalName(root) == "definitions" && NamespaceUri(root) == WsdlNs ? root : nullptr;
+        const TReadNode root = Doc.Root();
+        return root && root.LocalName() == "definitions" && root.NamespaceURI() == WsdlNs ? root : TReadNode();
     }
 };
 
@@ -95,11 +95,11 @@ struct TServiceDescription::TImpl {
 
     TLoaded Load(const std::string& ALocation) const;
     void LoadImports();
-    xmlNode* FindPort();
-    xmlNode* FindDefinition(std::string_view AKind, const std::optional<TQName>& AName);
-    std::string InputElementNamespace(xmlNode* ABinding, const std::string& AOperation, const xmlNode* ABody);
+    TReadNode FindPort();
+    TReadNode FindDefinition(std::string_view AKind, const std::optional<TQName>& AName);
+    std::string InputElementNamespace(TReadNode ABinding, const std::string& AOperation, TReadNode ABody);
     template <typename TFind>
-    xmlNode* FindAnywhere(TFind AFind);
+    TReadNode FindAnywhere(TFind AFind);
 };
 
 TLoaded TServiceDescription::TImpl::Load(const std::string& ALocation) const
@@ -119,7 +119,7 @@ TLoaded TServiceDescription::TImpl::Load(const std::string& ALocation) const
             text = ReadLocalFile(ALocation);
         }
         if (text.empty()) throw Exception("Empty document");
-        loaded.Doc = ParseXml(text);
+        loaded.Doc = xml::TXmlInput(text).Parse();
     } catch (const Exception& error) {
         throw Exception(Format("Unable to load WSDL File/Location: %s.  Error [%s]", ALocation.c_str(), error.what()));
     }
@@ -132,14 +132,14 @@ void TServiceDescription::TImpl::LoadImports()
     ImportsLoaded = true;
     // Breadth first over the import graph, each location loaded once.
     for (std::size_t next = 0; next < Docs.size(); ++next) {
-        xmlNode* definitions = Docs[next].Definitions();
-        if (definitions == nullptr) continue;
+        TReadNode definitions = Docs[next].Definitions();
+        if (!definitions) continue;
         // Copied: loading an import grows Docs and would invalidate a reference.
         const std::string baseLocation = Docs[next].Location;
         const bool baseRemote = Docs[next].Remote;
-        for (xmlNode* child : ElementChildren(definitions)) {
-            if (LocalName(child) != "import" || NamespaceUri(child) != WsdlNs) continue;
-            const std::optional<std::string> relative = Attribute(child, "location");
+        for (TReadNode child : definitions.ElementChildren()) {
+            if (child.LocalName() != "import" || child.NamespaceURI() != WsdlNs) continue;
+            const std::optional<std::string> relative = child.Attribute("location");
             if (!relative || Trim(*relative).empty()) continue;
             const std::string target(Trim(*relative));
             std::string location;
@@ -172,55 +172,54 @@ void TServiceDescription::TImpl::LoadImports()
 }
 
 template <typename TFind>
-xmlNode* TServiceDescription::TImpl::FindAnywhere(TFind AFind)
+TReadNode TServiceDescription::TImpl::FindAnywhere(TFind AFind)
 {
     // The description itself first; its imports only when it lacks the item.
-    if (xmlNode* found = AFind(Docs.front())) return found;
+    if (TReadNode found = AFind(Docs.front())) return found;
     LoadImports();
     for (std::size_t i = 1; i < Docs.size(); ++i)
-        if (xmlNode* found = AFind(Docs[i])) return found;
-    return nullptr;
+        if (TReadNode found = AFind(Docs[i])) return found;
+    return {};
 }
 
-xmlNode* TServiceDescription::TImpl::FindPort()
+TReadNode TServiceDescription::TImpl::FindPort()
 {
-    return FindAnywhere([](const TLoaded& ADoc) -> xmlNode* {
-        xmlNode* definitions = ADoc.Definitions();
-        xmlNode* service = definitions ? FindChild(definitions, WsdlNs, "service", ServiceName) : nullptr;
-        return service ? FindChild(service, WsdlNs, "port", PortName) : nullptr;
+    return FindAnywhere([](const TLoaded& ADoc) -> TReadNode {
+        TReadNode definitions = ADoc.Definitions();
+        TReadNode service = definitions ? definitions.FindChild(WsdlNs, "service", ServiceName) : TReadNode();
+        return service ? service.FindChild(WsdlNs, "port", PortName) : TReadNode();
     });
 }
 
-xmlNode* TServiceDescription::TImpl::FindDefinition(std::string_view AKind, const std::optional<TQName>& AName)
+TReadNode TServiceDescription::TImpl::FindDefinition(std::string_view AKind, const std::optional<TQName>& AName)
 {
     // A binding, port type or message named by a qualified name: declared in
     // the description whose target namespace is the name's namespace.
-    if (!AName) return nullptr;
-    return FindAnywhere([&](const TLoaded& ADoc) -> xmlNode* {
-        xmlNode* definitions = ADoc.Definitions();
-        if (definitions == nullptr || Attribute(definitions, "targetNamespace").value_or("") != AName->NamespaceUri)
-            return nullptr;
-        return FindChild(definitions, WsdlNs, AKind, AName->LocalName.c_str());
+    if (!AName) return {};
+    return FindAnywhere([&](const TLoaded& ADoc) -> TReadNode {
+        TReadNode definitions = ADoc.Definitions();
+        if (!definitions || definitions.Attribute("targetNamespace").value_or("") != AName->NamespaceUri) return {};
+        return definitions.FindChild(WsdlNs, AKind, AName->LocalName.c_str());
     });
 }
 
-std::string TServiceDescription::TImpl::InputElementNamespace(xmlNode* ABinding, const std::string& AOperation,
-                                                              const xmlNode* ABody)
+std::string TServiceDescription::TImpl::InputElementNamespace(TReadNode ABinding, const std::string& AOperation,
+                                                              TReadNode ABody)
 {
     // Binding -> port type -> operation -> input message -> the part that
     // names an element: in a document/literal description that element is the
     // wrapper, declared in the description's schema under its own namespace.
-    xmlNode* portType = FindDefinition("portType", ResolveQName(ABinding, "type"));
-    xmlNode* operation = portType ? FindChild(portType, WsdlNs, "operation", AOperation.c_str()) : nullptr;
-    xmlNode* input = operation ? FindChild(operation, WsdlNs, "input") : nullptr;
-    xmlNode* message = input ? FindDefinition("message", ResolveQName(input, "message")) : nullptr;
-    if (message == nullptr) return {};
+    TReadNode portType = FindDefinition("portType", ResolveQName(ABinding, "type"));
+    TReadNode operation = portType ? portType.FindChild(WsdlNs, "operation", AOperation.c_str()) : TReadNode();
+    TReadNode input = operation ? operation.FindChild(WsdlNs, "input") : TReadNode();
+    TReadNode message = input ? FindDefinition("message", ResolveQName(input, "message")) : TReadNode();
+    if (!message) return {};
     // soap:body may list the parts that travel in the body; without the list
     // every part does.
-    const std::optional<std::string> bodyParts = ABody ? Attribute(ABody, "parts") : std::nullopt;
-    for (xmlNode* part : ElementChildren(message)) {
-        if (LocalName(part) != "part" || NamespaceUri(part) != WsdlNs || !Attribute(part, "element")) continue;
-        if (bodyParts && !ListNames(*bodyParts, Attribute(part, "name").value_or(""))) continue;
+    const std::optional<std::string> bodyParts = ABody ? ABody.Attribute("parts") : std::nullopt;
+    for (TReadNode part : message.ElementChildren()) {
+        if (part.LocalName() != "part" || part.NamespaceURI() != WsdlNs || !part.Attribute("element")) continue;
+        if (bodyParts && !ListNames(*bodyParts, part.Attribute("name").value_or(""))) continue;
         const std::optional<TQName> element = ResolveQName(part, "element");
         return element ? element->NamespaceUri : std::string();
     }
@@ -241,23 +240,23 @@ TServiceBinding TServiceDescription::Resolve(const std::string& AOperation)
 {
     TServiceBinding result;
     result.WrapperNamespace = ServiceNamespace;
-    xmlNode* port = FImpl->FindPort();
-    xmlNode* binding = port ? FImpl->FindDefinition("binding", ResolveQName(port, "binding")) : nullptr;
-    if (binding != nullptr) {
-        const xmlNode* body = nullptr;
-        if (xmlNode* operation = FindChild(binding, WsdlNs, "operation", AOperation.c_str())) {
-            if (xmlNode* soapOperation = FindChild(operation, Soap11BindingNs, "operation"))
-                result.SoapAction = Attribute(soapOperation, "soapAction").value_or("");
-            xmlNode* input = FindChild(operation, WsdlNs, "input");
-            body = input ? FindChild(input, Soap11BindingNs, "body") : nullptr;
+    TReadNode port = FImpl->FindPort();
+    TReadNode binding = port ? FImpl->FindDefinition("binding", ResolveQName(port, "binding")) : TReadNode();
+    if (binding) {
+        TReadNode body;
+        if (TReadNode operation = binding.FindChild(WsdlNs, "operation", AOperation.c_str())) {
+            if (TReadNode soapOperation = operation.FindChild(Soap11BindingNs, "operation"))
+                result.SoapAction = soapOperation.Attribute("soapAction").value_or("");
+            TReadNode input = operation.FindChild(WsdlNs, "input");
+            body = input ? input.FindChild(Soap11BindingNs, "body") : TReadNode();
         }
         // The body's own namespace when it names one; otherwise the namespace
         // of the wrapper element that the input message names. Descriptions
         // of document/literal services mostly give only the latter.
-        std::string wrapperNamespace = body ? Attribute(body, "namespace").value_or("") : std::string();
+        std::string wrapperNamespace = body ? body.Attribute("namespace").value_or("") : std::string();
         if (wrapperNamespace.empty()) wrapperNamespace = FImpl->InputElementNamespace(binding, AOperation, body);
         if (!wrapperNamespace.empty()) result.WrapperNamespace = wrapperNamespace;
-    } else if (port != nullptr) {
+    } else if (port) {
         // The port names a binding the description lacks: fall back to the
         // service's usual action, namespace followed by the operation name.
         result.SoapAction = std::string(ServiceNamespace) + AOperation;
@@ -268,8 +267,8 @@ TServiceBinding TServiceDescription::Resolve(const std::string& AOperation)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             throw Exception(
                 Format("Invalid soapAction for operation %s in WSDL '%s'", AOperation.c_str(), Location().c_str()));
-    xmlNode* address = port ? FindChild(port, Soap11BindingNs, "address") : nullptr;
-    result.Endpoint = address ? std::string(Trim(Attribute(address, "location").value_or(""))) : std::string();
+    TReadNode address = port ? port.FindChild(Soap11BindingNs, "address") : TReadNode();
+    result.Endpoint = address ? std::string(Trim(address.Attribute("location").value_or(""))) : std::string();
     if (result.Endpoint.empty())
         throw Exception(Format("Unable to retrieve the URL endpoint for Service/Port '%s'/'%s' from WSDL '%s'",
                                ServiceName, PortName, Location().c_str()));
@@ -278,21 +277,21 @@ TServiceBinding TServiceDescription::Resolve(const std::string& AOperation)
 
 std::vector<std::string> TServiceDescription::Missing(const std::vector<std::string>& AOperations)
 {
-    xmlNode* port = FImpl->FindPort();
-    if (port == nullptr) {
-        const bool hasService = FImpl->FindAnywhere([](const TLoaded& ADoc) -> xmlNode* {
-            xmlNode* definitions = ADoc.Definitions();
-            return definitions ? FindChild(definitions, WsdlNs, "service", ServiceName) : nullptr;
-        }) != nullptr;
+    TReadNode port = FImpl->FindPort();
+    if (!port) {
+        const bool hasService = static_cast<bool>(FImpl->FindAnywhere([](const TLoaded& ADoc) -> TReadNode {
+            TReadNode definitions = ADoc.Definitions();
+            return definitions ? definitions.FindChild(WsdlNs, "service", ServiceName) : TReadNode();
+        }));
         if (!hasService) return {Format("service '%s'", ServiceName)};
         return {Format("port '%s' of service '%s'", PortName, ServiceName)};
     }
-    xmlNode* binding = FImpl->FindDefinition("binding", ResolveQName(port, "binding"));
-    if (binding == nullptr)
-        return {Format("binding '%s' of port '%s'", Attribute(port, "binding").value_or("").c_str(), PortName)};
+    TReadNode binding = FImpl->FindDefinition("binding", ResolveQName(port, "binding"));
+    if (!binding)
+        return {Format("binding '%s' of port '%s'", port.Attribute("binding").value_or("").c_str(), PortName)};
     std::vector<std::string> missing;
     for (const std::string& operation : AOperations)
-        if (FindChild(binding, WsdlNs, "operation", operation.c_str()) == nullptr)
+        if (!binding.FindChild(WsdlNs, "operation", operation.c_str()))
             missing.push_back(Format("operation '%s'", operation.c_str()));
     return missing;
 }

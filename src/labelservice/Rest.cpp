@@ -4,7 +4,7 @@
 #include "labelservice/Rest.Answer.h"
 #include "labelservice/Rest.Description.h"
 #include "labelservice/Rest.Envelope.h"
-#include "labelservice/Rest.XmlInput.h"
+#include "labelservice/Rest.AnswerBody.h"
 #include "labelservice/http/HttpClient.h"
 
 #include <optional>
@@ -30,7 +30,7 @@ public:
 
     xml::IXMLDocument AddParcelDocument(const std::string& XMLInfoParcel) override
     {
-        soapxml::TXmlInput answer;
+        TAnswerBody answer;
         const TCall call = Call("AddParcel", {{"XMLInfoParcel", XMLInfoParcel}}, answer);
         return ExtractPayloadDocument(call.Response, answer, call.Endpoint, "AddParcel", "AddParcelResult");
     }
@@ -60,7 +60,7 @@ private:
     // Posts the operation's envelope; the answer's body goes into AAnswer, where
     // the parser reads it.
     TCall Call(const std::string& AOperation, const std::vector<TSoapParameter>& AParameters,
-               soapxml::TXmlInput& AAnswer)
+               TAnswerBody& AAnswer)
     {
         // One handle for the description and the call: same host, one TLS handshake.
         if (!FClient) FClient.emplace(FCaFile, FLimits);
@@ -78,7 +78,7 @@ private:
     std::string Invoke(const std::string& AOperation, const std::string& AResultElement,
                        const std::vector<TSoapParameter>& AParameters)
     {
-        soapxml::TXmlInput answer;
+        TAnswerBody answer;
         const TCall call = Call(AOperation, AParameters, answer);
         return ExtractPayload(call.Response, answer, call.Endpoint, AOperation, AResultElement);
     }

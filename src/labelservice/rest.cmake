@@ -13,9 +13,6 @@ target_link_libraries(qorita_http
   PRIVATE CURL::libcurl OpenSSL::SSL OpenSSL::Crypto)
 
 add_library(qorita_soap STATIC
-  Rest.Xml.cpp
-  Rest.XmlInput.cpp
-  Rest.SourceLines.cpp
   Rest.Description.cpp
   Rest.Envelope.cpp
   Rest.Answer.cpp
@@ -25,8 +22,8 @@ add_library(qorita_soap STATIC
 )
 target_include_directories(qorita_soap PUBLIC ${PROJECT_SOURCE_DIR}/src)
 # LabelService.cpp, the facade, turns the message documents into the proxy's
-# texts and back: hence qorita_messages.
+# texts and back: hence qorita_messages. The envelope, the answer and the
+# description are built and read through qorita_xml, which alone sees libxml2.
 target_link_libraries(qorita_soap
-  PUBLIC qorita_common qorita_http qorita_messages
-  PRIVATE LibXml2::LibXml2)
+  PUBLIC qorita_common qorita_http qorita_messages qorita_xml)
 

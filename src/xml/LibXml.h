@@ -1,9 +1,9 @@
 #pragma once
 
-// The one place that includes libxml2 for the binding layer: the library's
-// headers, one owner per libxml2 handle, the library's set-up and the writer
-// of text into a string. Included by .cpp files of src/xml and by the SOAP
-// client's XML readers (src/labelservice/Rest.Xml*.cpp), never by a header.
+// The one place that includes libxml2: the library's headers, one owner per
+// libxml2 handle (TDocPtr for documents, XMLForward.h) and the reading of
+// names. Included by .cpp files of src/xml only, never by a header; the
+// other layers read and write XML through src/xml's classes.
 
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
@@ -14,21 +14,24 @@
 // After the others: it uses xmlChar without including its header.
 #include <libxml/dict.h>
 
+#include "xml/XMLForward.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace qorita::xml::libxml {
 
-struct DocDeleter {
-    void operator()(xmlDoc* ADoc) const noexcept { xmlFreeDoc(ADoc); }
-};
 struct ParserCtxtDeleter {
     void operator()(xmlParserCtxt* ACtxt) const noexcept { xmlFreeParserCtxt(ACtxt); }
 };
+// A string libxml2 made for us (a node's content, an attribute's value).
+struct XmlCharDeleter {
+    void operator()(xmlChar* AText) const noexcept { xmlFree(AText); }
+};
 
-using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
 using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter>;
+using XmlCharPtr = std::unique_ptr<xmlChar, XmlCharDeleter>;
 
 inline const xmlChar* ToXml(const char* AText) { return reinterpret_cast<const xmlChar*>(AText); }
 
@@ -63,17 +66,5 @@ inline bool NameMatches(const xmlNode* ANode, std::string_view AName)
     return AName.size() == prefix.size() + 1 + local.size() && AName.substr(0, prefix.size()) == prefix &&
            AName[prefix.size()] == ':' && AName.substr(prefix.size() + 1) == local;
 }
-
-// Makes sure the library is initialised once before its first use.
-void EnsureInitialized();
-
-// An xmlOutputWriteCallback that appends to the std::string AContext.
-int AppendToString(void* AContext, const char* ABuffer, int ALength);
-
-// Serializes ANode (a document, without its declaration, or an element) as UTF-8
-// without added whitespace.
-std::string Serialize(xmlNode* ANode);
-// The same, handed piece by piece to AWrite; false when it failed.
-bool SerializeTo(xmlNode* ANode, xmlOutputWriteCallback AWrite, void* AContext);
 
 }  // namespace qorita::xml::libxml

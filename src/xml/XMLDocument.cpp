@@ -3,135 +3,20 @@
 #include "common/Exception.h"
 #include "xml/LibXml.h"
 #include "xml/XMLNode.h"
+#include "xml/XmlParser.h"
+#include "xml/XmlSerialize.h"
 #include "xml/XmlValue.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 namespace qorita::xml {
 
-namespace libxml {
-
-void EnsureInitialized()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
-}
-
-int AppendToString(void* AContext, const char* ABuffer, int ALength)
-{
-    static_cast<std::string*>(AContext)->append(ABuffer, static_cast<std::size_t>(ALength));
-    return ALength;
-}
-
-bool SerializeTo(xmlNode* ANode, xmlOutputWriteCallback AWrite, void* AContext)
-{
-    // UTF-8 as held (naming the encoding keeps non-ASCII characters as they
-    // are instead of character references), with no conversion pass.
-    std::unique_ptr<xmlOutputBuffer, int (*)(xmlOutputBuffer*)> output(
-        xmlOutputBufferCreateIO(AWrite, nullptr, AContext, nullptr), xmlOutputBufferClose);
-    if (!output) throw std::bad_alloc();
-    if (ANode->type == XML_DOCUMENT_NODE) {
-        for (xmlNode* child = ANode->children; child != nullptr; child = child->next) {
-            xmlNodeDumpOutput(output.get(), ANode->doc, child, 0, 0, "UTF-8");
-            xmlOutputBufferWrite(output.get(), 1, "\n");
-        }
-    } else {
-        xmlNodeDumpOutput(output.get(), ANode->doc, ANode, 0, 0, "UTF-8");
-    }
-    const int error = output->error;
-    const int closed = xmlOutputBufferClose(output.release());
-    return error == 0 && closed >= 0;
-}
-
-std::string Serialize(xmlNode* ANode)
-{
-    // Written straight into the string, with no intermediate buffer to grow
-    // and copy.
-    std::string result;
-    if (!SerializeTo(ANode, AppendToString, &result)) throw Exception("The XML document could not be serialized");
-    return result;
-}
-
-}  // namespace libxml
-
 namespace {
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-
-// The parser's options for text that comes from the network: no network access,
-// no DTD loading and no entity substitution (so no external entity is ever read),
-// libxml2's default size and depth limits (no XML_PARSE_HUGE), whitespace between
-// elements dropped, and the encoding named in a declaration ignored because the
-// text we are given is already UTF-8.
-constexpr int ParseOptions =
-    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS | XML_PARSE_IGNORE_ENC;
-
-// Line ALine (from 1) of AText; libxml2 counts CR LF, LF and a lone CR as one break.
-std::string_view SourceLine(std::string_view AText, int ALine)
-{
-    if (ALine < 1) return {};
-    std::size_t start = 0;
-    for (int line = 1; line < ALine; ++line) {
-        const std::size_t brk = AText.find_first_of("\r\n", start);
-        if (brk == std::string_view::npos) return {};
-        start = brk + 1;
-        if (AText[brk] == '\r' && start < AText.size() && AText[start] == '\n') ++start;
-    }
-    const std::size_t end = AText.find_first_of("\r\n", start);
-    return AText.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-}
-
-// The first error of a parse, which names the cause: libxml2 goes on after a
-// fatal error and its last error is often only the consequence ("Premature end of
-// data" after a tag mismatch).
-struct TFirstError {
-    bool Recorded = false;
-    std::string Message;
-    int Line = 0;
-};
-
-// Installed in the context's own SAX handler (never as a global handler); the
-// context is the handler's user data and points at the TFirstError.
-void RecordFirstError(void* AUserData, xmlError* AError)
-{
-    auto* context = static_cast<xmlParserCtxt*>(AUserData);
-    auto* first = context != nullptr ? static_cast<TFirstError*>(context->_private) : nullptr;
-    if (first == nullptr || first->Recorded || AError == nullptr || AError->level < XML_ERR_ERROR) return;
-    first->Recorded = true;
-    first->Message = AError->message != nullptr ? AError->message : "";
-    first->Line = AError->line;
-}
-
-std::string ParseErrorMessage(const TFirstError& AFirst, const xmlError* ALast, std::string_view AText)
-{
-    std::string reason = AFirst.Recorded                                 ? AFirst.Message
-                         : ALast != nullptr && ALast->message != nullptr ? ALast->message
-                                                                         : "The XML text could not be parsed";
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
-        reason.pop_back();
-    }
-    const int line = AFirst.Recorded ? AFirst.Line : ALast != nullptr ? ALast->line : 0;
-    // The offending line may hold the very bytes that were refused: keep the
-    // message valid UTF-8.
-    const std::string source = CutUtf16(SanitizeUtf8(SourceLine(AText, line).substr(0, 160)), 40);
-    return Format("%s%s%s: %d%s%s", SanitizeUtf8(reason).c_str(), "\r\n", "Line", line, "\r\n", source.c_str());
-}
-
-// The text is UTF-8. libxml2 guesses UTF-16, UCS-4 or EBCDIC from the first
-// bytes when no encoding is named; naming UTF-8 for such a start makes those
-// bytes the parse error they are. Ordinary text starts with "<" or a blank and
-// is parsed in place, without the copy that naming an encoding costs.
-const char* ForcedEncoding(std::string_view AText)
-{
-    if (AText.size() < 4) return nullptr;
-    const auto detected = xmlDetectCharEncoding(reinterpret_cast<const unsigned char*>(AText.data()), 4);
-    return detected == XML_CHAR_ENCODING_NONE || detected == XML_CHAR_ENCODING_UTF8 ? nullptr : "UTF-8";
-}
 
 // Whether the declaration at the start of AText names an encoding.
 bool DeclaresEncoding(std::string_view AText)
@@ -208,14 +93,16 @@ private:
 
 }  // namespace
 
-TXMLDocument::TXMLDocument(TPrivate, _xmlDoc* ADoc) : FDoc(ADoc, xmlFreeDoc) {}
+void TDocFree::operator()(_xmlDoc* ADoc) const noexcept { xmlFreeDoc(ADoc); }
+
+TXMLDocument::TXMLDocument(TPrivate, _xmlDoc* ADoc) : FDoc(ADoc) {}
 
 TXMLDocument::~TXMLDocument() = default;
 
 IXMLDocument TXMLDocument::Create()
 {
     libxml::EnsureInitialized();
-    libxml::DocPtr doc(xmlNewDoc(libxml::ToXml("1.0")));
+    TDocPtr doc(xmlNewDoc(libxml::ToXml("1.0")));
     if (!doc) throw std::bad_alloc();
     // Element names are kept once in the document's dictionary, as the parser
     // does, instead of once per element.
@@ -228,28 +115,9 @@ IXMLDocument TXMLDocument::Create()
 
 IXMLDocument TXMLDocument::Parse(std::string_view AXml)
 {
-    libxml::EnsureInitialized();
     std::string_view text = AXml;
     if (text.substr(0, ByteOrderMark.size()) == ByteOrderMark) text.remove_prefix(ByteOrderMark.size());
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) {
-        throw Exception(Format("%s%s%s: %d%s%s", "The XML text is too large", "\r\n", "Line", 0, "\r\n", ""));
-    }
-    // A parser context of our own per call: its errors are its own and never
-    // reach the next document.
-    TFirstError firstError;
-    libxml::ParserCtxtPtr context(xmlNewParserCtxt());
-    if (!context) throw std::bad_alloc();
-    context->_private = &firstError;
-    context->sax->serror = RecordFirstError;
-    libxml::DocPtr doc(xmlCtxtReadMemory(context.get(), text.empty() ? "" : text.data(), static_cast<int>(text.size()),
-                                         nullptr, ForcedEncoding(text), ParseOptions));
-    // A prefix without declaration is not namespace-well-formed: refuse it too.
-    if (!doc || !context->wellFormed || !context->nsWellFormed) {
-        std::string message = ParseErrorMessage(firstError, xmlCtxtGetLastError(context.get()), text);
-        xmlResetLastError();
-        throw Exception(message);
-    }
-    xmlResetLastError();
+    TDocPtr doc = libxml::ParseText(text);
 
     const int standalone = doc->standalone;  // -1: the text had no declaration
     auto result = std::make_shared<TXMLDocument>(TPrivate{}, doc.release());
@@ -266,7 +134,7 @@ IXMLDocument TXMLDocument::Parse(std::string_view AXml)
 
 IXMLDocument TXMLDocument::Adopt(_xmlDoc* ADoc)
 {
-    libxml::DocPtr doc(ADoc);
+    TDocPtr doc(ADoc);
     libxml::EnsureInitialized();
     auto result = std::make_shared<TXMLDocument>(TPrivate{}, doc.get());
     (void)doc.release();

@@ -79,7 +79,7 @@ private:
     // The declaration line as XML() writes it; empty without a declaration.
     std::string Declaration() const;
 
-    std::unique_ptr<_xmlDoc, void (*)(_xmlDoc*)> FDoc;
+    TDocPtr FDoc;
     std::string FVersion;
     std::string FEncoding;
     std::string FStandalone;

@@ -1,8 +1,10 @@
 #include "xml/XMLNode.h"
 
 #include "common/Exception.h"
+#include "common/Utf8.h"
 #include "xml/LibXml.h"
 #include "xml/XMLDocument.h"
+#include "xml/XmlSerialize.h"
 #include "xml/XmlValue.h"
 
 namespace qorita::xml {
@@ -22,10 +24,6 @@ xmlNs* DefaultNamespaceDeclaration(xmlNode* ANode)
     }
     return nullptr;
 }
-
-struct XmlCharDeleter {
-    void operator()(xmlChar* AText) const noexcept { xmlFree(AText); }
-};
 
 }  // namespace
 
@@ -167,7 +165,7 @@ std::string TXMLNode::Attribute(std::string_view AName) const
         return ns != nullptr ? std::string(libxml::FromXml(ns->href)) : std::string();
     }
     const std::string name(AName);
-    std::unique_ptr<xmlChar, XmlCharDeleter> value(xmlGetNoNsProp(FNode, libxml::ToXml(name.c_str())));
+    libxml::XmlCharPtr value(xmlGetNoNsProp(FNode, libxml::ToXml(name.c_str())));
     return std::string(libxml::FromXml(value.get()));
 }
 
@@ -191,25 +189,7 @@ void TXMLNode::SetAttribute(std::string_view AName, std::string_view AValue)
     }
 }
 
-std::string TXMLNode::XML() const
-{
-    // An element whose namespaces are declared by its ancestors is written from a
-    // copy that declares them itself, so that its markup stands on its own.
-    bool outerDeclarations = false;
-    for (const xmlNode* parent = FNode->parent; parent != nullptr && parent->type == XML_ELEMENT_NODE;
-         parent = parent->parent) {
-        if (parent->nsDef != nullptr) {
-            outerDeclarations = true;
-            break;
-        }
-    }
-    if (!outerDeclarations) return libxml::Serialize(FNode);
-    libxml::DocPtr scratch(xmlNewDoc(libxml::ToXml("1.0")));
-    xmlNode* copy = scratch ? xmlDocCopyNode(FNode, scratch.get(), 1) : nullptr;
-    if (copy == nullptr) throw std::bad_alloc();
-    xmlDocSetRootElement(scratch.get(), copy);
-    return libxml::Serialize(copy);
-}
+std::string TXMLNode::XML() const { return libxml::StandaloneMarkup(FNode); }
 
 void TXMLNode::RegisterChildNode(std::string ATag, TNodeFactory AType)
 {

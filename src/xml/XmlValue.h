@@ -2,9 +2,9 @@
 
 // Every conversion between a value and the text of an XML element lives here:
 // integers, doubles (locale-free, at most 15 significant digits, NaN/INF), and the
-// cuts, caps and roundings that the courier's request documents apply on writing.
+// caps and roundings that the courier's request documents apply on writing (the
+// cuts of text to UTF-16 code units are in common/Utf8.h).
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,18 +30,6 @@ std::int32_t TextToInteger(std::string_view AText);
 // with "." and an optional exponent, or the read fails with
 // "'<text>' is not a valid floating point value".
 double TextToDecimal(std::string_view AText);
-
-// Number of UTF-16 code units that the UTF-8 text takes (an invalid byte counts one).
-std::size_t Utf16Length(std::string_view AText);
-
-// The first ACodeUnits UTF-16 code units of the UTF-8 text. A character that would
-// straddle the cut (a surrogate pair) is left out whole: half a character would
-// corrupt the document.
-std::string CutUtf16(std::string_view AText, std::size_t ACodeUnits);
-
-// The text with every byte that is not part of a well-formed UTF-8 sequence
-// replaced by U+FFFD, so that nothing we write can make the document unreadable.
-std::string SanitizeUtf8(std::string_view AText);
 
 // ALimit when AValue >= ALimit (signed comparison), AValue otherwise.
 std::int32_t CapInteger(std::int32_t AValue, std::int32_t ALimit);

@@ -1,14 +1,13 @@
-#include "labelservice/Rest.XmlInput.h"
+#include "xml/XmlInput.h"
 
 #include "common/Exception.h"
-#include "labelservice/Rest.SourceLines.h"
-#include "xml/LibXml.h"
+#include "common/Text.h"
+#include "xml/SourceLines.h"
+#include "xml/XmlParser.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/globals.h>
-#include <libxml/parser.h>
 #include <libxml/parserInternals.h>
-#include <libxml/xmlerror.h>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -19,7 +18,7 @@
 #include <optional>
 #include <utility>
 
-namespace qorita::labelservice::soapxml {
+namespace qorita::xml {
 
 namespace {
 
@@ -27,18 +26,6 @@ namespace {
 // 64 KB behind the parser.
 constexpr std::size_t kReleaseStep = 1u << 20;
 constexpr std::size_t kReleaseMargin = 64u << 10;
-
-struct TParserCtxtFree {
-    void operator()(xmlParserCtxt* ACtxt) const noexcept { xmlFreeParserCtxt(ACtxt); }
-};
-
-bool EqualsNoCaseAscii(std::string_view A, std::string_view B)
-{
-    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
 
 // Whether libxml2 will read the text through a converter from another
 // encoding (a byte order mark of UTF-16 or UCS-4, a declared encoding other
@@ -72,7 +59,7 @@ bool ReadThroughConverter(std::string_view AText)
     const std::size_t end = rest.find(quote);
     if (end == std::string_view::npos) return true;
     const std::string_view value = rest.substr(0, end);
-    return !EqualsNoCaseAscii(value, "UTF-8") && !EqualsNoCaseAscii(value, "UTF8");
+    return !EqualsNoCase(value, "UTF-8") && !EqualsNoCase(value, "UTF8");
 }
 
 std::string_view BufferText(const xmlParserInputBuffer* ABuffer)
@@ -80,51 +67,29 @@ std::string_view BufferText(const xmlParserInputBuffer* ABuffer)
     return {reinterpret_cast<const char*>(xmlBufContent(ABuffer->buffer)), xmlBufUse(ABuffer->buffer)};
 }
 
-// One parse: the first error libxml2 reports (it keeps scanning after a fatal
-// error, and its "last error" then names a later, less telling one) with the
-// line it names, and the text given back so far.
-class TParse {
+// One parse of received bytes where they lie, giving back the text behind
+// the parser as it goes; the lines of its errors come from what was kept.
+class TParse final : public libxml::TParserContext {
 public:
-    explicit TParse(std::string_view AText, bool AThroughConverter)
-        : FSize(AText.size()), FLines(AText, AThroughConverter)
+    TParse(std::string_view AText, bool AThroughConverter)
+        : TParserContext(TXmlOrigin::Received), FSize(AText.size()), FLines(AText, AThroughConverter)
     {
-    }
-
-    bool ErrorSeen() const { return FErrorSeen; }
-    const std::string& ErrorMessage() const { return FErrorMessage; }
-    int ErrorLine() const { return FErrorLine; }
-    const std::string& ErrorSource() const { return FErrorSource; }
-
-    // The start of line ALine of the text, for an error's message.
-    std::string Line(xmlParserCtxt* ACtxt, int ALine) const { return FLines.Line(ALine, Current(ACtxt)); }
-
-    // The context's own handler receives the context; _private carries the parse.
-    static void RecordError(void* AContext, xmlError* AError)
-    {
-        auto* ctxt = static_cast<xmlParserCtxt*>(AContext);
-        auto* parse = static_cast<TParse*>(ctxt->_private);
-        if (parse == nullptr || parse->FErrorSeen || AError == nullptr || AError->level < XML_ERR_ERROR) return;
-        parse->FErrorSeen = true;
-        parse->FErrorMessage = AError->message != nullptr ? AError->message : "Unknown parse error";
-        parse->FErrorLine = AError->line;
-        // Now, while the text is still there: libxml2 may let it go next.
-        parse->FErrorSource = parse->Line(ctxt, AError->line);
     }
 
     // Ends an element as libxml2 does, then gives back the text behind it.
     static void EndElement(void* AContext, const xmlChar* ALocalName, const xmlChar* APrefix, const xmlChar* AUri)
     {
         xmlSAX2EndElementNs(AContext, ALocalName, APrefix, AUri);
-        auto* ctxt = static_cast<xmlParserCtxt*>(AContext);
-        static_cast<TParse*>(ctxt->_private)->ReleaseBehind(ctxt);
+        static_cast<TParse&>(Of(AContext)).ReleaseBehind();
     }
 
 private:
     // The text as the parser holds it now, when it is still where it was: not
     // converted, not moved to the front of its buffer.
-    std::optional<std::string_view> Current(xmlParserCtxt* ACtxt) const
+    std::optional<std::string_view> Current() const
     {
-        const xmlParserInput* input = ACtxt->inputNr > 0 ? ACtxt->inputTab[0] : nullptr;
+        const xmlParserCtxt* ctxt = Get();
+        const xmlParserInput* input = ctxt->inputNr > 0 ? ctxt->inputTab[0] : nullptr;
         if (input == nullptr || input->buf == nullptr || input->buf->encoder != nullptr || input->consumed != 0 ||
             input->base == nullptr || input->end == nullptr)
             return std::nullopt;
@@ -138,12 +103,13 @@ private:
     // (MADV_DONTNEED: they read as zeros from then on, and the memory stays the
     // buffer's until libxml2 frees it). Only between elements, where the parser
     // holds no pointer into the text behind it.
-    void ReleaseBehind(xmlParserCtxt* ACtxt)
+    void ReleaseBehind()
     {
-        if (ACtxt->inputNr != 1) return;  // inside an entity's text
-        const std::optional<std::string_view> text = Current(ACtxt);
+        const xmlParserCtxt* ctxt = Get();
+        if (ctxt->inputNr != 1) return;  // inside an entity's text
+        const std::optional<std::string_view> text = Current();
         if (!text) return;
-        const std::size_t position = static_cast<std::size_t>(ACtxt->input->cur - ACtxt->input->base);
+        const std::size_t position = static_cast<std::size_t>(ctxt->input->cur - ctxt->input->base);
         if (position < FLines.Released() + kReleaseMargin + kReleaseStep) return;
         const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
         const auto base = reinterpret_cast<std::uintptr_t>(text->data());
@@ -154,12 +120,11 @@ private:
         madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
     }
 
+    // While the text is still there: libxml2 may let it go next.
+    std::string SourceLine(int ALine) const override { return FLines.Line(ALine, Current()); }
+
     std::size_t FSize;
     TSourceLines FLines;
-    bool FErrorSeen = false;
-    std::string FErrorMessage;
-    int FErrorLine = 0;
-    std::string FErrorSource;
 };
 
 }  // namespace
@@ -206,46 +171,34 @@ std::size_t TXmlInput::Size() const { return FBuffer ? xmlBufUse(FBuffer->buffer
 
 TParsedXml TXmlInput::Parse()
 {
-    xml::libxml::EnsureInitialized();
     if (!FBuffer) throw Exception("The XML text was already parsed");
     const std::string_view text = BufferText(FBuffer.get());
     if (text.size() > static_cast<std::size_t>(INT_MAX)) throw Exception("Document too large to parse");
     TParse parse(text, ReadThroughConverter(text));
-
-    std::unique_ptr<xmlParserCtxt, TParserCtxtFree> ctxt(xmlNewParserCtxt());
-    if (!ctxt || ctxt->sax == nullptr) throw Exception("Out of memory creating an XML parser");
-    ctxt->_private = &parse;
-    ctxt->sax->serror = &TParse::RecordError;
+    xmlParserCtxt* ctxt = parse.Get();
     // As xmlCtxtReadMemory does, but on the text where it already is. Once
     // made, the input stream owns the buffer; the context owns the stream
     // (inputPush frees it when it cannot take it).
-    xmlParserInput* input = xmlNewIOInputStream(ctxt.get(), FBuffer.get(), XML_CHAR_ENCODING_NONE);
+    xmlParserInput* input = xmlNewIOInputStream(ctxt, FBuffer.get(), XML_CHAR_ENCODING_NONE);
     if (input == nullptr) {
         FBuffer.reset();
         throw Exception("Out of memory creating an XML parser");
     }
     (void)FBuffer.release();
-    if (inputPush(ctxt.get(), input) < 0) throw Exception("Out of memory creating an XML parser");
-    xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS);
+    if (inputPush(ctxt, input) < 0) throw Exception("Out of memory creating an XML parser");
+    xmlCtxtUseOptions(ctxt, libxml::ParseOptions(parse.Origin()));
     ctxt->sax->endElementNs = &TParse::EndElement;
-    xmlParseDocument(ctxt.get());
+    xmlParseDocument(ctxt);
 
-    TParsedXml parsed{TDocPtr(ctxt->myDoc), ctxt->nsWellFormed != 0};
+    TDocPtr doc(ctxt->myDoc);
     ctxt->myDoc = nullptr;
-    if (parsed.Doc && ctxt->wellFormed) return parsed;
-    parsed.Doc.reset();
-    std::string reason = parse.ErrorMessage();
-    int line = parse.ErrorLine();
-    std::string source = parse.ErrorSource();
-    if (!parse.ErrorSeen()) {
-        const xmlError* error = xmlCtxtGetLastError(ctxt.get());
-        reason = error != nullptr && error->message != nullptr ? error->message : "Unknown parse error";
-        line = error != nullptr ? error->line : 0;
-        source = parse.Line(ctxt.get(), line);
-    }
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
-        reason.pop_back();
-    throw Exception(Format("%s%s%s: %d%s%s", reason.c_str(), "\r\n", "Line", line, "\r\n", source.c_str()));
+    if (!parse.Accepts(doc.get())) throw Exception(parse.ErrorMessage());
+    return TParsedXml(std::move(doc), ctxt->nsWellFormed != 0);
 }
 
-}  // namespace qorita::labelservice::soapxml
+void TXmlInput::TBufferFree::operator()(_xmlParserInputBuffer* ABuffer) const noexcept
+{
+    xmlFreeParserInputBuffer(ABuffer);
+}
+
+}  // namespace qorita::xml

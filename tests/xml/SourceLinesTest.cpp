@@ -1,7 +1,7 @@
 // The line a parse error names must read as it did in the whole text, though
 // the text is given back behind the parser and moved by it near the end.
 
-#include "labelservice/Rest.SourceLines.h"
+#include "xml/SourceLines.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,14 @@
 #include <random>
 #include <string>
 
-namespace qorita::soaptest {
+namespace qorita::xml {
 namespace {
 
-using labelservice::soapxml::SourceLine;
-using labelservice::soapxml::SourceTailBytes;
-using labelservice::soapxml::TSourceLines;
+// The start of a line of received bytes, as a parse error quotes it.
+std::string SourceLine(std::string_view AText, int ALine)
+{
+    return xml::SourceLine(AText, ALine, TXmlOrigin::Received);
+}
 
 // The line (from 1) that position APosition of AText is in.
 int LineAt(const std::string& AText, std::size_t APosition)
@@ -83,4 +85,4 @@ TEST(SourceLines, ShowFortyCharactersWithoutTheLineEnd)
 }
 
 }  // namespace
-}  // namespace qorita::soaptest
+}  // namespace qorita::xml

@@ -1,7 +1,8 @@
 #pragma once
 
-// The start of the line a parse error names, for the error's message. The
-// text being parsed does not stay whole: the pages the parser has left behind
+// The start of the line a parse error names in received bytes
+// (TXmlOrigin::Received), for the error's message. The text being parsed
+// does not stay whole: the pages the parser has left behind
 // are given back as it goes, and near the very end libxml2 moves the unread
 // rest of its buffer to the front. An error is never behind the parser, so
 // only these lines can be asked for: the first one (an error without a
@@ -9,23 +10,18 @@
 // when its start goes, any line after it, still in the text, and the lines
 // from shortly before the end, kept from the start.
 
+#include "xml/ParseError.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace qorita::labelservice::soapxml {
+namespace qorita::xml {
 
-// The characters shown of a line.
-inline constexpr std::size_t SourceLineChars = 40;
 // The bytes kept of the end of the text: libxml2 moves the unread rest of its
 // buffer only within the last 500 bytes of it.
 inline constexpr std::size_t SourceTailBytes = 4096;
-
-// The first ACount characters (not bytes) of line ALine (from 1; lines end with
-// LF, a CR before it is dropped) of the text; line 1 for ALine below 1, empty
-// when the text has no such line.
-std::string SourceLine(std::string_view AText, int ALine, std::size_t ACount = SourceLineChars);
 
 class TSourceLines {
 public:
@@ -38,9 +34,10 @@ public:
     void Releasing(std::string_view AText, std::size_t ATo);
     std::size_t Released() const { return FReleased; }
 
-    // SourceLine(text as it was at the start, ALine). ACurrent: the text as it
-    // now is, given back up to Released(); nothing when the parser moved it or
-    // let it go, and the line comes from what was kept.
+    // SourceLine(text as it was at the start, ALine, TXmlOrigin::Received).
+    // ACurrent: the text as it now is, given back up to Released(); nothing
+    // when the parser moved it or let it go, and the line comes from what was
+    // kept.
     std::string Line(int ALine, std::optional<std::string_view> ACurrent) const;
 
 private:
@@ -56,4 +53,4 @@ private:
     std::string FTailLineText;
 };
 
-}  // namespace qorita::labelservice::soapxml
+}  // namespace qorita::xml
