@@ -12,6 +12,7 @@
 #include "data/fb/FbTransaction.h"
 
 #include <exception>
+#include <optional>
 
 namespace qorita {
 
@@ -20,30 +21,38 @@ TChiamataHandler::~TChiamataHandler() = default;
 
 void TChiamataHandler::Esegui(const TCmdParams& AParams)
 {
-    const std::unique_ptr<TComando> comando = AParams.GetComando();
+    const std::optional<TComando> comando = AParams.GetComando();
     if (!comando) {
         // Refused before any connection, so that no call row is touched.
         throw Exception(Format("Comando CMD \"%s\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
                                "-Verifica",
                                AParams.NomeComando().c_str()));
     }
-    ConnectDatabase(comando->DatabaseName());
+    ConnectDatabase(comando->DatabaseName);
     GetTransaction().Start();
 
     std::exception_ptr escaping;
     try {
-        LoadChiamata(comando->ChiamataId());
+        LoadChiamata(comando->ChiamataId);
         SetEsito(0, "OK");
         try {
             LoadParametri();
-            if (dynamic_cast<const TCreaConfermaComando*>(comando.get())) {
-                EseguiCreaConferma();
-            } else if (dynamic_cast<const TCreaComando*>(comando.get())) {
+            switch (comando->Tipo) {
+            case TTipoComando::Crea:
                 EseguiCrea();
-            } else if (dynamic_cast<const TConfermaComando*>(comando.get())) {
+                break;
+            case TTipoComando::Conferma:
                 EseguiConferma();
-            } else if (dynamic_cast<const TEliminaComando*>(comando.get())) {
+                break;
+            case TTipoComando::CreaConferma:
+                EseguiCreaConferma();
+                break;
+            case TTipoComando::Elimina:
                 EseguiElimina();
+                break;
+            case TTipoComando::Verifica:
+                // Run by the entry without a call row (Verifica.h).
+                break;
             }
         } catch (const std::exception& error) {
             SetEsito(-1, error.what());

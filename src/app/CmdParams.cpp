@@ -34,10 +34,8 @@ void TCmdParams::Validate() const
     if (FComandi.size() > 1) throw Exception("Rilevati più di 1 comando CMD");
     if (FParams.empty()) throw Exception("Nessun parametro CMD rilevato");
     CheckRequired("DatabaseName");
-    if (!IsVerifica()) CheckRequired("ChiamataId");
+    if (GetTipoComando() != TTipoComando::Verifica) CheckRequired("ChiamataId");
 }
-
-bool TCmdParams::IsVerifica() const { return UpperCase(NomeComando()) == UpperCase("Verifica"); }
 
 std::string TCmdParams::GetDatabaseName() const
 {
@@ -53,26 +51,31 @@ std::int32_t TCmdParams::GetChiamataId() const
 
 std::string TCmdParams::NomeComando() const { return FComandi.empty() ? std::string() : FComandi.front(); }
 
-std::unique_ptr<TComando> TCmdParams::GetComando() const
+std::optional<TTipoComando> TCmdParams::GetTipoComando() const
 {
+    struct TNome {
+        const char* Nome;
+        TTipoComando Tipo;
+    };
+    static constexpr TNome kNomi[] = {
+        {"Crea", TTipoComando::Crea},
+        {"Conferma", TTipoComando::Conferma},
+        {"CreaConferma", TTipoComando::CreaConferma},
+        {"Elimina", TTipoComando::Elimina},
+        {"Verifica", TTipoComando::Verifica},
+    };
     const std::string name = UpperCase(NomeComando());
-    std::unique_ptr<TComando> comando;
-    if (name == UpperCase("CreaConferma")) {
-        comando = std::make_unique<TCreaConfermaComando>();
-    } else if (name == UpperCase("Crea")) {
-        comando = std::make_unique<TCreaComando>();
-    } else if (name == UpperCase("Conferma")) {
-        comando = std::make_unique<TConfermaComando>();
-    } else if (name == UpperCase("Elimina")) {
-        comando = std::make_unique<TEliminaComando>();
-    } else if (IsVerifica()) {
-        comando = std::make_unique<TVerificaComando>();
-    } else {
-        return nullptr;
+    for (const TNome& nome : kNomi) {
+        if (name == UpperCase(nome.Nome)) return nome.Tipo;
     }
-    comando->FDatabaseName = GetDatabaseName();
-    comando->FChiamataId = GetChiamataId();
-    return comando;
+    return std::nullopt;
+}
+
+std::optional<TComando> TCmdParams::GetComando() const
+{
+    const std::optional<TTipoComando> tipo = GetTipoComando();
+    if (!tipo) return std::nullopt;
+    return TComando{*tipo, GetDatabaseName(), GetChiamataId()};
 }
 
 }  // namespace qorita

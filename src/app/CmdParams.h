@@ -5,32 +5,29 @@
 // Arguments beginning with "-" are commands, arguments holding "=" are
 // parameters (key upper-cased, value kept as typed), the rest is ignored.
 #include <cstdint>
+#include <exception>
 #include <map>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace qorita {
 
-class TComando {
-public:
-    virtual ~TComando() = default;
-    const std::string& DatabaseName() const { return FDatabaseName; }
-    std::int32_t ChiamataId() const { return FChiamataId; }
-
-private:
-    friend class TCmdParams;
-    std::string FDatabaseName;
-    std::int32_t FChiamataId = 0;
+enum class TTipoComando {
+    Crea,
+    Conferma,
+    CreaConferma,
+    Elimina,
+    // The deployment check: it needs the database only, no call row.
+    Verifica,
 };
 
-// The class of the command object is the command.
-class TCreaComando : public TComando {};
-class TConfermaComando : public TComando {};
-class TCreaConfermaComando : public TComando {};
-class TEliminaComando : public TComando {};
-// The deployment check: it needs the database only, no call row.
-class TVerificaComando : public TComando {};
+// What one run is asked to do, and on which database and call row.
+struct TComando {
+    TTipoComando Tipo = TTipoComando::Crea;
+    std::string DatabaseName;
+    std::int32_t ChiamataId = 0;
+};
 
 // Raised while the arguments are read when a parameter key comes twice. The
 // entry reports it on standard error, like an error nobody handled.
@@ -47,9 +44,9 @@ public:
     // Raises with the first failing check's message. ChiamataId is required
     // for every command but -Verifica.
     void Validate() const;
-    // A new command object for the first command, or nullptr when its name is
-    // none of the five.
-    std::unique_ptr<TComando> GetComando() const;
+    // The first command with its parameters, or nothing when its name is none
+    // of the five.
+    std::optional<TComando> GetComando() const;
     // The first command as typed (for the message about an unknown command).
     std::string NomeComando() const;
 
@@ -57,7 +54,7 @@ public:
     const std::vector<std::string>& Comandi() const { return FComandi; }
 
 private:
-    bool IsVerifica() const;
+    std::optional<TTipoComando> GetTipoComando() const;
     void CheckRequired(const std::string& AName) const;
     std::string GetDatabaseName() const;
     std::int32_t GetChiamataId() const;

@@ -55,9 +55,9 @@ int main(int argc, char** argv)
     bool detached = false;
     try {
         params->Validate();
-        const std::unique_ptr<qorita::TComando> comando = params->GetComando();
-        if (dynamic_cast<const qorita::TVerificaComando*>(comando.get()) != nullptr) {
-            exitCode = qorita::TVerifica(comando->DatabaseName()).Esegui() ? 0 : 1;
+        const std::optional<qorita::TComando> comando = params->GetComando();
+        if (comando && comando->Tipo == qorita::TTipoComando::Verifica) {
+            exitCode = qorita::TVerifica(comando->DatabaseName).Esegui() ? 0 : 1;
         } else {
             qorita::TChiamataHandler handler;
             handler.Esegui(*params);

@@ -10,17 +10,11 @@
 namespace qorita {
 namespace {
 
-template <class TExpected>
-bool IsA(const TComando* AComando)
-{
-    return dynamic_cast<const TExpected*>(AComando) != nullptr;
-}
-
 // A command line that passes validation, and the command object it gives.
 struct TReadCase {
     const char* Name;
     std::vector<std::string> Arguments;
-    bool (*IsExpectedCommand)(const TComando*);
+    TTipoComando Tipo;
     std::string DatabaseName;
     std::int32_t ChiamataId;
 };
@@ -28,15 +22,15 @@ struct TReadCase {
 TEST(CmdParamsTest, ValidCommandLinesGiveTheirCommandDatabaseAndCall)
 {
     const TReadCase cases[] = {
-        {"commands and keys without regard to case", {"-crea", "databasename=x", "chiamataid=5"}, IsA<TCreaComando>,
+        {"commands and keys without regard to case", {"-crea", "databasename=x", "chiamataid=5"}, TTipoComando::Crea,
          "x", 5},
-        {"CreaConferma", {"-CREACONFERMA", "DatabaseName=a", "ChiamataId=1"}, IsA<TCreaConfermaComando>, "a", 1},
-        {"Conferma", {"-Conferma", "DatabaseName=a", "ChiamataId=1"}, IsA<TConfermaComando>, "a", 1},
-        {"Elimina", {"-eLiMiNa", "DatabaseName=a", "ChiamataId=1"}, IsA<TEliminaComando>, "a", 1},
+        {"CreaConferma", {"-CREACONFERMA", "DatabaseName=a", "ChiamataId=1"}, TTipoComando::CreaConferma, "a", 1},
+        {"Conferma", {"-Conferma", "DatabaseName=a", "ChiamataId=1"}, TTipoComando::Conferma, "a", 1},
+        {"Elimina", {"-eLiMiNa", "DatabaseName=a", "ChiamataId=1"}, TTipoComando::Elimina, "a", 1},
         {"values keep everything after the first equals, in any order",
-         {"ChiamataId=7", "DatabaseName=a=b c", "-Crea", "Foo"}, IsA<TCreaComando>, "a=b c", 7},
-        {"a non-numeric id becomes zero", {"-Crea", "DatabaseName=x", "ChiamataId=abc"}, IsA<TCreaComando>, "x", 0},
-        {"a hexadecimal id written $10", {"-Crea", "DatabaseName=x", "ChiamataId=$10"}, IsA<TCreaComando>, "x", 16},
+         {"ChiamataId=7", "DatabaseName=a=b c", "-Crea", "Foo"}, TTipoComando::Crea, "a=b c", 7},
+        {"a non-numeric id becomes zero", {"-Crea", "DatabaseName=x", "ChiamataId=abc"}, TTipoComando::Crea, "x", 0},
+        {"a hexadecimal id written $10", {"-Crea", "DatabaseName=x", "ChiamataId=$10"}, TTipoComando::Crea, "x", 16},
     };
     for (const TReadCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -45,16 +39,16 @@ TEST(CmdParamsTest, ValidCommandLinesGiveTheirCommandDatabaseAndCall)
         // Arguments that are neither commands nor parameters ("Foo") are ignored.
         EXPECT_EQ(params.Params().size(), 2u);
         const auto comando = params.GetComando();
-        ASSERT_NE(comando, nullptr);
-        EXPECT_TRUE(c.IsExpectedCommand(comando.get()));
-        EXPECT_EQ(comando->DatabaseName(), c.DatabaseName);
-        EXPECT_EQ(comando->ChiamataId(), c.ChiamataId);
+        ASSERT_TRUE(comando.has_value());
+        EXPECT_EQ(comando->Tipo, c.Tipo);
+        EXPECT_EQ(comando->DatabaseName, c.DatabaseName);
+        EXPECT_EQ(comando->ChiamataId, c.ChiamataId);
     }
 }
 
 TEST(CmdParamsTest, AnUnknownCommandGivesNoCommandObject)
 {
-    EXPECT_EQ(TCmdParams({"-Cre", "DatabaseName=a", "ChiamataId=1"}).GetComando(), nullptr);
+    EXPECT_FALSE(TCmdParams({"-Cre", "DatabaseName=a", "ChiamataId=1"}).GetComando().has_value());
 }
 
 TEST(CmdParamsTest, ARepeatedKeyFailsWhileReading)
@@ -67,8 +61,9 @@ TEST(CmdParamsTest, VerificaNeedsTheDatabaseButNoCallRow)
     TCmdParams params({"-verifica", "databasename=x"});
     EXPECT_NO_THROW(params.Validate());
     const auto comando = params.GetComando();
-    ASSERT_NE(dynamic_cast<TVerificaComando*>(comando.get()), nullptr);
-    EXPECT_EQ(comando->DatabaseName(), "x");
+    ASSERT_TRUE(comando.has_value());
+    EXPECT_EQ(comando->Tipo, TTipoComando::Verifica);
+    EXPECT_EQ(comando->DatabaseName, "x");
     try {
         TCmdParams({"-Verifica", "ChiamataId=1"}).Validate();
         ADD_FAILURE() << "no error without DatabaseName";
