@@ -97,7 +97,7 @@ public:
     bool DisconnectDatabase() noexcept;
 
     // The archive file of one exchange: folder (with a delimiter), header ID as
-    // "00000000", the log record's stamp as "yyyymmddhhnnss", operation + kind.
+    // "00000000", the log record's stamp as "%Y%m%d%H%M%S", operation + kind.
     static std::string XmlFileName(const std::string& AFolder, std::int32_t ATestata, TDateTime ADataOra,
                                    const std::string& AOperazione, const std::string& AKind);
 

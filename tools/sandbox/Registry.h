@@ -39,7 +39,7 @@ struct TRegisteredShipment {
     std::int32_t NumeroSpedizione = 0;
     std::string SedeQor;
     std::int32_t CodiceClienteQor = 0;
-    std::string DataSpedizione;  // dd/mm/yyyy, as printed on the labels
+    std::string DataSpedizione;  // "%d/%m/%Y", as printed on the labels
     TShipmentState State = TShipmentState::Registrata;
     std::vector<TRegisteredParcel> Parcels;
 
