@@ -1,12 +1,12 @@
 // Crea: registers the unsent parcels of the shipment with the courier and stores
 // the shipment number, counters and labels it returns.
 #include "app/ChiamataHandler.h"
+#include "app/ChiamataHandler.Sessione.h"
 #include "app/ChiamataHandler.Step.h"
 #include "app/ScambiInSospeso.h"
 
 #include "common/Exception.h"
 #include "common/Text.h"
-#include "data/DataAccess.h"
 #include "labelservice/AddParcel.Request.h"
 #include "labelservice/AddParcel.Response.h"
 
@@ -37,14 +37,14 @@ std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAdd
 {
     auto request = std::make_unique<addparcel_request::TAddParcelRequest>();
     const addparcel_request::IXMLInfoType& info = request->Info();
-    info->SetSedeQor(FParametri->SedeQor());
-    info->SetCodiceClienteQor(FParametri->CodiceClienteQor());
-    info->SetPasswordClienteQor(FParametri->PasswordClienteQor());
+    info->SetSedeQor(FParametri.SedeQor());
+    info->SetCodiceClienteQor(FParametri.CodiceClienteQor());
+    info->SetPasswordClienteQor(FParametri.PasswordClienteQor());
     const TQorItaTestateData& testata = ASpedizione.Testata();
     for (const auto& parcel : ASpedizione.Righe()) {
         if (parcel->IsInviata()) continue;
         const addparcel_request::IXMLParcelType item = info->Parcel()->Add();
-        item->SetCodiceContrattoQor(FParametri->CodiceContrattoQor());
+        item->SetCodiceContrattoQor(FParametri.CodiceContrattoQor());
         item->SetRagioneSociale(testata.RagioneSociale());
         item->SetIndirizzo(testata.Indirizzo());
         item->SetLocalita(testata.Localita());
@@ -70,7 +70,7 @@ std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAdd
 std::int32_t TChiamataHandler::ContatorePer(const TQorItaRigheData& AParcel)
 {
     if (const auto ripreso = ScambiInSospeso().ContatoreRipreso(AParcel.NCollo())) return *ripreso;
-    return GetRigheAccess().GenContatoreProgressivoOltre(ScambiInSospeso().UltimoContatoreInviato());
+    return FSessione->Righe.GenContatoreProgressivoOltre(ScambiInSospeso().UltimoContatoreInviato());
 }
 
 // The journal entry of a request: the parcels it carries, in item order, with

@@ -2,12 +2,12 @@
 // files, calls the service, judges the answer and is recorded in one log row.
 #include "app/ChiamataHandler.h"
 
+#include "app/ChiamataHandler.Sessione.h"
 #include "app/Console.h"
 #include "app/Failpoint.h"
 #include "app/ScambiInSospeso.h"
 #include "common/Exception.h"
 #include "common/Text.h"
-#include "data/DataAccess.h"
 #include "labelservice/AddParcel.Request.h"
 #include "labelservice/AddParcel.Response.h"
 #include "labelservice/CWDBSN.Request.h"
@@ -92,7 +92,7 @@ std::string TChiamataHandler::XmlFileName(const std::string& AFolder, std::int32
 
 std::string TChiamataHandler::XmlFileName(const TQorItaLogData& ALog, const std::string& AKind) const
 {
-    return XmlFileName(FParametri->RequestResponseDir(), ALog.Testata(), ALog.DataOra(), ALog.Operazione(), AKind);
+    return XmlFileName(FParametri.RequestResponseDir(), ALog.Testata(), ALog.DataOra(), ALog.Operazione(), AKind);
 }
 
 std::unique_ptr<TQorItaLogData> TChiamataHandler::NewLog(const TSpedizione& ASpedizione,
@@ -101,7 +101,7 @@ std::unique_ptr<TQorItaLogData> TChiamataHandler::NewLog(const TSpedizione& ASpe
     auto log = std::make_unique<TQorItaLogData>();
     log->SetTestata(ASpedizione.Testata().Id());
     log->SetDataOra(Now());
-    log->SetOperatore(FChiamata->Operatore());
+    log->SetOperatore(FChiamata.Operatore());
     log->SetOperazione(AOperazione);
     log->SetEsitoCodice(0);
     log->SetEsitoMessaggio("OK");
@@ -111,7 +111,7 @@ std::unique_ptr<TQorItaLogData> TChiamataHandler::NewLog(const TSpedizione& ASpe
 void TChiamataHandler::SaveLog(TQorItaLogData& AData)
 {
     try {
-        GetLogAccess().Save(AData);
+        FSessione->Log.Save(AData);
     } catch (const std::exception& error) {
         WriteLines("(Errore non bloccante) Fallita scrittura QORITA_LOG:");
         WriteLines(error.what());
@@ -128,7 +128,7 @@ std::unique_ptr<addparcel_response::TAddParcelResponse> TChiamataHandler::Exchan
         ScambiInSospeso().Invio(*AJournal);
     }
     QORITA_FAILPOINT("prima-dell-invio");
-    auto response = CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings(*FParametri)); });
+    auto response = CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings(FParametri)); });
     ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
     if (AJournal) ScambiInSospeso().Risposta(*AJournal, ALog.FileXmlResponse());
     QORITA_FAILPOINT("dopo-la-risposta");
@@ -145,7 +145,7 @@ std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TChiamataHandler::ExchangeCWDB
     ALog.SetFileXmlRequest(Archive(ARequest, XmlFileName(ALog, "Request")));
     ALog.SetFileXmlResponse({});
     auto response = CallService(
-        [&] { return labelservice::TLabelService::CloseWorkDayByShipmentNumber(ARequest, Settings(*FParametri)); });
+        [&] { return labelservice::TLabelService::CloseWorkDayByShipmentNumber(ARequest, Settings(FParametri)); });
     ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
     const std::string descrizione = response->CloseWorkDayByShipmentNumberResult()->DescrizioneErrore();
     if (!descrizione.empty() && UpperCase(descrizione) != "OK") {
@@ -169,7 +169,7 @@ std::unique_ptr<deletesped_response::TDeleteSpedResponse> TChiamataHandler::Exch
     ALog.SetFileXmlRequest(Archive(ARequest, XmlFileName(ALog, "Request")));
     ALog.SetFileXmlResponse({});
     auto response =
-        CallService([&] { return labelservice::TLabelService::DeleteSped(ARequest, Settings(*FParametri)); });
+        CallService([&] { return labelservice::TLabelService::DeleteSped(ARequest, Settings(FParametri)); });
     ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
     // The courier answers in words: a deletion done, or a shipment it does not
     // know (already gone), both count as deleted.

@@ -2,8 +2,8 @@
 // courier's answers, and saving header and parcels.
 #include "app/ChiamataHandler.h"
 
+#include "app/ChiamataHandler.Sessione.h"
 #include "common/Exception.h"
-#include "data/DataAccess.h"
 #include "data/Savepoint.h"
 #include "data/fb/FbTransaction.h"
 #include "labelservice/AddParcel.Response.h"
@@ -86,11 +86,11 @@ void TChiamataHandler::TSpedizione::AssignDeleteSpedResponse(const deletesped_re
 std::unique_ptr<TChiamataHandler::TSpedizione> TChiamataHandler::LoadSpedizione()
 {
     auto spedizione = std::make_unique<TSpedizione>();
-    const std::int32_t testata = FChiamata->Testata();
-    if (!GetTestateAccess().Load(testata, spedizione->Testata())) {
+    const std::int32_t testata = FChiamata.Testata();
+    if (!FSessione->Testate.Load(testata, spedizione->Testata())) {
         throw Exception(Format("Record ID %d non trovato in QORITA_TESTATE", testata));
     }
-    if (!GetRigheAccess().Load(testata, spedizione->Righe())) {
+    if (!FSessione->Righe.Load(testata, spedizione->Righe())) {
         throw Exception(Format("Nessun record trovato in QORITA_RIGHE con TESTATA=%d", testata));
     }
     return spedizione;
@@ -99,7 +99,7 @@ std::unique_ptr<TChiamataHandler::TSpedizione> TChiamataHandler::LoadSpedizione(
 void TChiamataHandler::SaveTestata(TQorItaTestateData& AData)
 {
     try {
-        GetTestateAccess().Save(AData);
+        FSessione->Testate.Save(AData);
     } catch (const std::exception& error) {
         throw Exception(ComposeMessage("Fallito aggiornamento QORITA_TESTATE:", error.what()));
     }
@@ -110,7 +110,7 @@ void TChiamataHandler::SaveTestata(TQorItaTestateData& AData)
 // number whose labels are missing.
 void TChiamataHandler::SaveSpedizione(TSpedizione& ASpedizione)
 {
-    TSavepoint savepoint(*FDatabase, GetTransaction(), "QORITA_SPEDIZIONE");
+    TSavepoint savepoint(FDatabase, FSessione->Transaction, "QORITA_SPEDIZIONE");
     SaveTestata(ASpedizione.Testata());
     SaveRighe(ASpedizione.Righe());
     savepoint.Release();
@@ -119,7 +119,7 @@ void TChiamataHandler::SaveSpedizione(TSpedizione& ASpedizione)
 void TChiamataHandler::SaveRighe(TQorItaRigheList& AData)
 {
     try {
-        GetRigheAccess().Save(AData);
+        FSessione->Righe.Save(AData);
     } catch (const std::exception& error) {
         throw Exception(ComposeMessage("Fallito aggiornamento QORITA_RIGHE:", error.what()));
     }

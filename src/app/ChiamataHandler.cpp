@@ -1,15 +1,12 @@
 #include "app/ChiamataHandler.h"
 
+#include "app/ChiamataHandler.Sessione.h"
 #include "app/CmdParams.h"
 #include "app/Console.h"
 #include "app/CredenzialiDatabase.h"
 #include "app/Failpoint.h"
 #include "app/ScambiInSospeso.h"
 #include "common/Exception.h"
-#include "data/DataAccess.h"
-#include "data/KelTabX.h"
-#include "data/fb/FbConnection.h"
-#include "data/fb/FbTransaction.h"
 
 #include <exception>
 #include <optional>
@@ -29,7 +26,7 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
                                AParams.NomeComando().c_str()));
     }
     ConnectDatabase(comando->DatabaseName);
-    GetTransaction().Start();
+    FSessione->Transaction.Start();
 
     std::exception_ptr escaping;
     try {
@@ -62,7 +59,7 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
     }
     if (FChiamataTrovata) SaveChiamata();
     QORITA_FAILPOINT("prima-del-commit");
-    GetTransaction().Commit();
+    FSessione->Transaction.Commit();
     QORITA_FAILPOINT("dopo-il-commit");
     // Only answers the database now holds leave the journal.
     if (FScambiInSospeso) FScambiInSospeso->DopoCommit();
@@ -72,7 +69,7 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
 TScambiInSospeso& TChiamataHandler::ScambiInSospeso()
 {
     if (!FScambiInSospeso) {
-        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri->RequestResponseDir(), FChiamata->Testata());
+        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri.RequestResponseDir(), FChiamata.Testata());
     }
     return *FScambiInSospeso;
 }
@@ -80,16 +77,9 @@ TScambiInSospeso& TChiamataHandler::ScambiInSospeso()
 bool TChiamataHandler::DisconnectDatabase() noexcept
 {
     // Statements first, then the transactions they ran in, then the connection.
-    FParametriAccess.reset();
-    FLogAccess.reset();
-    FRigheAccess.reset();
-    FTestateAccess.reset();
-    FChiamateAccess.reset();
-    FKelTabX.reset();
-    FTransaction.reset();
-    if (!FDatabase) return true;
+    FSessione.reset();
     try {
-        FDatabase->Close();
+        FDatabase.Close();
         return true;
     } catch (...) {
         return false;
@@ -98,63 +88,32 @@ bool TChiamataHandler::DisconnectDatabase() noexcept
 
 void TChiamataHandler::SetEsito(std::int32_t ACodice, const std::string& AMessaggio)
 {
-    FChiamata->SetEsitoCodice(ACodice);
-    FChiamata->SetEsitoMessaggio(AMessaggio);
+    FChiamata.SetEsitoCodice(ACodice);
+    FChiamata.SetEsitoMessaggio(AMessaggio);
 }
 
 void TChiamataHandler::ConnectDatabase(const std::string& ADatabaseName)
 {
-    if (!FDatabase) FDatabase = std::make_unique<fb::TFbConnection>();
     try {
-        FDatabase->Open(ADatabaseName, CredenzialiDatabase());
+        FDatabase.Open(ADatabaseName, CredenzialiDatabase());
     } catch (const std::exception& error) {
         throw Exception(ComposeMessage(Format("Impossibile stabilire la connessione al DB %s", ADatabaseName.c_str()),
                                        error.what()));
     }
-    if (!FKelTabX) FKelTabX = std::make_unique<TKelTabX>(FDatabase.get());
-}
-
-fb::TFbTransaction& TChiamataHandler::GetTransaction()
-{
-    if (!FTransaction) {
-        FTransaction = std::make_unique<fb::TFbTransaction>(*FDatabase, fb::TFbTransactionOptions{true, true, false});
-    }
-    return *FTransaction;
-}
-
-// Each access object is created on first use, at most once per run, on the
-// run's connection and single transaction.
-template <typename TAccess>
-TAccess& TChiamataHandler::GetAccess(std::unique_ptr<TAccess>& AAccess)
-{
-    if (!AAccess) AAccess = std::make_unique<TAccess>(FDatabase.get(), &GetTransaction());
-    return *AAccess;
-}
-
-TQorItaChiamateAccess& TChiamataHandler::GetChiamateAccess() { return GetAccess(FChiamateAccess); }
-TQorItaTestateAccess& TChiamataHandler::GetTestateAccess() { return GetAccess(FTestateAccess); }
-TQorItaRigheAccess& TChiamataHandler::GetRigheAccess() { return GetAccess(FRigheAccess); }
-TQorItaLogAccess& TChiamataHandler::GetLogAccess() { return GetAccess(FLogAccess); }
-
-TQorItaParametriAccess& TChiamataHandler::GetParametriAccess()
-{
-    if (!FParametriAccess) FParametriAccess = std::make_unique<TQorItaParametriAccess>(FKelTabX.get());
-    return *FParametriAccess;
+    FSessione = std::make_unique<TSessione>(FDatabase);
 }
 
 void TChiamataHandler::LoadParametri()
 {
-    FParametri = std::make_unique<TQorItaParametri>();
-    GetParametriAccess().Load(*FParametri);
-    FParametri->Validate();
+    FSessione->Parametri.Load(FParametri);
+    FParametri.Validate();
 }
 
 void TChiamataHandler::LoadChiamata(std::int32_t AId)
 {
-    FChiamata = std::make_unique<TQorItaChiamateData>();
-    FChiamataTrovata = GetChiamateAccess().Load(AId, *FChiamata);
+    FChiamataTrovata = FSessione->Chiamate.Load(AId, FChiamata);
     if (!FChiamataTrovata) throw Exception(Format("Record ID %d non trovato in QORITA_CHIAMATE", AId));
-    if (FChiamata->Testata() == 0) {
+    if (FChiamata.Testata() == 0) {
         throw Exception(Format("Record ID %d in QORITA_CHIAMATE senza valore nel campo TESTATA", AId));
     }
 }
@@ -162,7 +121,7 @@ void TChiamataHandler::LoadChiamata(std::int32_t AId)
 void TChiamataHandler::SaveChiamata()
 {
     try {
-        GetChiamateAccess().Save(*FChiamata);
+        FSessione->Chiamate.Save(FChiamata);
     } catch (const std::exception& error) {
         WriteLines("(Errore non bloccante) Fallito aggiornamento QORITA_CHIAMATE:");
         WriteLines(error.what());

@@ -6,6 +6,7 @@
 // before a failure are committed together with the outcome.
 #include "common/DateTime.h"
 #include "data/DataObject.h"
+#include "data/fb/FbConnection.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,10 +16,6 @@
 
 namespace qorita {
 
-namespace fb {
-class TFbConnection;
-class TFbTransaction;
-}  // namespace fb
 namespace addparcel_request {
 class TAddParcelRequest;
 }
@@ -39,14 +36,8 @@ class TDeleteSpedResponse;
 }
 
 class TCmdParams;
-class TKelTabX;
 class TScambiInSospeso;
 struct TJournalEntry;
-class TQorItaChiamateAccess;
-class TQorItaTestateAccess;
-class TQorItaRigheAccess;
-class TQorItaLogAccess;
-class TQorItaParametriAccess;
 
 // The judgement of an AddParcel answer to a request of ASent parcels: the
 // text of a negative answer, or nothing when it is accepted (also when some
@@ -102,15 +93,11 @@ public:
                                    const std::string& AOperazione, const std::string& AKind);
 
 private:
+    // The run's single transaction and everything that works on the open
+    // database (ChiamataHandler.Sessione.h).
+    struct TSessione;
+
     void ConnectDatabase(const std::string& ADatabaseName);
-    fb::TFbTransaction& GetTransaction();
-    template <typename TAccess>
-    TAccess& GetAccess(std::unique_ptr<TAccess>& AAccess);
-    TQorItaChiamateAccess& GetChiamateAccess();
-    TQorItaTestateAccess& GetTestateAccess();
-    TQorItaRigheAccess& GetRigheAccess();
-    TQorItaLogAccess& GetLogAccess();
-    TQorItaParametriAccess& GetParametriAccess();
     void LoadParametri();
     void LoadChiamata(std::int32_t AId);
     void SaveChiamata();
@@ -167,19 +154,17 @@ private:
     template <typename TExchange, typename TTakeOver>
     void RunStep(TQorItaLogData& ALog, TExchange&& AExchange, TTakeOver&& ATakeOver);
 
-    // Declared in the order they are created; destroyed in reverse, so the
-    // statements go before the transactions and the connection.
-    std::unique_ptr<fb::TFbConnection> FDatabase;
-    std::unique_ptr<fb::TFbTransaction> FTransaction;
-    std::unique_ptr<TKelTabX> FKelTabX;
-    std::unique_ptr<TQorItaChiamateAccess> FChiamateAccess;
-    std::unique_ptr<TQorItaTestateAccess> FTestateAccess;
-    std::unique_ptr<TQorItaRigheAccess> FRigheAccess;
-    std::unique_ptr<TQorItaLogAccess> FLogAccess;
-    std::unique_ptr<TQorItaParametriAccess> FParametriAccess;
-    std::unique_ptr<TQorItaParametri> FParametri;
-    std::unique_ptr<TQorItaChiamateData> FChiamata;
+    // The connection outlives what works on it: DisconnectDatabase lets go of
+    // the session (its statements, then its transactions) before it detaches.
+    fb::TFbConnection FDatabase;
+    // Made in one go once the database is open, so a failed connection leaves
+    // nothing to let go of.
+    std::unique_ptr<TSessione> FSessione;
+    TQorItaParametri FParametri;
+    TQorItaChiamateData FChiamata;
     bool FChiamataTrovata = false;
+    // Made on first use: it needs the parameters and the call row, and only a
+    // run that used it cleans the journal after the commit.
     std::unique_ptr<TScambiInSospeso> FScambiInSospeso;
 };
 
