@@ -69,7 +69,7 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
 TScambiInSospeso& TChiamataHandler::ScambiInSospeso()
 {
     if (!FScambiInSospeso) {
-        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri.RequestResponseDir(), FChiamata.Testata());
+        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri.RequestResponseDir, FChiamata.Testata);
     }
     return *FScambiInSospeso;
 }
@@ -88,8 +88,8 @@ bool TChiamataHandler::DisconnectDatabase() noexcept
 
 void TChiamataHandler::SetEsito(std::int32_t ACodice, const std::string& AMessaggio)
 {
-    FChiamata.SetEsitoCodice(ACodice);
-    FChiamata.SetEsitoMessaggio(AMessaggio);
+    FChiamata.EsitoCodice = ACodice;
+    FChiamata.EsitoMessaggio = AMessaggio;
 }
 
 void TChiamataHandler::ConnectDatabase(const std::string& ADatabaseName)
@@ -113,7 +113,7 @@ void TChiamataHandler::LoadChiamata(std::int32_t AId)
 {
     FChiamataTrovata = FSessione->Chiamate.Load(AId, FChiamata);
     if (!FChiamataTrovata) throw Exception(Format("Record ID %d non trovato in QORITA_CHIAMATE", AId));
-    if (FChiamata.Testata() == 0) {
+    if (FChiamata.Testata == 0) {
         throw Exception(Format("Record ID %d in QORITA_CHIAMATE senza valore nel campo TESTATA", AId));
     }
 }

@@ -102,14 +102,14 @@ private:
     void LoadChiamata(std::int32_t AId);
     void SaveChiamata();
 
-    std::unique_ptr<TSpedizione> LoadSpedizione();
+    TSpedizione LoadSpedizione();
     void SaveTestata(TQorItaTestateData& AData);
     void SaveRighe(TQorItaRigheList& AData);
     // Header and parcels in one savepoint: all written, or none.
     void SaveSpedizione(TSpedizione& ASpedizione);
     void SaveLog(TQorItaLogData& AData);
 
-    std::unique_ptr<TQorItaLogData> NewLog(const TSpedizione& ASpedizione, const std::string& AOperazione) const;
+    TQorItaLogData NewLog(const TSpedizione& ASpedizione, const std::string& AOperazione) const;
     std::string XmlFileName(const TQorItaLogData& ALog, const std::string& AKind) const;
     // AJournal, when given, is written before the request goes out and again
     // once the answer is archived (ScambiInSospeso.h).

@@ -9,8 +9,11 @@
 // One line per check on standard output, "<check>: ok" or "<check>: <reason>".
 // A check that needs what an earlier one could not give is reported as
 // "<check>: skipped (<why>)".
+#include "data/DataObject.h"
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qorita {
@@ -21,7 +24,6 @@ class TFbTransaction;
 }  // namespace fb
 
 class TKelTabX;
-class TQorItaParametri;
 
 class TVerifica {
 public:
@@ -50,7 +52,8 @@ private:
     std::unique_ptr<fb::TFbConnection> FDatabase;
     std::unique_ptr<fb::TFbTransaction> FTransaction;
     std::unique_ptr<TKelTabX> FKelTabX;
-    std::unique_ptr<TQorItaParametri> FParametri;
+    // Set once TABX was read.
+    std::optional<TQorItaParametri> FParametri;
 };
 
 // The archive folder exists and a file can be created and removed there.
