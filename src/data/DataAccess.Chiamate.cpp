@@ -12,14 +12,7 @@ bool TQorItaChiamateAccess::Load(std::int32_t AId, TQorItaChiamateData& ATo)
     SetParamInteger(AId, sql.Param("ID"), false);
     sql.Execute();
     const bool found = !sql.Eof();
-    if (found) {
-        ATo.Id = GetFieldInteger(sql.Field("ID"));
-        ATo.Testata = GetFieldInteger(sql.Field("TESTATA"));
-        ATo.DataOra = GetFieldDateTime(sql.Field("DATAORA"));
-        ATo.Operatore = GetFieldInteger(sql.Field("OPERATORE"));
-        ATo.EsitoCodice = GetFieldInteger(sql.Field("ESITO_CODICE"));
-        ATo.EsitoMessaggio = GetFieldString(sql.Field("ESITO_MESSAGGIO"));
-    }
+    if (found) ReadColumns(sql, ChiamateColumns, ATo);
     sql.Close();
     return found;
 }
@@ -27,16 +20,9 @@ bool TQorItaChiamateAccess::Load(std::int32_t AId, TQorItaChiamateData& ATo)
 void TQorItaChiamateAccess::Save(TQorItaChiamateData& AData)
 {
     if (AData.Id == 0) AData.Id = GenId(sql::GenChiamateId);
-    if (!FSQLUpdateOrInsert) {
-        FSQLUpdateOrInsert = NewStatement(sql::ChiamateUpdateOrInsert);
-    }
+    if (!FSQLUpdateOrInsert) FSQLUpdateOrInsert = NewStatement(sql::ChiamateUpdateOrInsert());
     fb::TFbStatement& sql = *FSQLUpdateOrInsert;
-    SetParamInteger(AData.Id, sql.Param("ID"), false);
-    SetParamInteger(AData.Testata, sql.Param("TESTATA"), true);
-    SetParamDateTime(AData.DataOra, sql.Param("DATAORA"));
-    SetParamInteger(AData.Operatore, sql.Param("OPERATORE"), true);
-    SetParamInteger(AData.EsitoCodice, sql.Param("ESITO_CODICE"), false);
-    SetParamString(AData.EsitoMessaggio, sql.Param("ESITO_MESSAGGIO"));
+    BindColumns(AData, ChiamateColumns, sql);
     sql.Execute();
 }
 

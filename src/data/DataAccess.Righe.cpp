@@ -11,14 +11,7 @@ bool TQorItaRigheAccess::Load(std::int32_t ATestata, TQorItaRigheList& ATo)
     const bool found = !sql.Eof();
     while (!sql.Eof()) {
         TQorItaRigheData parcel;
-        parcel.Testata = GetFieldInteger(sql.Field("TESTATA"));
-        parcel.NCollo = GetFieldInteger(sql.Field("NCOLLO"));
-        parcel.PesoReale = GetFieldDouble(sql.Field("PESOREALE"));
-        parcel.ContatoreProgressivo = GetFieldInteger(sql.Field("CONTATOREPROGRESSIVO"));
-        parcel.Etichetta = GetFieldString(sql.Field("ETICHETTA"));
-        parcel.InvioDataOra = GetFieldDateTime(sql.Field("INVIO_DATAORA"));
-        parcel.InvioOperatore = GetFieldInteger(sql.Field("INVIO_OPERATORE"));
-        parcel.ImportoContrassegno = GetFieldDouble(sql.Field("IMPORTOCONTRASSEGNO"));
+        ReadColumns(sql, RigheColumns, parcel);
         ATo.push_back(std::move(parcel));
         sql.Fetch();
     }
@@ -28,19 +21,10 @@ bool TQorItaRigheAccess::Load(std::int32_t ATestata, TQorItaRigheList& ATo)
 
 void TQorItaRigheAccess::Save(const TQorItaRigheList& AData)
 {
-    if (!FSQLUpdateOrInsert) {
-        FSQLUpdateOrInsert = NewStatement(sql::RigheUpdateOrInsert);
-    }
+    if (!FSQLUpdateOrInsert) FSQLUpdateOrInsert = NewStatement(sql::RigheUpdateOrInsert());
     fb::TFbStatement& sql = *FSQLUpdateOrInsert;
     for (const TQorItaRigheData& parcel : AData) {
-        SetParamInteger(parcel.Testata, sql.Param("TESTATA"), false);
-        SetParamInteger(parcel.NCollo, sql.Param("NCOLLO"), false);
-        SetParamDouble(parcel.PesoReale, sql.Param("PESOREALE"), false);
-        SetParamInteger(parcel.ContatoreProgressivo, sql.Param("CONTATOREPROGRESSIVO"), true);
-        SetParamString(parcel.Etichetta, sql.Param("ETICHETTA"));
-        SetParamDateTime(parcel.InvioDataOra, sql.Param("INVIO_DATAORA"));
-        SetParamInteger(parcel.InvioOperatore, sql.Param("INVIO_OPERATORE"), true);
-        SetParamDouble(parcel.ImportoContrassegno, sql.Param("IMPORTOCONTRASSEGNO"), true);
+        BindColumns(parcel, RigheColumns, sql);
         sql.Execute();
     }
 }

@@ -17,44 +17,23 @@ using TLines = std::span<const char* const>;
 
 std::string Text(TLines ALines);
 
+// The write statements list the columns of the record's column table
+// (DataColumns.h), in its order.
+
 // The call row, locked for the run, and its write-back.
 inline constexpr std::array ChiamateSelect{"SELECT * FROM QORITA_CHIAMATE WHERE ID=:ID WITH LOCK"};
-inline constexpr std::array ChiamateUpdateOrInsert{
-    "UPDATE OR INSERT INTO QORITA_CHIAMATE(", "  ID,", "  TESTATA,", "  DATAORA,", "  OPERATORE,",
-    "  ESITO_CODICE,", "  ESITO_MESSAGGIO", ")", "VALUES(", "  :ID,", "  :TESTATA,", "  :DATAORA,",
-    "  :OPERATORE,", "  :ESITO_CODICE,", "  :ESITO_MESSAGGIO", ")"};
+std::string ChiamateUpdateOrInsert();
 
 // The shipment header, locked for the run, and its write-back.
 inline constexpr std::array TestateSelect{"SELECT * FROM QORITA_TESTATE WHERE ID=:ID WITH LOCK"};
-inline constexpr std::array TestateUpdateOrInsert{
-    "UPDATE OR INSERT INTO QORITA_TESTATE(", "  ID,", "  DOCUMENTO_ID,", "  DOCUMENTO_LINEA,",
-    "  RAGIONESOCIALE,", "  INDIRIZZO,", "  LOCALITA,", "  ZIPCODE,", "  PROVINCIA,", "  COLLI,",
-    "  TIPOETICHETTA,", "  NUMEROSPEDIZIONE,", "  CREAZIONE_DATAORA,", "  CREAZIONE_OPERATORE,",
-    "  STAMPA_DATAORA,", "  STAMPA_OPERATORE,", "  CONFERMA_DATAORA,", "  CONFERMA_OPERATORE", "  ,PESOTOTALE",
-    "  ,CONTRASSEGNOTOTALE", "  ,MODALITAINCASSO", "  ,IDBORDERO", "  ,ELIMINAZIONE_DATAORA",
-    "  ,ELIMINAZIONE_OPERATORE", "  ,EMAIL", "  ,CELLULARE1", "  ,SERVIZIACCESSORI", "  ,STATUS", ")",
-    "VALUES(", "  :ID,", "  :DOCUMENTO_ID,", "  :DOCUMENTO_LINEA,", "  :RAGIONESOCIALE,", "  :INDIRIZZO,",
-    "  :LOCALITA,", "  :ZIPCODE,", "  :PROVINCIA,", "  :COLLI,", "  :TIPOETICHETTA,", "  :NUMEROSPEDIZIONE,",
-    "  :CREAZIONE_DATAORA,", "  :CREAZIONE_OPERATORE,", "  :STAMPA_DATAORA,", "  :STAMPA_OPERATORE,",
-    "  :CONFERMA_DATAORA,", "  :CONFERMA_OPERATORE", "  ,:PESOTOTALE", "  ,:CONTRASSEGNOTOTALE",
-    "  ,:MODALITAINCASSO", "  ,:IDBORDERO", "  ,:ELIMINAZIONE_DATAORA", "  ,:ELIMINAZIONE_OPERATORE",
-    "  ,:EMAIL", "  ,:CELLULARE1", "  ,:SERVIZIACCESSORI", "  ,:STATUS", ")"};
+std::string TestateUpdateOrInsert();
 
 // The parcels of a header and their write-back.
 inline constexpr std::array RigheSelect{"SELECT * FROM QORITA_RIGHE WHERE TESTATA=:TESTATA"};
-inline constexpr std::array RigheUpdateOrInsert{
-    "UPDATE OR INSERT INTO QORITA_RIGHE(", "  TESTATA,", "  NCOLLO,", "  PESOREALE,",
-    "  CONTATOREPROGRESSIVO,", "  ETICHETTA,", "  INVIO_DATAORA,", "  INVIO_OPERATORE",
-    "  ,IMPORTOCONTRASSEGNO", ")", "VALUES(", "  :TESTATA,", "  :NCOLLO,", "  :PESOREALE,",
-    "  :CONTATOREPROGRESSIVO,", "  :ETICHETTA,", "  :INVIO_DATAORA,", "  :INVIO_OPERATORE",
-    "  ,:IMPORTOCONTRASSEGNO", ")"};
+std::string RigheUpdateOrInsert();
 
 // One row per exchange with the courier.
-inline constexpr std::array LogInsert{
-    "INSERT INTO QORITA_LOG", "(", "  ID,", "  TESTATA,", "  DATAORA,", "  OPERATORE,", "  OPERAZIONE,",
-    "  FILEXML_REQUEST,", "  FILEXML_RESPONSE,", "  ESITO_CODICE,", "  ESITO_MESSAGGIO", ")", "VALUES(",
-    "  :ID,", "  :TESTATA,", "  :DATAORA,", "  :OPERATORE,", "  :OPERAZIONE,", "  :FILEXML_REQUEST,",
-    "  :FILEXML_RESPONSE,", "  :ESITO_CODICE,", "  :ESITO_MESSAGGIO", ")"};
+std::string LogInsert();
 
 // A named value of the parameter table.
 inline constexpr std::array TabXSelect{
