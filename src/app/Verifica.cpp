@@ -53,7 +53,7 @@ bool TVerifica::Esegui()
         Skip("permissions", "tables, columns or generators are missing");
     }
     // Read only: nothing to keep.
-    FTransaction->Rollback();
+    FTransaction.Rollback();
     Check("TABX parameters", [this] { LoadParametri(); });
     if (!FParametri) {
         for (const char* label : {"archive folder", "courier description", "courier endpoint"}) {
@@ -74,8 +74,7 @@ bool TVerifica::Esegui()
 void TVerifica::LoadParametri()
 {
     TQorItaParametri parametri;
-    FKelTabX = std::make_unique<TKelTabX>(FDatabase.get());
-    TQorItaParametriAccess(FKelTabX.get()).Load(parametri);
+    TQorItaParametriAccess(&FKelTabX).Load(parametri);
     FParametri = std::move(parametri);
     // The same checks as a run, all of them at once.
     std::string problemi;
