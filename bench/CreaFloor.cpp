@@ -173,14 +173,16 @@ int Run(const std::string& ADatabase, std::int32_t AChiamataId)
     {
         fb::TFbTransaction tabx(db, {true, true, false});
         tabx.Start();
-        fb::TFbStatement read(db, tabx, "SELECT TESTO, MEMO FROM TABX WHERE NOME=:NOME AND UTENTE IS NOT DISTINCT FROM :UTENTE");
-        for (const char* nome : {"QORITA_SedeQor", "QORITA_CodiceClienteQor", "QORITA_PasswordClienteQor",
-                                 "QORITA_CodiceContrattoQor", "QORITA_RequestResponseDir", "QORITA_TipoEtichetta",
-                                 "QORITA_ServiceUrl", "QORITA_ServiceCaFile"}) {
+        fb::TFbStatement read(db, tabx,
+                              "SELECT TESTO, MEMO FROM TABX WHERE NOME=:NOME AND UTENTE IS NOT DISTINCT FROM :UTENTE");
+        for (const char* nome :
+             {"QORITA_SedeQor", "QORITA_CodiceClienteQor", "QORITA_PasswordClienteQor", "QORITA_CodiceContrattoQor",
+              "QORITA_RequestResponseDir", "QORITA_TipoEtichetta", "QORITA_ServiceUrl", "QORITA_ServiceCaFile"}) {
             read.Param("NOME").SetText(nome);
             read.Param("UTENTE").SetNull();
             read.Execute();
-            parametri.push_back(read.Eof() || read.Field("TESTO").IsNull() ? std::string() : read.Field("TESTO").AsText());
+            parametri.push_back(read.Eof() || read.Field("TESTO").IsNull() ? std::string()
+                                                                           : read.Field("TESTO").AsText());
             read.Close();
         }
         tabx.Commit();
@@ -329,8 +331,7 @@ int Run(const std::string& ADatabase, std::int32_t AChiamataId)
         riga.Param("N").SetInt32(parcel.NCollo);
         riga.Execute();
     }
-    fb::TFbStatement header(db, tr,
-                            "UPDATE QORITA_TESTATE SET NUMEROSPEDIZIONE=:S WHERE ID=:ID");
+    fb::TFbStatement header(db, tr, "UPDATE QORITA_TESTATE SET NUMEROSPEDIZIONE=:S WHERE ID=:ID");
     header.Param("S").SetInt32(std::atoi(std::string(numero).c_str()));
     header.Param("ID").SetInt32(testataId);
     header.Execute();

@@ -9,8 +9,8 @@
 // (target: at most 1.2).
 
 #include "Certificates.h"
-#include "TempFolder.h"
 #include "ScriptedServer.h"
+#include "TempFolder.h"
 #include "labelservice/AddParcel.Request.h"
 #include "labelservice/AddParcel.Response.h"
 #include "labelservice/LabelService.h"
@@ -56,12 +56,15 @@ struct TSetup {
         wsdl.Body =
             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
             "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" "
-            "xmlns:soap=\"http://schemas.xmlsoap.org/wsdl/soap/\" xmlns:tns=\"urn:bench\" targetNamespace=\"urn:bench\">"
+            "xmlns:soap=\"http://schemas.xmlsoap.org/wsdl/soap/\" xmlns:tns=\"urn:bench\" "
+            "targetNamespace=\"urn:bench\">"
             "<wsdl:binding name=\"B\" type=\"tns:P\"><soap:binding transport=\"http://schemas.xmlsoap.org/soap/http\"/>"
             "<wsdl:operation name=\"AddParcel\"><soap:operation soapAction=\"urn:bench/AddParcel\"/>"
             "<wsdl:input><soap:body use=\"literal\" namespace=\"urn:bench/\"/></wsdl:input></wsdl:operation>"
-            "</wsdl:binding><wsdl:service name=\"ZanWebService\"><wsdl:port name=\"ZanWebServiceSoap\" binding=\"tns:B\">"
-            "<soap:address location=\"" + EndpointUrl + "\"/></wsdl:port></wsdl:service></wsdl:definitions>\n";
+            "</wsdl:binding><wsdl:service name=\"ZanWebService\"><wsdl:port name=\"ZanWebServiceSoap\" "
+            "binding=\"tns:B\">"
+            "<soap:address location=\"" +
+            EndpointUrl + "\"/></wsdl:port></wsdl:service></wsdl:definitions>\n";
         // Roughly the size of the courier's real description.
         wsdl.Body += "<!-- " + std::string(12 * 1024, 'w') + " -->\n";
         Server->Serve(WsdlPath, wsdl);
@@ -73,10 +76,11 @@ struct TSetup {
                       "</ContatoreProgressivo><PdfLabel>" + std::string(LabelBytes, 'Q') + "</PdfLabel></Parcel>";
         labels += "</InfoLabel>";
         sandbox::TScriptedAnswer answer;
-        answer.Body = "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
-                      "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><AddParcelResponse "
-                      "xmlns=\"urn:bench/\"><AddParcelResult>" +
-                      labels + "</AddParcelResult></AddParcelResponse></soap:Body></soap:Envelope>";
+        answer.Body =
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
+            "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><AddParcelResponse "
+            "xmlns=\"urn:bench/\"><AddParcelResult>" +
+            labels + "</AddParcelResult></AddParcelResponse></soap:Body></soap:Envelope>";
         Server->Serve(EndpointPath, answer);
 
         Settings = {WsdlUrl, Certificates.CaCertificate.string()};
@@ -98,8 +102,7 @@ struct TSetup {
         // The floor posts a body of the envelope's size: measure it once.
         const std::string markup = Request->Info()->XML();
         std::size_t escapedSize = 0;
-        for (char c : markup)
-            escapedSize += c == '<' || c == '>' ? 4 : c == '&' ? 5 : 1;
+        for (char c : markup) escapedSize += c == '<' || c == '>' ? 4 : c == '&' ? 5 : 1;
         EnvelopeOfSameSize = std::string(escapedSize + 330, 'x');
     }
 };
@@ -131,10 +134,8 @@ X509* TestAuthority()
     static X509* cert = [] {
         FILE* file = std::fopen(Setup().Certificates.CaCertificate.c_str(), "r");
         X509* read = file ? PEM_read_X509(file, nullptr, nullptr, nullptr) : nullptr;
-        if (file)
-            std::fclose(file);
-        if (read == nullptr)
-            throw std::runtime_error("test authority unreadable");
+        if (file) std::fclose(file);
+        if (read == nullptr) throw std::runtime_error("test authority unreadable");
         return read;
     }();
     return cert;
@@ -164,8 +165,7 @@ std::size_t PlainRequest(const std::string& AUrl, const std::string* APostBody, 
     }
     const CURLcode code = curl_easy_perform(curl.get());
     curl_slist_free_all(headers);
-    if (code != CURLE_OK)
-        throw std::runtime_error(curl_easy_strerror(code));
+    if (code != CURLE_OK) throw std::runtime_error(curl_easy_strerror(code));
     return received;
 }
 
@@ -185,22 +185,19 @@ void Facade()
 
 void BM_FacadeAddParcel(benchmark::State& AState)
 {
-    for (auto _ : AState)
-        Facade();
+    for (auto _ : AState) Facade();
 }
 BENCHMARK(BM_FacadeAddParcel)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FloorTwoConnections(benchmark::State& AState)
 {
-    for (auto _ : AState)
-        Floor(true);
+    for (auto _ : AState) Floor(true);
 }
 BENCHMARK(BM_FloorTwoConnections)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FloorTwoConnectionsTestAuthorityOnly(benchmark::State& AState)
 {
-    for (auto _ : AState)
-        Floor(false);
+    for (auto _ : AState) Floor(false);
 }
 BENCHMARK(BM_FloorTwoConnectionsTestAuthorityOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -219,8 +216,10 @@ void BM_Ratio(benchmark::State& AState)
         floor += TClock::now() - middle;
         facade += middle - start;
     }
-    const double facadeMs = std::chrono::duration<double, std::milli>(facade).count() / static_cast<double>(AState.iterations());
-    const double floorMs = std::chrono::duration<double, std::milli>(floor).count() / static_cast<double>(AState.iterations());
+    const double facadeMs =
+        std::chrono::duration<double, std::milli>(facade).count() / static_cast<double>(AState.iterations());
+    const double floorMs =
+        std::chrono::duration<double, std::milli>(floor).count() / static_cast<double>(AState.iterations());
     AState.counters["facade_ms"] = facadeMs;
     AState.counters["floor_ms"] = floorMs;
     AState.counters["ratio"] = facadeMs / floorMs;

@@ -83,10 +83,7 @@ void operator delete(void* APointer) noexcept
     std::free(APointer);
 }
 
-void operator delete(void* APointer, std::size_t) noexcept
-{
-    operator delete(APointer);
-}
+void operator delete(void* APointer, std::size_t) noexcept { operator delete(APointer); }
 
 namespace {
 
@@ -246,7 +243,8 @@ public:
     {
         for (const Run& run : ARuns) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                Seconds[run.benchmark_name()] = run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(run.time_unit);
+                Seconds[run.benchmark_name()] =
+                    run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(run.time_unit);
             }
         }
         ConsoleReporter::ReportRuns(ARuns);

@@ -79,15 +79,20 @@ start_sandbox() {
 
 # A fresh database file $1 with the parameters pointing at the sandbox (WSDL,
 # CA, archive folder $4) and $3 shipments of $2 parcels each; shipment k has
-# header k and call row k.
+# header k and call row k. Each database is a customer of its own: its parcel
+# counters start again at 1, and the courier answers a counter it has seen
+# from the same customer with that earlier registration.
+DATABASES=0
 make_database() {
   file="$1" parcels="$2" shipments="$3" archive="$4"
+  DATABASES=$((DATABASES + 1))
+  customer=$((100000 + DATABASES))
   mkdir -p "$archive"
   isql-fb -q >"$WORK/isql.out" 2>&1 <<EOF || { cat "$WORK/isql.out" >&2; exit 1; }
 CREATE DATABASE '$file' USER 'SYSDBA' PASSWORD 'quillbark' DEFAULT CHARACTER SET UTF8;
 INPUT '$ROOT/sql/schema.sql';
 INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(1, 'QORITA_SedeQor', 'MI');
-INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(2, 'QORITA_CodiceClienteQor', '123456');
+INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(2, 'QORITA_CodiceClienteQor', '$customer');
 INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(3, 'QORITA_PasswordClienteQor', 'sandbox');
 INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(4, 'QORITA_CodiceContrattoQor', '301');
 INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(5, 'QORITA_RequestResponseDir', '$archive');

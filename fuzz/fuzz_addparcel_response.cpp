@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
     try {
         qorita::addparcel_response::TAddParcelResponse response(text);
         std::size_t seen = response.DescrizioneErrore().size();
-        for (const std::string& error : response.ParcelErrors())
-            seen += error.size();
+        for (const std::string& error : response.ParcelErrors()) seen += error.size();
         if (const auto& info = response.InfoLabel()) {
             const int count = info->Count();
             for (int i = 0; i < count; ++i) {
@@ -46,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
             }
         }
         // Keeps the reads from being optimised away.
-        if (seen == static_cast<std::size_t>(-1))
-            __builtin_trap();
+        if (seen == static_cast<std::size_t>(-1)) __builtin_trap();
     } catch (const qorita::Exception&) {
     }
     return 0;

@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
         const auto& result = response.CloseWorkDayByShipmentNumberResult();
         seen += result->HasError() ? 1 : 0;
         seen += result->DescrizioneErrore().size() + result->xmlns().size();
-        for (const std::string& error : response.ParcelErrors())
-            seen += error.size();
+        for (const std::string& error : response.ParcelErrors()) seen += error.size();
         const auto& parcels = result->Parcel();
         const int count = parcels->Count();
         for (int i = 0; i < count; ++i) {
@@ -39,7 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
     } catch (const qorita::Exception&) {
     }
     // Keeps the reads from being optimised away.
-    if (seen == static_cast<std::size_t>(-1))
-        __builtin_trap();
+    if (seen == static_cast<std::size_t>(-1)) __builtin_trap();
     return 0;
 }

@@ -11,10 +11,10 @@
 // text with the same libxml2 and options as the program, so it sees the very
 // imports the program would follow.
 
+#include "TempFolder.h"
 #include "common/Exception.h"
 #include "labelservice/Rest.Description.h"
 #include "labelservice/http/HttpClient.h"
-#include "TempFolder.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -36,8 +36,7 @@ constexpr std::string_view Separator = "\n====\n";
 std::string Trim(const std::string& AText)
 {
     const auto first = AText.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
+    if (first == std::string::npos) return {};
     const auto last = AText.find_last_not_of(" \t\r\n");
     return AText.substr(first, last - first + 1);
 }
@@ -45,21 +44,17 @@ std::string Trim(const std::string& AText)
 bool ImportsOnlyOurFiles(const xmlNode* ANode)
 {
     for (; ANode != nullptr; ANode = ANode->next) {
-        if (ANode->type != XML_ELEMENT_NODE)
-            continue;
+        if (ANode->type != XML_ELEMENT_NODE) continue;
         if (xmlStrcmp(ANode->name, reinterpret_cast<const xmlChar*>("import")) == 0) {
             if (xmlChar* value = xmlGetNoNsProp(ANode, reinterpret_cast<const xmlChar*>("location"))) {
                 const std::string location = Trim(reinterpret_cast<const char*>(value));
                 xmlFree(value);
                 bool ours = location.empty();
-                for (const char* name : FileNames)
-                    ours = ours || location == name;
-                if (!ours)
-                    return false;
+                for (const char* name : FileNames) ours = ours || location == name;
+                if (!ours) return false;
             }
         }
-        if (!ImportsOnlyOurFiles(ANode->children))
-            return false;
+        if (!ImportsOnlyOurFiles(ANode->children)) return false;
     }
     return true;
 }
@@ -68,8 +63,7 @@ bool ImportsOnlyOurFiles(std::string_view AText)
 {
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS;
     xmlDoc* doc = xmlReadMemory(AText.data(), static_cast<int>(AText.size()), nullptr, nullptr, options);
-    if (doc == nullptr)
-        return true;  // the program cannot read it either
+    if (doc == nullptr) return true;  // the program cannot read it either
     const bool ours = ImportsOnlyOurFiles(doc->children);
     xmlFreeDoc(doc);
     return ours;
@@ -84,13 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
     for (std::size_t start = 0; texts.size() < FileNames.size();) {
         const std::size_t end = texts.size() + 1 < FileNames.size() ? input.find(Separator, start) : input.npos;
         texts.push_back(input.substr(start, end == input.npos ? input.npos : end - start));
-        if (end == input.npos)
-            break;
+        if (end == input.npos) break;
         start = end + Separator.size();
     }
     for (const std::string_view text : texts)
-        if (!ImportsOnlyOurFiles(text))
-            return 0;
+        if (!ImportsOnlyOurFiles(text)) return 0;
 
     // The description files, one folder per fuzzing process, removed at exit.
     static const qorita::support::TTempFolder folder("qorita-fuzz-wsdl");
@@ -109,8 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
         for (const char* operation : {"AddParcel", "CloseWorkDayByShipmentNumber", "DeleteSped"}) {
             try {
                 const auto binding = description.Resolve(operation);
-                if (binding.Endpoint.empty())
-                    __builtin_trap();  // Resolve promises an endpoint or an Exception
+                if (binding.Endpoint.empty()) __builtin_trap();  // Resolve promises an endpoint or an Exception
             } catch (const qorita::Exception&) {
             }
         }

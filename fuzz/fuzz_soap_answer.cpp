@@ -49,17 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
         return qorita::xml::TXMLDocument::Parse(
             qorita::labelservice::ExtractPayload(answer, Url, "AddParcel", "AddParcelResult"));
     });
-    if (outcome != fromMarkup)
-        __builtin_trap();
-    if (!taken)
-        return 0;
+    if (outcome != fromMarkup) __builtin_trap();
+    if (!taken) return 0;
     try {
         qorita::addparcel_response::TAddParcelResponse response(taken);
         std::size_t seen = response.DescrizioneErrore().size() + response.ParcelErrors().size();
-        if (const auto& info = response.InfoLabel())
-            seen += static_cast<std::size_t>(info->Count());
-        if (seen == static_cast<std::size_t>(-1))
-            __builtin_trap();
+        if (const auto& info = response.InfoLabel()) seen += static_cast<std::size_t>(info->Count());
+        if (seen == static_cast<std::size_t>(-1)) __builtin_trap();
     } catch (const qorita::Exception&) {
     }
     return 0;

@@ -6,11 +6,12 @@
 # and the fuzz targets for a bounded time (build-fuzz/). Every stage runs even
 # when an earlier one failed; the script exits non-zero when any of them failed.
 #
-#   QORITA_FUZZ_SECONDS   time per fuzz target (default 60; two run at a time)
+#   QORITA_FUZZ_SECONDS   time per fuzz target (default 30; two run at a time;
+#                         scripts/fuzz.sh SECONDS runs longer sessions)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-fuzz_seconds=${QORITA_FUZZ_SECONDS:-60}
+fuzz_seconds=${QORITA_FUZZ_SECONDS:-30}
 
 ./scripts/setup.sh || exit 1
 
@@ -39,7 +40,7 @@ build() {
 ctest_logs=()
 tests() {
   ctest_logs+=("$root/build/ctest.log")
-  (cd build && ctest --output-on-failure -j2 --timeout 600 | tee "$root/build/ctest.log"; exit "${PIPESTATUS[0]}")
+  (cd build && ctest --output-on-failure -j3 --timeout 600 | tee "$root/build/ctest.log"; exit "${PIPESTATUS[0]}")
 }
 
 # The sanitizer pass. Its own build with the program, the sandbox and the test
@@ -91,7 +92,7 @@ asan_tests() {
   rm -f "$reports"/*
   local status=0
   ctest_logs+=("$root/build-asan/ctest.log")
-  (cd build-asan && sanitized ctest --output-on-failure -j2 --timeout 600 -LE 'slow|reliability|package' \
+  (cd build-asan && sanitized ctest --output-on-failure -j3 --timeout 600 -LE 'slow|reliability|package' \
     -E '_NOT_BUILT$|^data_tests_through_server$' | tee "$root/build-asan/ctest.log"; exit "${PIPESTATUS[0]}") ||
     status=1
   # The data tests through the server keep AddressSanitizer and

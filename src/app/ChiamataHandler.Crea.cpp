@@ -32,8 +32,7 @@ void TChiamataHandler::EseguiCrea()
     InviaSpedizione(spedizione);
 }
 
-std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAddParcelRequest(
-    TSpedizione& ASpedizione)
+std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAddParcelRequest(TSpedizione& ASpedizione)
 {
     auto request = std::make_unique<addparcel_request::TAddParcelRequest>();
     const addparcel_request::IXMLInfoType& info = request->Info();

@@ -6,10 +6,10 @@
 // shipment records that answer as the run that received it would have.
 #include "app/ChiamataHandler.h"
 
+#include "app/ScambiInSospeso.h"
 #include "common/DurableFile.h"
 #include "common/Exception.h"
 #include "common/Text.h"
-#include "app/ScambiInSospeso.h"
 #include "data/DataAccess.h"
 #include "labelservice/AddParcel.Response.h"
 

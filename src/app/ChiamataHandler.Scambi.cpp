@@ -45,8 +45,7 @@ std::string Archive(const TMessage& AMessage, const std::string& AFileName)
 
 labelservice::TServiceSettings Settings(const TQorItaParametri& AParametri)
 {
-    return {AParametri.ServiceUrl, AParametri.ServiceCaFile,
-            std::chrono::seconds(AParametri.ServiceTimeoutSeconds())};
+    return {AParametri.ServiceUrl, AParametri.ServiceCaFile, std::chrono::seconds(AParametri.ServiceTimeoutSeconds())};
 }
 
 // Calls the service; every failure of the call becomes the connection error.
@@ -62,8 +61,7 @@ auto CallService(TCall ACall)
 
 }  // namespace
 
-std::optional<std::string> AddParcelNegativeAnswer(addparcel_response::TAddParcelResponse& AResponse,
-                                                   std::size_t ASent)
+std::optional<std::string> AddParcelNegativeAnswer(addparcel_response::TAddParcelResponse& AResponse, std::size_t ASent)
 {
     if (!AResponse.DescrizioneErrore().empty()) return AResponse.DescrizioneErrore();
     if (ASent == AResponse.ParcelErrors().size()) return JoinLines(AResponse.ParcelErrors());

@@ -29,7 +29,7 @@ bool TChiamataHandler::TSpedizione::IsInviata() const
 // The request carried one item per unsent parcel, in list order, and the answer
 // one item per request item in the same order.
 void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::TAddParcelResponse& AFrom,
-                                                           const TQorItaLogData& ALog)
+                                                            const TQorItaLogData& ALog)
 {
     std::vector<TQorItaRigheData*> inviati;
     for (TQorItaRigheData& parcel : FRighe) {
@@ -42,8 +42,8 @@ void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::
 // read and checked whole before anything changes, so an answer that cannot be
 // taken over leaves the shipment in memory as it was.
 void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::TAddParcelResponse& AFrom,
-                                                           const TQorItaLogData& ALog,
-                                                           const std::vector<TQorItaRigheData*>& AColli)
+                                                            const TQorItaLogData& ALog,
+                                                            const std::vector<TQorItaRigheData*>& AColli)
 {
     std::int32_t numero = 0;
     for (std::size_t position = 0; position < AColli.size(); ++position) {
@@ -70,14 +70,14 @@ void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::
 }
 
 void TChiamataHandler::TSpedizione::AssignCWDBSNResponse(const cwdbsn_response::TCWDBSNResponse&,
-                                                        const TQorItaLogData& ALog)
+                                                         const TQorItaLogData& ALog)
 {
     FTestata.ConfermaDataOra = ALog.DataOra;
     FTestata.ConfermaOperatore = ALog.Operatore;
 }
 
 void TChiamataHandler::TSpedizione::AssignDeleteSpedResponse(const deletesped_response::TDeleteSpedResponse&,
-                                                            const TQorItaLogData& ALog)
+                                                             const TQorItaLogData& ALog)
 {
     FTestata.EliminazioneDataOra = ALog.DataOra;
     FTestata.EliminazioneOperatore = ALog.Operatore;

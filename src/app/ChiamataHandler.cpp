@@ -21,9 +21,10 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
     const std::optional<TComando> comando = AParams.GetComando();
     if (!comando) {
         // Refused before any connection, so that no call row is touched.
-        throw Exception(Format("Comando CMD \"%s\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
-                               "-Verifica",
-                               AParams.NomeComando().c_str()));
+        throw Exception(
+            Format("Comando CMD \"%s\" non riconosciuto: usare -Crea, -Conferma, -CreaConferma, -Elimina o "
+                   "-Verifica",
+                   AParams.NomeComando().c_str()));
     }
     ConnectDatabase(comando->DatabaseName);
     FSessione->Transaction.Start();
@@ -35,18 +36,10 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
         try {
             LoadParametri();
             switch (comando->Tipo) {
-            case TTipoComando::Crea:
-                EseguiCrea();
-                break;
-            case TTipoComando::Conferma:
-                EseguiConferma();
-                break;
-            case TTipoComando::CreaConferma:
-                EseguiCreaConferma();
-                break;
-            case TTipoComando::Elimina:
-                EseguiElimina();
-                break;
+            case TTipoComando::Crea: EseguiCrea(); break;
+            case TTipoComando::Conferma: EseguiConferma(); break;
+            case TTipoComando::CreaConferma: EseguiCreaConferma(); break;
+            case TTipoComando::Elimina: EseguiElimina(); break;
             case TTipoComando::Verifica:
                 // Run by the entry without a call row (Verifica.h).
                 break;

@@ -3,6 +3,8 @@
 #include "common/Exception.h"
 #include "common/Text.h"
 
+#include <utility>
+
 namespace qorita {
 
 TCmdParams::TCmdParams(const std::vector<std::string>& AArguments)
@@ -34,8 +36,10 @@ void TCmdParams::Validate() const
     if (FComandi.size() > 1) throw Exception("Rilevati più di 1 comando CMD");
     if (FParams.empty()) throw Exception("Nessun parametro CMD rilevato");
     CheckRequired("DatabaseName");
-    if (GetTipoComando() != TTipoComando::Verifica) CheckRequired("ChiamataId");
+    if (!IsVerifica()) CheckRequired("ChiamataId");
 }
+
+bool TCmdParams::IsVerifica() const { return UpperCase(NomeComando()) == UpperCase("Verifica"); }
 
 std::string TCmdParams::GetDatabaseName() const
 {
@@ -51,13 +55,9 @@ std::int32_t TCmdParams::GetChiamataId() const
 
 std::string TCmdParams::NomeComando() const { return FComandi.empty() ? std::string() : FComandi.front(); }
 
-std::optional<TTipoComando> TCmdParams::GetTipoComando() const
+std::optional<TComando> TCmdParams::GetComando() const
 {
-    struct TNome {
-        const char* Nome;
-        TTipoComando Tipo;
-    };
-    static constexpr TNome kNomi[] = {
+    static constexpr std::pair<const char*, TTipoComando> Nomi[] = {
         {"Crea", TTipoComando::Crea},
         {"Conferma", TTipoComando::Conferma},
         {"CreaConferma", TTipoComando::CreaConferma},
@@ -65,17 +65,10 @@ std::optional<TTipoComando> TCmdParams::GetTipoComando() const
         {"Verifica", TTipoComando::Verifica},
     };
     const std::string name = UpperCase(NomeComando());
-    for (const TNome& nome : kNomi) {
-        if (name == UpperCase(nome.Nome)) return nome.Tipo;
+    for (const auto& [nome, tipo] : Nomi) {
+        if (name == UpperCase(nome)) return TComando{tipo, GetDatabaseName(), GetChiamataId()};
     }
     return std::nullopt;
-}
-
-std::optional<TComando> TCmdParams::GetComando() const
-{
-    const std::optional<TTipoComando> tipo = GetTipoComando();
-    if (!tipo) return std::nullopt;
-    return TComando{*tipo, GetDatabaseName(), GetChiamataId()};
 }
 
 }  // namespace qorita

@@ -5,7 +5,6 @@
 // Arguments beginning with "-" are commands, arguments holding "=" are
 // parameters (key upper-cased, value kept as typed), the rest is ignored.
 #include <cstdint>
-#include <exception>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,16 +12,11 @@
 
 namespace qorita {
 
-enum class TTipoComando {
-    Crea,
-    Conferma,
-    CreaConferma,
-    Elimina,
-    // The deployment check: it needs the database only, no call row.
-    Verifica,
-};
+// The five commands. -Verifica is the deployment check: it needs the database
+// only, no call row.
+enum class TTipoComando { Crea, Conferma, CreaConferma, Elimina, Verifica };
 
-// What one run is asked to do, and on which database and call row.
+// A command as read from the command line.
 struct TComando {
     TTipoComando Tipo = TTipoComando::Crea;
     std::string DatabaseName;
@@ -44,8 +38,7 @@ public:
     // Raises with the first failing check's message. ChiamataId is required
     // for every command but -Verifica.
     void Validate() const;
-    // The first command with its parameters, or nothing when its name is none
-    // of the five.
+    // The first command, or nothing when its name is none of the five.
     std::optional<TComando> GetComando() const;
     // The first command as typed (for the message about an unknown command).
     std::string NomeComando() const;
@@ -54,7 +47,7 @@ public:
     const std::vector<std::string>& Comandi() const { return FComandi; }
 
 private:
-    std::optional<TTipoComando> GetTipoComando() const;
+    bool IsVerifica() const;
     void CheckRequired(const std::string& AName) const;
     std::string GetDatabaseName() const;
     std::int32_t GetChiamataId() const;

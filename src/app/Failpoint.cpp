@@ -5,10 +5,10 @@
 #error "Failpoint.cpp belongs to the test build only"
 #endif
 
+#include <unistd.h>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 namespace qorita {
 

@@ -59,8 +59,8 @@ private:
     bool FUsable = true;
     std::optional<std::int32_t> FUltimoContatore;
     std::map<std::int32_t, std::int32_t> FContatoriRipresi;  // NCOLLO -> counter
-    std::vector<std::string> FSuperate;  // entries the next request replaces
-    std::vector<std::string> FChiuse;    // entries removed after the commit
+    std::vector<std::string> FSuperate;                      // entries the next request replaces
+    std::vector<std::string> FChiuse;                        // entries removed after the commit
 };
 
 }  // namespace qorita

@@ -1,5 +1,5 @@
-#include "app/CredenzialiDatabase.h"
 #include "app/Verifica.h"
+#include "app/CredenzialiDatabase.h"
 #include "common/Exception.h"
 #include "data/DataSchema.h"
 #include "data/DataSql.h"
@@ -27,8 +27,7 @@ void TVerifica::ConnectDatabase()
 // The tables, columns and generators come from the statements a run sends.
 void TVerifica::CheckObjects()
 {
-    const std::vector<std::string> missing =
-        MissingObjects(FDatabase, FTransaction, SqlObjects(sql::RunStatements()));
+    const std::vector<std::string> missing = MissingObjects(FDatabase, FTransaction, SqlObjects(sql::RunStatements()));
     if (!missing.empty()) throw Exception("missing " + Joined(missing, ", "));
 }
 

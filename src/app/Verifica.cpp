@@ -41,8 +41,8 @@ void TVerifica::Skip(const std::string& ALabel, const std::string& AReason)
 bool TVerifica::Esegui()
 {
     if (!Check("database " + FDatabaseName, [this] { ConnectDatabase(); })) {
-        for (const char* label : {"tables, columns and generators", "permissions", "TABX parameters",
-                                  "archive folder", "courier description", "courier endpoint"}) {
+        for (const char* label : {"tables, columns and generators", "permissions", "TABX parameters", "archive folder",
+                                  "courier description", "courier endpoint"}) {
             Skip(label, "the database did not open");
         }
         return false;

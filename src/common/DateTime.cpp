@@ -43,11 +43,10 @@ const std::int64_t kEpochOffsetDays = DaysFromCivil(1899, 12, 30);
 
 TDateTime EncodeDateTime(const TDateTimeParts& AParts)
 {
-    const std::int64_t days = DaysFromCivil(AParts.Year, static_cast<unsigned>(AParts.Month),
-                                            static_cast<unsigned>(AParts.Day)) -
-                              kEpochOffsetDays;
-    const double fraction =
-        ((AParts.Hour * 60.0 + AParts.Minute) * 60.0 + AParts.Second) * 1000.0 + AParts.Millisecond;
+    const std::int64_t days =
+        DaysFromCivil(AParts.Year, static_cast<unsigned>(AParts.Month), static_cast<unsigned>(AParts.Day)) -
+        kEpochOffsetDays;
+    const double fraction = ((AParts.Hour * 60.0 + AParts.Minute) * 60.0 + AParts.Second) * 1000.0 + AParts.Millisecond;
     // Before 1899-12-30 the whole part is negative while the fraction still adds the
     // time of day (Delphi's convention): -1.25 is 1899-12-29 06:00.
     const double timePart = fraction / kMsPerDay;
@@ -105,8 +104,8 @@ std::string FormatStamp(TDateTime AValue)
 {
     const TDateTimeParts p = DecodeDateTime(AValue);
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d%02d%02d%02d%02d%02d", p.Year, p.Month, p.Day, p.Hour,
-                  p.Minute, p.Second);
+    std::snprintf(buffer, sizeof buffer, "%04d%02d%02d%02d%02d%02d", p.Year, p.Month, p.Day, p.Hour, p.Minute,
+                  p.Second);
     return buffer;
 }
 
@@ -114,8 +113,8 @@ std::string FormatIso(TDateTime AValue)
 {
     const TDateTimeParts p = DecodeDateTime(AValue);
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", p.Year, p.Month, p.Day,
-                  p.Hour, p.Minute, p.Second, p.Millisecond);
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", p.Year, p.Month, p.Day, p.Hour, p.Minute,
+                  p.Second, p.Millisecond);
     return buffer;
 }
 

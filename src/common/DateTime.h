@@ -28,13 +28,11 @@ TDateTime Now();
 // Drops the milliseconds: the database keeps date-times to the whole second.
 TDateTime TruncateToSecond(TDateTime AValue);
 
-// Formats are given in strftime's notation; the year always has four digits.
-
-// "%Y%m%d%H%M%S" ("20260304050607"), as used in archive file names.
+// "%Y%m%d%H%M%S" (strftime notation), as used in archive file names.
 std::string FormatStamp(TDateTime AValue);
 
-// "%Y-%m-%d %H:%M:%S" and the milliseconds after a dot ("2026-03-04 05:06:07.000"),
-// for people reading logs and tests.
+// "%Y-%m-%d %H:%M:%S" and the milliseconds as ".mmm", for people reading logs
+// and tests.
 std::string FormatIso(TDateTime AValue);
 
 }  // namespace qorita

@@ -52,7 +52,8 @@ std::string UpperCase(std::string_view AText)
             result.push_back(*cursor++);
             continue;
         }
-        const std::size_t written = std::wcrtomb(buffer, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(wide))), &out);
+        const std::size_t written =
+            std::wcrtomb(buffer, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(wide))), &out);
         if (written == static_cast<std::size_t>(-1)) {
             result.append(cursor, used);
         } else {

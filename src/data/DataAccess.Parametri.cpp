@@ -1,5 +1,5 @@
-#include "common/Text.h"
 #include "data/DataAccess.h"
+#include "common/Text.h"
 #include "data/KelTabX.h"
 
 namespace qorita {

@@ -7,6 +7,7 @@
 #include "data/DataColumns.h"
 #include "data/DataObject.h"
 #include "data/DataSql.h"
+#include "data/fb/FbForward.h"
 #include "data/fb/FbStatement.h"
 
 #include <cstdint>
@@ -18,11 +19,6 @@
 #include <type_traits>
 
 namespace qorita {
-
-namespace fb {
-class TFbConnection;
-class TFbTransaction;
-}  // namespace fb
 
 class TKelTabX;
 
@@ -87,15 +83,9 @@ void TDataAccess::ReadColumns(fb::TFbStatement& AStatement,
         case TColumnKind::Integer:
             ATo.*std::get<std::int32_t TRecord::*>(column.Member) = GetFieldInteger(field);
             break;
-        case TColumnKind::Double:
-            ATo.*std::get<double TRecord::*>(column.Member) = GetFieldDouble(field);
-            break;
-        case TColumnKind::Text:
-            ATo.*std::get<std::string TRecord::*>(column.Member) = GetFieldString(field);
-            break;
-        case TColumnKind::DateTime:
-            ATo.*std::get<TDateTime TRecord::*>(column.Member) = GetFieldDateTime(field);
-            break;
+        case TColumnKind::Double: ATo.*std::get<double TRecord::*>(column.Member) = GetFieldDouble(field); break;
+        case TColumnKind::Text: ATo.*std::get<std::string TRecord::*>(column.Member) = GetFieldString(field); break;
+        case TColumnKind::DateTime: ATo.*std::get<TDateTime TRecord::*>(column.Member) = GetFieldDateTime(field); break;
         }
     }
 }
@@ -108,15 +98,12 @@ void TDataAccess::BindColumns(const TRecord& AFrom, std::span<const TColumn<std:
         fb::TFbParam& param = AStatement.Param(column.Name);
         switch (column.Kind) {
         case TColumnKind::Integer:
-            SetParamInteger(AFrom.*std::get<std::int32_t TRecord::*>(column.Member), param,
-                            column.Has(kZeroIsNull));
+            SetParamInteger(AFrom.*std::get<std::int32_t TRecord::*>(column.Member), param, column.Has(kZeroIsNull));
             break;
         case TColumnKind::Double:
             SetParamDouble(AFrom.*std::get<double TRecord::*>(column.Member), param, column.Has(kZeroIsNull));
             break;
-        case TColumnKind::Text:
-            SetParamString(AFrom.*std::get<std::string TRecord::*>(column.Member), param);
-            break;
+        case TColumnKind::Text: SetParamString(AFrom.*std::get<std::string TRecord::*>(column.Member), param); break;
         case TColumnKind::DateTime:
             SetParamDateTime(AFrom.*std::get<TDateTime TRecord::*>(column.Member), param);
             break;

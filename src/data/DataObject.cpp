@@ -13,10 +13,7 @@ TTipoEtichetta StrToTipoEtichetta(const std::string& AText)
     return AText == "PDF" ? TTipoEtichetta::tePdf : TTipoEtichetta::teZpl;
 }
 
-std::string TipoEtichettaToStr(TTipoEtichetta AValue)
-{
-    return AValue == TTipoEtichetta::tePdf ? "PDF" : "ZPL";
-}
+std::string TipoEtichettaToStr(TTipoEtichetta AValue) { return AValue == TTipoEtichetta::tePdf ? "PDF" : "ZPL"; }
 
 std::string StatusTestataToStr(TStatusTestata AValue)
 {
@@ -39,9 +36,10 @@ std::vector<std::string> TQorItaParametri::Problemi() const
     }
     if (TipoEtichetta.empty()) problemi.push_back("Tipo etichetta QOR non specificata");
     if (ServiceTimeoutSeconds() <= 0) {
-        problemi.push_back(Format("Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: %s; "
-                                  "indicare i secondi, un intero maggiore di 0",
-                                  ServiceTimeout.c_str()));
+        problemi.push_back(
+            Format("Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: %s; "
+                   "indicare i secondi, un intero maggiore di 0",
+                   ServiceTimeout.c_str()));
     }
     return problemi;
 }

@@ -15,15 +15,12 @@ namespace {
 bool IsKeyword(std::string_view AWord)
 {
     static const std::set<std::string, std::less<>> keywords{
-        "AND", "AS",     "BY",  "DISTINCT", "FROM",   "INSERT", "INTO",   "IS",    "LOCK",
-        "NOT", "NULL",   "OR",  "ORDER",    "SELECT", "SET",    "UPDATE", "VALUES", "WHERE", "WITH"};
+        "AND",  "AS", "BY",    "DISTINCT", "FROM", "INSERT", "INTO",   "IS",    "LOCK", "NOT",
+        "NULL", "OR", "ORDER", "SELECT",   "SET",  "UPDATE", "VALUES", "WHERE", "WITH"};
     return keywords.find(AWord) != keywords.end();
 }
 
-bool IsNameChar(char AChar)
-{
-    return std::isalnum(static_cast<unsigned char>(AChar)) || AChar == '_' || AChar == '$';
-}
+bool IsNameChar(char AChar) { return std::isalnum(static_cast<unsigned char>(AChar)) || AChar == '_' || AChar == '$'; }
 
 std::string Upper(std::string_view AText)
 {
@@ -47,7 +44,7 @@ TSqlObjects SqlObjects(const std::vector<std::string>& AStatements)
     for (const std::string& statement : AStatements) {
         std::string table;
         std::vector<std::string> columns;
-        std::string previous;  // the previous word, or the punctuation before this name
+        std::string previous;        // the previous word, or the punctuation before this name
         bool generatorNext = false;  // GEN_ID was the last word: "(" and the generator follow
         for (std::size_t i = 0; i < statement.size();) {
             const char c = statement[i];

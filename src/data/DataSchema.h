@@ -3,17 +3,14 @@
 // What the program's SQL needs of the calling application's database, and
 // whether the database has it. Used by the deployment check (-Verifica): it
 // reads and prepares, and never runs a statement that writes.
+#include "data/fb/FbForward.h"
+
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace qorita {
-
-namespace fb {
-class TFbConnection;
-class TFbTransaction;
-}  // namespace fb
 
 // Tables with the columns the statements name, and the generators they draw from.
 struct TSqlObjects {

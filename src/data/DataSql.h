@@ -36,9 +36,9 @@ std::string RigheUpdateOrInsert();
 std::string LogInsert();
 
 // A named value of the parameter table.
-inline constexpr std::array TabXSelect{
-    "SELECT", "  TESTO,", "  MEMO", "FROM", "  TABX", "WHERE", "  NOME=:NOME", "  AND",
-    "  UTENTE IS NOT DISTINCT FROM :UTENTE"};
+inline constexpr std::array TabXSelect{"SELECT",       "  TESTO,", "  MEMO",
+                                       "FROM",         "  TABX",   "WHERE",
+                                       "  NOME=:NOME", "  AND",    "  UTENTE IS NOT DISTINCT FROM :UTENTE"};
 
 // Generators: new row IDs and the parcel counter.
 inline constexpr const char* GenChiamateId = "QORITA_CHIAMATE_ID";

@@ -67,8 +67,7 @@ std::string TKelTabX::Read(const std::string& ANome, std::int32_t AUtente, const
     std::string result;
     try {
         if (!FSQLRead) {
-            FSQLRead = std::make_unique<fb::TFbStatement>(
-                *FDatabase, transaction, sql::Text(sql::TabXSelect));
+            FSQLRead = std::make_unique<fb::TFbStatement>(*FDatabase, transaction, sql::Text(sql::TabXSelect));
         }
         // An empty name is bound as an empty text, not as NULL.
         FSQLRead->Param("NOME").SetText(ANome);
@@ -102,13 +101,31 @@ void TKelTabX::Write(std::unique_ptr<fb::TFbStatement>& AStatement, const char* 
     if (!FOnUpdating) transaction.Start();
     try {
         if (!AStatement) {
-            AStatement = std::make_unique<fb::TFbStatement>(
-                *FDatabase, transaction,
-                JoinLines({"MERGE INTO TABX A", "USING(", "  SELECT", "    CAST(:NOME AS VARCHAR(64)) AS NOME", "  FROM",
-                       "    RDB$DATABASE", ") B ON", "A.NOME=B.NOME", "AND", "A.UTENTE IS NOT DISTINCT FROM :UTENTE",
-                       "WHEN MATCHED THEN UPDATE SET", AAssignment, "WHEN NOT MATCHED THEN INSERT(", "CODICE,",
-                       "NOME,", AColumn, "UTENTE", ")", "VALUES(", "GEN_ID(CODICETABXCOUNTER,1),", ":NOME,",
-                       ":VALORE,", ":UTENTE", ")"}));
+            AStatement = std::make_unique<fb::TFbStatement>(*FDatabase, transaction,
+                                                            JoinLines({"MERGE INTO TABX A",
+                                                                       "USING(",
+                                                                       "  SELECT",
+                                                                       "    CAST(:NOME AS VARCHAR(64)) AS NOME",
+                                                                       "  FROM",
+                                                                       "    RDB$DATABASE",
+                                                                       ") B ON",
+                                                                       "A.NOME=B.NOME",
+                                                                       "AND",
+                                                                       "A.UTENTE IS NOT DISTINCT FROM :UTENTE",
+                                                                       "WHEN MATCHED THEN UPDATE SET",
+                                                                       AAssignment,
+                                                                       "WHEN NOT MATCHED THEN INSERT(",
+                                                                       "CODICE,",
+                                                                       "NOME,",
+                                                                       AColumn,
+                                                                       "UTENTE",
+                                                                       ")",
+                                                                       "VALUES(",
+                                                                       "GEN_ID(CODICETABXCOUNTER,1),",
+                                                                       ":NOME,",
+                                                                       ":VALORE,",
+                                                                       ":UTENTE",
+                                                                       ")"}));
         }
         AStatement->Param("NOME").SetText(ANome);
         // Stored exactly as given: doubling apostrophes here would corrupt the

@@ -5,17 +5,13 @@
 // UTENTE NULL). The component reads and writes in a snapshot, nowait
 // transaction of its own on the run's connection, either one per call or, inside
 // a BeginUpdate/EndUpdate bracket, one for the whole bracket.
+#include "data/fb/FbForward.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 
 namespace qorita {
-
-namespace fb {
-class TFbConnection;
-class TFbTransaction;
-class TFbStatement;
-}  // namespace fb
 
 class TKelTabX {
 public:

@@ -3,16 +3,12 @@
 // A savepoint in the run's transaction: what the statements after it write is
 // kept by Release and undone when the savepoint goes away unreleased, so a
 // group of writes succeeds or fails as a whole without ending the transaction.
+#include "data/fb/FbForward.h"
+
 #include <memory>
 #include <string>
 
 namespace qorita {
-
-namespace fb {
-class TFbConnection;
-class TFbTransaction;
-class TFbStatement;
-}  // namespace fb
 
 class TSavepoint {
 public:

@@ -35,7 +35,10 @@ void TXMLParcelType::SetCodiceContrattoQor(std::int32_t AValue)
 {
     SetChildInteger("CodiceContrattoQor", CapInteger(AValue, 9999));
 }
-void TXMLParcelType::SetRagioneSociale(std::string_view AValue) { SetChildText("RagioneSociale", CutUtf16(AValue, 35)); }
+void TXMLParcelType::SetRagioneSociale(std::string_view AValue)
+{
+    SetChildText("RagioneSociale", CutUtf16(AValue, 35));
+}
 void TXMLParcelType::SetIndirizzo(std::string_view AValue) { SetChildText("Indirizzo", CutUtf16(AValue, 35)); }
 void TXMLParcelType::SetLocalita(std::string_view AValue) { SetChildText("Localita", CutUtf16(AValue, 30)); }
 void TXMLParcelType::SetZipcode(std::string_view AValue) { SetChildText("Zipcode", CutUtf16(AValue, 5)); }

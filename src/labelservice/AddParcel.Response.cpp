@@ -57,17 +57,35 @@ void TXMLParcelType::SetNumeroSpedizione(std::int32_t AValue) { SetChildInteger(
 void TXMLParcelType::SetTotaleColli(std::int32_t AValue) { SetChildInteger("TotaleColli", AValue); }
 void TXMLParcelType::SetTipoCollo(std::string_view AValue) { SetChildText("TipoCollo", AValue); }
 void TXMLParcelType::SetSiglaSedeDestino(std::string_view AValue) { SetChildText("SiglaSedeDestino", AValue); }
-void TXMLParcelType::SetDenominazioneMittente(std::string_view AValue) { SetChildText("DenominazioneMittente", AValue); }
-void TXMLParcelType::SetDenominazioneDestinatario(std::string_view AValue) { SetChildText("DenominazioneDestinatario", AValue); }
-void TXMLParcelType::SetIndirizzoDestinatario(std::string_view AValue) { SetChildText("IndirizzoDestinatario", AValue); }
+void TXMLParcelType::SetDenominazioneMittente(std::string_view AValue)
+{
+    SetChildText("DenominazioneMittente", AValue);
+}
+void TXMLParcelType::SetDenominazioneDestinatario(std::string_view AValue)
+{
+    SetChildText("DenominazioneDestinatario", AValue);
+}
+void TXMLParcelType::SetIndirizzoDestinatario(std::string_view AValue)
+{
+    SetChildText("IndirizzoDestinatario", AValue);
+}
 void TXMLParcelType::SetCittaDestinatario(std::string_view AValue) { SetChildText("CittaDestinatario", AValue); }
-void TXMLParcelType::SetProvinciaDestinatario(std::string_view AValue) { SetChildText("ProvinciaDestinatario", AValue); }
+void TXMLParcelType::SetProvinciaDestinatario(std::string_view AValue)
+{
+    SetChildText("ProvinciaDestinatario", AValue);
+}
 void TXMLParcelType::SetDataSpedizione(std::string_view AValue) { SetChildText("DataSpedizione", AValue); }
-void TXMLParcelType::SetDescrizioneSedeDestino(std::string_view AValue) { SetChildText("DescrizioneSedeDestino", AValue); }
+void TXMLParcelType::SetDescrizioneSedeDestino(std::string_view AValue)
+{
+    SetChildText("DescrizioneSedeDestino", AValue);
+}
 void TXMLParcelType::SetPesoSpedizione(std::string_view AValue) { SetChildText("PesoSpedizione", AValue); }
 void TXMLParcelType::SetImportoAssegnato(std::string_view AValue) { SetChildText("ImportoAssegnato", AValue); }
 void TXMLParcelType::SetImportoCassegno(std::string_view AValue) { SetChildText("ImportoCassegno", AValue); }
-void TXMLParcelType::SetTotaleImportodaIncassare(std::string_view AValue) { SetChildText("TotaleImportodaIncassare", AValue); }
+void TXMLParcelType::SetTotaleImportodaIncassare(std::string_view AValue)
+{
+    SetChildText("TotaleImportodaIncassare", AValue);
+}
 void TXMLParcelType::SetTelefonoSede(std::string_view AValue) { SetChildText("TelefonoSede", AValue); }
 void TXMLParcelType::SetNoteSpedizione(std::string_view AValue) { SetChildText("NoteSpedizione", AValue); }
 void TXMLParcelType::SetDescrizioneTipoPorto(std::string_view AValue) { SetChildText("DescrizioneTipoPorto", AValue); }
@@ -96,10 +114,7 @@ void TXMLParcelType::SetReverseB(std::string_view AValue) { SetChildText("Revers
 void TXMLParcelType::SetReverseC(std::string_view AValue) { SetChildText("ReverseC", AValue); }
 void TXMLParcelType::SetReverseD(std::string_view AValue) { SetChildText("ReverseD", AValue); }
 
-bool TXMLParcelType::HasError() const
-{
-    return IndexOfChild("NumeroSpedizione") < 0;
-}
+bool TXMLParcelType::HasError() const { return IndexOfChild("NumeroSpedizione") < 0; }
 
 std::string TXMLParcelType::Etichetta()
 {
@@ -128,10 +143,7 @@ TXMLInfoLabelType::TXMLInfoLabelType(const xml::IXMLDocument& ADocument, _xmlNod
     RegisterChildNode("Parcel", &xml::MakeNode<TXMLParcelType>);
 }
 
-IXMLParcelType TXMLInfoLabelType::Parcel(int AIndex)
-{
-    return xml::Supports<TXMLParcelType>(Item(AIndex));
-}
+IXMLParcelType TXMLInfoLabelType::Parcel(int AIndex) { return xml::Supports<TXMLParcelType>(Item(AIndex)); }
 
 IXMLParcelType TXMLInfoLabelType::Add() { return xml::Supports<TXMLParcelType>(TXMLNodeCollection::Add()); }
 
@@ -147,10 +159,7 @@ IXMLInfoLabelType GetInfoLabel(const xml::IXMLDocument& ADocument)
 
 // --- Response ---
 
-TAddParcelResponse::TAddParcelResponse(const std::string& AXml) : TRestMessage(TParseAlways{}, AXml)
-{
-    ReadAnswer();
-}
+TAddParcelResponse::TAddParcelResponse(const std::string& AXml) : TRestMessage(TParseAlways{}, AXml) { ReadAnswer(); }
 
 TAddParcelResponse::TAddParcelResponse(xml::IXMLDocument ADocument) : TRestMessage(std::move(ADocument))
 {

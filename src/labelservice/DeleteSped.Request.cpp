@@ -2,8 +2,7 @@
 
 namespace qorita::deletesped_request {
 
-TXMLDeleteSpedType::TXMLDeleteSpedType(const xml::IXMLDocument& ADocument, _xmlNode* ANode)
-    : TXMLNode(ADocument, ANode)
+TXMLDeleteSpedType::TXMLDeleteSpedType(const xml::IXMLDocument& ADocument, _xmlNode* ANode) : TXMLNode(ADocument, ANode)
 {
 }
 

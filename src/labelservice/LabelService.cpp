@@ -17,7 +17,7 @@ namespace qorita::labelservice {
 std::unique_ptr<addparcel_response::TAddParcelResponse> TLabelService::AddParcel(
     const addparcel_request::TAddParcelRequest& ARequest, const TServiceSettings& ASettings)
 {
-    const std::shared_ptr<ILabelServiceSoap> proxy = GetLabelServiceSoap(ASettings);
+    const std::shared_ptr<TLabelServiceSoap> proxy = GetLabelServiceSoap(ASettings);
     // The answer with its labels is taken over as a tree, never as text.
     return std::make_unique<addparcel_response::TAddParcelResponse>(proxy->AddParcelDocument(ARequest.Info()->XML()));
 }
@@ -25,7 +25,7 @@ std::unique_ptr<addparcel_response::TAddParcelResponse> TLabelService::AddParcel
 std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TLabelService::CloseWorkDayByShipmentNumber(
     const cwdbsn_request::TCWDBSNRequest& ARequest, const TServiceSettings& ASettings)
 {
-    const std::shared_ptr<ILabelServiceSoap> proxy = GetLabelServiceSoap(ASettings);
+    const std::shared_ptr<TLabelServiceSoap> proxy = GetLabelServiceSoap(ASettings);
     const std::string payload = proxy->CloseWorkDayByShipmentNumber(ARequest.Info()->XML());
     return std::make_unique<cwdbsn_response::TCWDBSNResponse>(payload);
 }
@@ -39,7 +39,7 @@ std::unique_ptr<deletesped_response::TDeleteSpedResponse> TLabelService::DeleteS
     const std::string cliente = xml::IntegerToText(info->CodiceClienteQor());
     const std::string password = info->PasswordClienteQor();
     const std::string spedizione = xml::IntegerToText(info->NumSpedizione());
-    const std::shared_ptr<ILabelServiceSoap> proxy = GetLabelServiceSoap(ASettings);
+    const std::shared_ptr<TLabelServiceSoap> proxy = GetLabelServiceSoap(ASettings);
     const std::string payload = proxy->DeleteSped(sede, cliente, password, spedizione);
     return std::make_unique<deletesped_response::TDeleteSpedResponse>(payload);
 }

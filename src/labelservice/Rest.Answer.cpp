@@ -22,14 +22,11 @@ constexpr std::string_view XsiNs = "http://www.w3.org/2001/XMLSchema-instance";
     xmlNode* faultString = nullptr;
     xmlNode* detail = nullptr;
     for (xmlNode* child : ElementChildren(AFault)) {
-        if (faultString == nullptr && EqualsNoCase(LocalName(child), "faultstring"))
-            faultString = child;
-        else if (detail == nullptr && EqualsNoCase(LocalName(child), "detail"))
-            detail = child;
+        if (faultString == nullptr && EqualsNoCase(LocalName(child), "faultstring")) faultString = child;
+        else if (detail == nullptr && EqualsNoCase(LocalName(child), "detail")) detail = child;
     }
     std::string message = faultString ? NodeText(faultString) : std::string();
-    if (message.empty())
-        message = detail ? NodeXml(detail) : NodeXml(AFault);
+    if (message.empty()) message = detail ? NodeXml(detail) : NodeXml(AFault);
     throw Exception(message);
 }
 
@@ -57,42 +54,34 @@ TPayload FindPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, con
     // 500 is how the service delivers a SOAP fault: examined below.
     if (AResponse.StatusCode >= 300 && AResponse.StatusCode != 500)
         throw Exception(Format("%s (%ld) - '%s'", AResponse.ReasonPhrase.c_str(), AResponse.StatusCode, AUrl.c_str()));
-    if (ABody.Size() == 0)
-        throw Exception("Invalid HTTP Response: Length is 0");
+    if (ABody.Size() == 0) throw Exception("Invalid HTTP Response: Length is 0");
     if (EqualsNoCase(AResponse.ContentType, "text/plain") || EqualsNoCase(AResponse.ContentType, "text/html"))
         throw Exception(Format("Received content of invalid Content-Type setting: %s - SOAP expects \"text/xml\"",
                                AResponse.ContentType.c_str()));
 
     TPayload payload{ABody.Parse()};
     xmlNode* envelope = xmlDocGetRootElement(payload.Answer.Doc.get());
-    if (envelope == nullptr)
-        throw Exception("Invalid SOAP Response");
+    if (envelope == nullptr) throw Exception("Invalid SOAP Response");
     const std::string_view rootNs = NamespaceUri(envelope);
     if (LocalName(envelope) != "Envelope" || (rootNs != Soap11EnvelopeNs && rootNs != Soap12EnvelopeNs))
         throw Exception(Format("DocumentElement %s:%s expected, %s:%s found", std::string(Soap11EnvelopeNs).c_str(),
                                "Envelope", std::string(rootNs).c_str(), std::string(LocalName(envelope)).c_str()));
     const std::vector<xmlNode*> parts = ElementChildren(envelope);
-    if (parts.empty())
-        throw Exception("Invalid SOAP request");
+    if (parts.empty()) throw Exception("Invalid SOAP request");
     xmlNode* body = nullptr;
     int headers = 0;
     int bodies = 0;
     for (xmlNode* part : parts) {
-        if (LocalName(part) == "Header")
-            ++headers;
-        else if (LocalName(part) == "Body" && ++bodies == 1)
-            body = part;
+        if (LocalName(part) == "Header") ++headers;
+        else if (LocalName(part) == "Body" && ++bodies == 1) body = part;
     }
-    if (headers > 1 || bodies > 1)
-        throw Exception("Invalid SOAP response");
+    if (headers > 1 || bodies > 1) throw Exception("Invalid SOAP response");
 
     const std::string noResult = Format("The answer to %s carries no result", AOperation.c_str());
     const std::vector<xmlNode*> bodyChildren = body ? ElementChildren(body) : std::vector<xmlNode*>();
-    if (bodyChildren.empty())
-        throw Exception(noResult);
+    if (bodyChildren.empty()) throw Exception(noResult);
     xmlNode* wrapper = bodyChildren.front();
-    if (LocalName(wrapper) == "Fault")
-        ThrowFault(wrapper);
+    if (LocalName(wrapper) == "Fault") ThrowFault(wrapper);
 
     const std::vector<xmlNode*> wrapperChildren = ElementChildren(wrapper);
     xmlNode* result = nullptr;
@@ -102,21 +91,18 @@ TPayload FindPayload(const http::THttpResponse& AResponse, TXmlInput& ABody, con
             break;
         }
     }
-    if (result == nullptr && wrapperChildren.size() == 1)
-        result = wrapperChildren.front();
-    if (result == nullptr || IsNil(result))
-        throw Exception(noResult);
+    if (result == nullptr && wrapperChildren.size() == 1) result = wrapperChildren.front();
+    if (result == nullptr || IsNil(result)) throw Exception(noResult);
     const std::vector<xmlNode*> content = ContentChildren(result);
-    if (content.size() != 1)
-        throw Exception(noResult);
+    if (content.size() != 1) throw Exception(noResult);
     payload.Node = content.front();
     return payload;
 }
 
 }  // namespace
 
-std::string ExtractPayload(const http::THttpResponse& AResponse, const std::string& AUrl,
-                           const std::string& AOperation, const std::string& AResultElement)
+std::string ExtractPayload(const http::THttpResponse& AResponse, const std::string& AUrl, const std::string& AOperation,
+                           const std::string& AResultElement)
 {
     TXmlInput body(AResponse.Body);
     return ExtractPayload(AResponse, body, AUrl, AOperation, AResultElement);

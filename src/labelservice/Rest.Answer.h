@@ -22,8 +22,8 @@ class TXmlInput;
 // subtree and the namespaces it uses, no declaration. Every rule broken by the
 // answer raises an Exception with its own message; a SOAP fault raises one
 // whose message is the fault string (else the detail's or the fault's markup).
-std::string ExtractPayload(const http::THttpResponse& AResponse, const std::string& AUrl,
-                           const std::string& AOperation, const std::string& AResultElement);
+std::string ExtractPayload(const http::THttpResponse& AResponse, const std::string& AUrl, const std::string& AOperation,
+                           const std::string& AResultElement);
 // The same for an answer whose body went into ABody (a sink of the HTTP
 // client) rather than into AResponse.Body; ABody is used up.
 std::string ExtractPayload(const http::THttpResponse& AResponse, soapxml::TXmlInput& ABody, const std::string& AUrl,

@@ -28,11 +28,9 @@ constexpr std::size_t MaxDescriptions = 16;
 std::string ReadLocalFile(const std::string& APath)
 {
     std::ifstream file(APath, std::ios::binary);
-    if (!file)
-        throw Exception(Format("Cannot open file '%s'", APath.c_str()));
+    if (!file) throw Exception(Format("Cannot open file '%s'", APath.c_str()));
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        throw Exception(Format("Cannot read file '%s'", APath.c_str()));
+    if (file.bad()) throw Exception(Format("Cannot read file '%s'", APath.c_str()));
     return text;
 }
 
@@ -49,8 +47,7 @@ struct TQName {
 std::optional<TQName> ResolveQName(const xmlNode* AElement, const char* AAttribute)
 {
     const std::optional<std::string> text = Attribute(AElement, AAttribute);
-    if (!text)
-        return std::nullopt;
+    if (!text) return std::nullopt;
     const std::string qname(Trim(*text));
     const auto colon = qname.find(':');
     const std::string prefix = colon == std::string::npos ? std::string() : qname.substr(0, colon);
@@ -58,10 +55,8 @@ std::optional<TQName> ResolveQName(const xmlNode* AElement, const char* AAttribu
     result.LocalName = colon == std::string::npos ? qname : qname.substr(colon + 1);
     const xmlNs* ns = xmlSearchNs(AElement->doc, const_cast<xmlNode*>(AElement),
                                   prefix.empty() ? nullptr : reinterpret_cast<const xmlChar*>(prefix.c_str()));
-    if (ns != nullptr)
-        result.NamespaceUri = reinterpret_cast<const char*>(ns->href);
-    else if (!prefix.empty())
-        return std::nullopt;
+    if (ns != nullptr) result.NamespaceUri = reinterpret_cast<const char*>(ns->href);
+    else if (!prefix.empty()) return std::nullopt;
     return result;
 }
 
@@ -71,8 +66,7 @@ bool ListNames(std::string_view AList, std::string_view AName)
     std::size_t start = AList.find_first_not_of(" \t\r\n");
     while (start != std::string_view::npos) {
         const std::size_t end = std::min(AList.find_first_of(" \t\r\n", start), AList.size());
-        if (AList.substr(start, end - start) == AName)
-            return true;
+        if (AList.substr(start, end - start) == AName) return true;
         start = AList.find_first_not_of(" \t\r\n", end);
     }
     return false;
@@ -116,17 +110,15 @@ TLoaded TServiceDescription::TImpl::Load(const std::string& ALocation) const
     try {
         std::string text;
         if (loaded.Remote) {
-            http::THttpResponse response =
-                Client.Get(ALocation, {{"Accept", "*/*"}, {"Content-Type", "text/xml"}});
+            http::THttpResponse response = Client.Get(ALocation, {{"Accept", "*/*"}, {"Content-Type", "text/xml"}});
             if (response.StatusCode >= 300)
-                throw Exception(Format("%s (%ld) - '%s'", response.ReasonPhrase.c_str(), response.StatusCode,
-                                       ALocation.c_str()));
+                throw Exception(
+                    Format("%s (%ld) - '%s'", response.ReasonPhrase.c_str(), response.StatusCode, ALocation.c_str()));
             text = std::move(response.Body);
         } else {
             text = ReadLocalFile(ALocation);
         }
-        if (text.empty())
-            throw Exception("Empty document");
+        if (text.empty()) throw Exception("Empty document");
         loaded.Doc = ParseXml(text);
     } catch (const Exception& error) {
         throw Exception(Format("Unable to load WSDL File/Location: %s.  Error [%s]", ALocation.c_str(), error.what()));
@@ -136,23 +128,19 @@ TLoaded TServiceDescription::TImpl::Load(const std::string& ALocation) const
 
 void TServiceDescription::TImpl::LoadImports()
 {
-    if (ImportsLoaded)
-        return;
+    if (ImportsLoaded) return;
     ImportsLoaded = true;
     // Breadth first over the import graph, each location loaded once.
     for (std::size_t next = 0; next < Docs.size(); ++next) {
         xmlNode* definitions = Docs[next].Definitions();
-        if (definitions == nullptr)
-            continue;
+        if (definitions == nullptr) continue;
         // Copied: loading an import grows Docs and would invalidate a reference.
         const std::string baseLocation = Docs[next].Location;
         const bool baseRemote = Docs[next].Remote;
         for (xmlNode* child : ElementChildren(definitions)) {
-            if (LocalName(child) != "import" || NamespaceUri(child) != WsdlNs)
-                continue;
+            if (LocalName(child) != "import" || NamespaceUri(child) != WsdlNs) continue;
             const std::optional<std::string> relative = Attribute(child, "location");
-            if (!relative || Trim(*relative).empty())
-                continue;
+            if (!relative || Trim(*relative).empty()) continue;
             const std::string target(Trim(*relative));
             std::string location;
             try {
@@ -171,14 +159,13 @@ void TServiceDescription::TImpl::LoadImports()
                     Format("Unable to load WSDL File/Location: %s.  Error [%s]", relative->c_str(), error.what()));
             }
             bool known = false;
-            for (const TLoaded& doc : Docs)
-                known = known || doc.Location == location;
-            if (known)
-                continue;
+            for (const TLoaded& doc : Docs) known = known || doc.Location == location;
+            if (known) continue;
             if (Docs.size() >= MaxDescriptions)
-                throw Exception(Format("Unable to load WSDL File/Location: %s.  Error [More than %zu imported "
-                                       "descriptions]",
-                                       location.c_str(), MaxDescriptions));
+                throw Exception(
+                    Format("Unable to load WSDL File/Location: %s.  Error [More than %zu imported "
+                           "descriptions]",
+                           location.c_str(), MaxDescriptions));
             Docs.push_back(Load(location));
         }
     }
@@ -188,12 +175,10 @@ template <typename TFind>
 xmlNode* TServiceDescription::TImpl::FindAnywhere(TFind AFind)
 {
     // The description itself first; its imports only when it lacks the item.
-    if (xmlNode* found = AFind(Docs.front()))
-        return found;
+    if (xmlNode* found = AFind(Docs.front())) return found;
     LoadImports();
     for (std::size_t i = 1; i < Docs.size(); ++i)
-        if (xmlNode* found = AFind(Docs[i]))
-            return found;
+        if (xmlNode* found = AFind(Docs[i])) return found;
     return nullptr;
 }
 
@@ -210,8 +195,7 @@ xmlNode* TServiceDescription::TImpl::FindDefinition(std::string_view AKind, cons
 {
     // A binding, port type or message named by a qualified name: declared in
     // the description whose target namespace is the name's namespace.
-    if (!AName)
-        return nullptr;
+    if (!AName) return nullptr;
     return FindAnywhere([&](const TLoaded& ADoc) -> xmlNode* {
         xmlNode* definitions = ADoc.Definitions();
         if (definitions == nullptr || Attribute(definitions, "targetNamespace").value_or("") != AName->NamespaceUri)
@@ -230,16 +214,13 @@ std::string TServiceDescription::TImpl::InputElementNamespace(xmlNode* ABinding,
     xmlNode* operation = portType ? FindChild(portType, WsdlNs, "operation", AOperation.c_str()) : nullptr;
     xmlNode* input = operation ? FindChild(operation, WsdlNs, "input") : nullptr;
     xmlNode* message = input ? FindDefinition("message", ResolveQName(input, "message")) : nullptr;
-    if (message == nullptr)
-        return {};
+    if (message == nullptr) return {};
     // soap:body may list the parts that travel in the body; without the list
     // every part does.
     const std::optional<std::string> bodyParts = ABody ? Attribute(ABody, "parts") : std::nullopt;
     for (xmlNode* part : ElementChildren(message)) {
-        if (LocalName(part) != "part" || NamespaceUri(part) != WsdlNs || !Attribute(part, "element"))
-            continue;
-        if (bodyParts && !ListNames(*bodyParts, Attribute(part, "name").value_or("")))
-            continue;
+        if (LocalName(part) != "part" || NamespaceUri(part) != WsdlNs || !Attribute(part, "element")) continue;
+        if (bodyParts && !ListNames(*bodyParts, Attribute(part, "name").value_or(""))) continue;
         const std::optional<TQName> element = ResolveQName(part, "element");
         return element ? element->NamespaceUri : std::string();
     }
@@ -254,10 +235,7 @@ TServiceDescription::TServiceDescription(const std::string& ALocation, http::THt
 
 TServiceDescription::~TServiceDescription() = default;
 
-const std::string& TServiceDescription::Location() const
-{
-    return FImpl->Docs.front().Location;
-}
+const std::string& TServiceDescription::Location() const { return FImpl->Docs.front().Location; }
 
 TServiceBinding TServiceDescription::Resolve(const std::string& AOperation)
 {
@@ -277,10 +255,8 @@ TServiceBinding TServiceDescription::Resolve(const std::string& AOperation)
         // of the wrapper element that the input message names. Descriptions
         // of document/literal services mostly give only the latter.
         std::string wrapperNamespace = body ? Attribute(body, "namespace").value_or("") : std::string();
-        if (wrapperNamespace.empty())
-            wrapperNamespace = FImpl->InputElementNamespace(binding, AOperation, body);
-        if (!wrapperNamespace.empty())
-            result.WrapperNamespace = wrapperNamespace;
+        if (wrapperNamespace.empty()) wrapperNamespace = FImpl->InputElementNamespace(binding, AOperation, body);
+        if (!wrapperNamespace.empty()) result.WrapperNamespace = wrapperNamespace;
     } else if (port != nullptr) {
         // The port names a binding the description lacks: fall back to the
         // service's usual action, namespace followed by the operation name.
@@ -290,8 +266,8 @@ TServiceBinding TServiceDescription::Resolve(const std::string& AOperation)
     // reference in the description) would let the description add headers.
     for (const char c : result.SoapAction)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            throw Exception(Format("Invalid soapAction for operation %s in WSDL '%s'", AOperation.c_str(),
-                                   Location().c_str()));
+            throw Exception(
+                Format("Invalid soapAction for operation %s in WSDL '%s'", AOperation.c_str(), Location().c_str()));
     xmlNode* address = port ? FindChild(port, Soap11BindingNs, "address") : nullptr;
     result.Endpoint = address ? std::string(Trim(Attribute(address, "location").value_or(""))) : std::string();
     if (result.Endpoint.empty())
@@ -308,8 +284,7 @@ std::vector<std::string> TServiceDescription::Missing(const std::vector<std::str
             xmlNode* definitions = ADoc.Definitions();
             return definitions ? FindChild(definitions, WsdlNs, "service", ServiceName) : nullptr;
         }) != nullptr;
-        if (!hasService)
-            return {Format("service '%s'", ServiceName)};
+        if (!hasService) return {Format("service '%s'", ServiceName)};
         return {Format("port '%s' of service '%s'", PortName, ServiceName)};
     }
     xmlNode* binding = FImpl->FindDefinition("binding", ResolveQName(port, "binding"));

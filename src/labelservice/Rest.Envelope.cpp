@@ -14,16 +14,12 @@ std::string EscapeXml(std::string_view AText, bool AInAttribute)
         case '<': result += "&lt;"; break;
         case '>': result += "&gt;"; break;
         case '\r': result += "&#13;"; break;
-        case '"':
-            result += AInAttribute ? "&quot;" : "\"";
-            break;
+        case '"': result += AInAttribute ? "&quot;" : "\""; break;
         case '\t':
         case '\n':
             // An attribute value would have them normalised to blanks.
-            if (AInAttribute)
-                result += c == '\t' ? "&#9;" : "&#10;";
-            else
-                result += c;
+            if (AInAttribute) result += c == '\t' ? "&#9;" : "&#10;";
+            else result += c;
             break;
         default:
             // Other control characters cannot appear in XML 1.0 at all, not
@@ -45,14 +41,19 @@ std::string BuildEnvelope(std::string_view AOperation, std::string_view AWrapper
         " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
         " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">"
         "<SOAP-ENV:Body>";
-    envelope.append("<").append(AOperation).append(" xmlns=\"").append(EscapeXml(AWrapperNamespace, true)).append("\">");
+    envelope.append("<")
+        .append(AOperation)
+        .append(" xmlns=\"")
+        .append(EscapeXml(AWrapperNamespace, true))
+        .append("\">");
     for (const TSoapParameter& parameter : AParameters) {
         try {
             envelope.append("<").append(parameter.Name).append(">");
             envelope.append(EscapeXml(parameter.Value));
             envelope.append("</").append(parameter.Name).append(">");
         } catch (const Exception& error) {
-            throw Exception(ComposeMessage(Format("Parameter %s cannot be sent:", parameter.Name.c_str()), error.what()));
+            throw Exception(
+                ComposeMessage(Format("Parameter %s cannot be sent:", parameter.Name.c_str()), error.what()));
         }
     }
     envelope.append("</").append(AOperation).append(">");

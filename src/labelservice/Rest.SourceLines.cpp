@@ -21,7 +21,8 @@ std::size_t CountLineFeeds(std::string_view AText)
     std::size_t count = 0;
     const char* end = AText.data() + AText.size();
     for (const char* at = AText.data();
-         at < end && (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)))) != nullptr;
+         at < end &&
+         (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)))) != nullptr;
          ++at)
         ++count;
     return count;
@@ -34,15 +35,12 @@ std::string SourceLine(std::string_view AText, int ALine, std::size_t ACount)
     std::size_t start = 0;
     for (int line = 1; line < ALine && start != std::string_view::npos; ++line) {
         start = AText.find('\n', start);
-        if (start != std::string_view::npos)
-            ++start;
+        if (start != std::string_view::npos) ++start;
     }
-    if (start == std::string_view::npos || start > AText.size())
-        return {};
+    if (start == std::string_view::npos || start > AText.size()) return {};
     std::string_view rest = AText.substr(start);
     rest = rest.substr(0, std::min(rest.find('\n'), rest.size()));
-    if (!rest.empty() && rest.back() == '\r')
-        rest.remove_suffix(1);
+    if (!rest.empty() && rest.back() == '\r') rest.remove_suffix(1);
     std::size_t end = 0;
     for (std::size_t chars = 0; end < rest.size() && chars < ACount; ++chars) {
         ++end;
@@ -73,8 +71,7 @@ TSourceLines::TSourceLines(std::string_view AText, bool AKeepCopy)
 
 void TSourceLines::Releasing(std::string_view AText, std::size_t ATo)
 {
-    if (FCopy || ATo <= FReleased)
-        return;
+    if (FCopy || ATo <= FReleased) return;
     const std::string_view part = AText.substr(FReleased, ATo - FReleased);
     const std::size_t feeds = CountLineFeeds(part);
     if (feeds > 0) {
@@ -87,24 +84,18 @@ void TSourceLines::Releasing(std::string_view AText, std::size_t ATo)
 
 std::string TSourceLines::Line(int ALine, std::optional<std::string_view> ACurrent) const
 {
-    if (FCopy)
-        return SourceLine(*FCopy, ALine);
-    if (ALine <= 1)
-        return FFirstLine;
+    if (FCopy) return SourceLine(*FCopy, ALine);
+    if (ALine <= 1) return FFirstLine;
     const auto line = static_cast<std::size_t>(ALine);
     if (ACurrent) {
-        if (FReleased == 0)
-            return SourceLine(*ACurrent, ALine);
-        if (line == FReleasedLine)
-            return FReleasedLineText;
+        if (FReleased == 0) return SourceLine(*ACurrent, ALine);
+        if (line == FReleasedLine) return FReleasedLineText;
         if (line > FReleasedLine)
             return SourceLine(ACurrent->substr(FReleased), static_cast<int>(line - FReleasedLine + 1));
         return {};  // behind the parser: no error is ever there
     }
-    if (line == FTailLine)
-        return FTailLineText;
-    if (line > FTailLine)
-        return SourceLine(FTail, static_cast<int>(line - FTailLine + 1));
+    if (line == FTailLine) return FTailLineText;
+    if (line > FTailLine) return SourceLine(FTail, static_cast<int>(line - FTailLine + 1));
     return {};  // the parser moves the text only once it is at its end
 }
 

@@ -2,8 +2,7 @@
 
 #include "common/Exception.h"
 #include "labelservice/Rest.XmlInput.h"
-
-#include <libxml/xmlsave.h>
+#include "xml/LibXml.h"
 
 #include <algorithm>
 
@@ -11,18 +10,13 @@ namespace qorita::labelservice::soapxml {
 
 namespace {
 
-std::string_view ToView(const xmlChar* AText)
-{
-    return AText == nullptr ? std::string_view() : std::string_view(reinterpret_cast<const char*>(AText));
-}
-
+using xml::libxml::AppendToString;
+using xml::libxml::FromXml;
 bool IsBlankText(const xmlNode* ANode)
 {
-    if (ANode->type != XML_TEXT_NODE)
-        return false;
-    for (std::string_view text = ToView(ANode->content); char c : text)
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
-            return false;
+    if (ANode->type != XML_TEXT_NODE) return false;
+    for (std::string_view text = FromXml(ANode->content); char c : text)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
     return true;
 }
 
@@ -33,63 +27,45 @@ bool UsesOuterNamespace(const xmlNode* ARoot)
     const auto declaredInside = [ARoot](const xmlNode* AElement, const xmlNs* ANs) {
         for (const xmlNode* scope = AElement; scope != nullptr; scope = scope->parent) {
             for (const xmlNs* ns = scope->nsDef; ns != nullptr; ns = ns->next)
-                if (ns == ANs)
-                    return true;
-            if (scope == ARoot)
-                break;
+                if (ns == ANs) return true;
+            if (scope == ARoot) break;
         }
         return false;
     };
     const xmlNode* node = ARoot;
     while (node != nullptr) {
         if (node->type == XML_ELEMENT_NODE) {
-            if (node->ns != nullptr && !declaredInside(node, node->ns))
-                return true;
+            if (node->ns != nullptr && !declaredInside(node, node->ns)) return true;
             for (const xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next)
-                if (attr->ns != nullptr && !declaredInside(node, attr->ns))
-                    return true;
+                if (attr->ns != nullptr && !declaredInside(node, attr->ns)) return true;
             if (node->children != nullptr) {
                 node = node->children;
                 continue;
             }
         }
         // Next in document order, without leaving the subtree.
-        while (node != ARoot && node->next == nullptr)
-            node = node->parent;
+        while (node != ARoot && node->next == nullptr) node = node->parent;
         node = node == ARoot ? nullptr : node->next;
     }
     return false;
 }
 
-int AppendToString(void* AContext, const char* AData, int ALength)
-{
-    static_cast<std::string*>(AContext)->append(AData, static_cast<std::size_t>(ALength));
-    return ALength;
-}
-
 }  // namespace
 
-TDocPtr ParseXml(std::string_view AText)
-{
-    return TXmlInput(AText).Parse().Doc;
-}
+TDocPtr ParseXml(std::string_view AText) { return TXmlInput(AText).Parse().Doc; }
 
-std::string_view LocalName(const xmlNode* ANode)
-{
-    return ToView(ANode->name);
-}
+std::string_view LocalName(const xmlNode* ANode) { return FromXml(ANode->name); }
 
 std::string_view NamespaceUri(const xmlNode* ANode)
 {
-    return ANode->ns == nullptr ? std::string_view() : ToView(ANode->ns->href);
+    return ANode->ns == nullptr ? std::string_view() : FromXml(ANode->ns->href);
 }
 
 std::optional<std::string> Attribute(const xmlNode* AElement, const char* AName)
 {
     xmlChar* value = xmlGetNoNsProp(AElement, reinterpret_cast<const xmlChar*>(AName));
-    if (value == nullptr)
-        return std::nullopt;
-    std::string result(ToView(value));
+    if (value == nullptr) return std::nullopt;
+    std::string result(FromXml(value));
     xmlFree(value);
     return result;
 }
@@ -98,18 +74,15 @@ std::vector<xmlNode*> ElementChildren(const xmlNode* AElement)
 {
     std::vector<xmlNode*> result;
     for (xmlNode* child = AElement->children; child != nullptr; child = child->next)
-        if (child->type == XML_ELEMENT_NODE)
-            result.push_back(child);
+        if (child->type == XML_ELEMENT_NODE) result.push_back(child);
     return result;
 }
 
 xmlNode* FindChild(const xmlNode* AElement, std::string_view ANamespace, std::string_view ALocalName, const char* AName)
 {
     for (xmlNode* child : ElementChildren(AElement)) {
-        if (LocalName(child) != ALocalName || NamespaceUri(child) != ANamespace)
-            continue;
-        if (AName == nullptr || Attribute(child, "name") == std::optional<std::string>(AName))
-            return child;
+        if (LocalName(child) != ALocalName || NamespaceUri(child) != ANamespace) continue;
+        if (AName == nullptr || Attribute(child, "name") == std::optional<std::string>(AName)) return child;
     }
     return nullptr;
 }
@@ -117,7 +90,7 @@ xmlNode* FindChild(const xmlNode* AElement, std::string_view ANamespace, std::st
 std::string NodeText(const xmlNode* ANode)
 {
     xmlChar* content = xmlNodeGetContent(ANode);
-    std::string result(ToView(content));
+    std::string result(FromXml(content));
     xmlFree(content);
     return result;
 }
@@ -133,19 +106,16 @@ std::string NodeXml(const xmlNode* ANode, std::size_t ASizeHint)
     if (ANode->type == XML_ELEMENT_NODE && UsesOuterNamespace(ANode)) {
         holder.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
         xmlNode* copy = holder ? xmlDocCopyNode(const_cast<xmlNode*>(ANode), holder.get(), 1) : nullptr;
-        if (copy == nullptr)
-            throw Exception("Out of memory copying an XML node");
+        if (copy == nullptr) throw Exception("Out of memory copying an XML node");
         xmlDocSetRootElement(holder.get(), copy);
         node = copy;
     }
     std::string markup;
     markup.reserve(ASizeHint);
     xmlOutputBuffer* output = xmlOutputBufferCreateIO(&AppendToString, nullptr, &markup, nullptr);
-    if (output == nullptr)
-        throw Exception("Out of memory serializing an XML node");
+    if (output == nullptr) throw Exception("Out of memory serializing an XML node");
     xmlNodeDumpOutput(output, node->doc, const_cast<xmlNode*>(node), 0, 0, nullptr);
-    if (xmlOutputBufferClose(output) < 0)
-        throw Exception("Out of memory serializing an XML node");
+    if (xmlOutputBufferClose(output) < 0) throw Exception("Out of memory serializing an XML node");
     return markup;
 }
 
@@ -160,7 +130,7 @@ bool SpaceSetAbove(const xmlNode* ANode)
     for (const xmlNode* scope = ANode->parent; scope != nullptr && scope->type == XML_ELEMENT_NODE;
          scope = scope->parent) {
         for (const xmlAttr* attr = scope->properties; attr != nullptr; attr = attr->next)
-            if (attr->ns != nullptr && ToView(attr->ns->href) == XmlNamespace && ToView(attr->name) == "space")
+            if (attr->ns != nullptr && FromXml(attr->ns->href) == XmlNamespace && FromXml(attr->name) == "space")
                 return true;
     }
     return false;
@@ -199,8 +169,7 @@ std::vector<xmlNode*> ContentChildren(const xmlNode* AElement)
 {
     std::vector<xmlNode*> result;
     for (xmlNode* child = AElement->children; child != nullptr; child = child->next)
-        if (!IsBlankText(child))
-            result.push_back(child);
+        if (!IsBlankText(child)) result.push_back(child);
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/Exception.h"
 #include "labelservice/Rest.SourceLines.h"
+#include "xml/LibXml.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/globals.h>
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -48,37 +48,29 @@ bool EqualsNoCaseAscii(std::string_view A, std::string_view B)
 bool ReadThroughConverter(std::string_view AText)
 {
     if (AText.size() >= 4) {
-        const xmlCharEncoding detected =
-            xmlDetectCharEncoding(reinterpret_cast<const unsigned char*>(AText.data()), 4);
-        if (detected != XML_CHAR_ENCODING_NONE && detected != XML_CHAR_ENCODING_UTF8)
-            return true;
+        const xmlCharEncoding detected = xmlDetectCharEncoding(reinterpret_cast<const unsigned char*>(AText.data()), 4);
+        if (detected != XML_CHAR_ENCODING_NONE && detected != XML_CHAR_ENCODING_UTF8) return true;
     }
-    if (AText.substr(0, 3) == "\xEF\xBB\xBF")
-        AText.remove_prefix(3);
-    if (AText.substr(0, 5) != "<?xml")
-        return false;
+    if (AText.substr(0, 3) == "\xEF\xBB\xBF") AText.remove_prefix(3);
+    if (AText.substr(0, 5) != "<?xml") return false;
     const std::string_view declaration = AText.substr(0, AText.find("?>"));
     const std::size_t name = declaration.find("encoding");
-    if (name == std::string_view::npos)
-        return false;
+    if (name == std::string_view::npos) return false;
     std::string_view rest = declaration.substr(name + 8);
     const auto skipBlanks = [&rest] {
-        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t' || rest.front() == '\r' ||
-                                 rest.front() == '\n'))
+        while (!rest.empty() &&
+               (rest.front() == ' ' || rest.front() == '\t' || rest.front() == '\r' || rest.front() == '\n'))
             rest.remove_prefix(1);
     };
     skipBlanks();
-    if (rest.empty() || rest.front() != '=')
-        return true;
+    if (rest.empty() || rest.front() != '=') return true;
     rest.remove_prefix(1);
     skipBlanks();
-    if (rest.empty() || (rest.front() != '"' && rest.front() != '\''))
-        return true;
+    if (rest.empty() || (rest.front() != '"' && rest.front() != '\'')) return true;
     const char quote = rest.front();
     rest.remove_prefix(1);
     const std::size_t end = rest.find(quote);
-    if (end == std::string_view::npos)
-        return true;
+    if (end == std::string_view::npos) return true;
     const std::string_view value = rest.substr(0, end);
     return !EqualsNoCaseAscii(value, "UTF-8") && !EqualsNoCaseAscii(value, "UTF8");
 }
@@ -111,8 +103,7 @@ public:
     {
         auto* ctxt = static_cast<xmlParserCtxt*>(AContext);
         auto* parse = static_cast<TParse*>(ctxt->_private);
-        if (parse == nullptr || parse->FErrorSeen || AError == nullptr || AError->level < XML_ERR_ERROR)
-            return;
+        if (parse == nullptr || parse->FErrorSeen || AError == nullptr || AError->level < XML_ERR_ERROR) return;
         parse->FErrorSeen = true;
         parse->FErrorMessage = AError->message != nullptr ? AError->message : "Unknown parse error";
         parse->FErrorLine = AError->line;
@@ -139,8 +130,7 @@ private:
             return std::nullopt;
         const std::string_view text(reinterpret_cast<const char*>(input->base),
                                     static_cast<std::size_t>(input->end - input->base));
-        if (text.size() != FSize)
-            return std::nullopt;
+        if (text.size() != FSize) return std::nullopt;
         return text;
     }
 
@@ -150,20 +140,16 @@ private:
     // holds no pointer into the text behind it.
     void ReleaseBehind(xmlParserCtxt* ACtxt)
     {
-        if (ACtxt->inputNr != 1)
-            return;  // inside an entity's text
+        if (ACtxt->inputNr != 1) return;  // inside an entity's text
         const std::optional<std::string_view> text = Current(ACtxt);
-        if (!text)
-            return;
+        if (!text) return;
         const std::size_t position = static_cast<std::size_t>(ACtxt->input->cur - ACtxt->input->base);
-        if (position < FLines.Released() + kReleaseMargin + kReleaseStep)
-            return;
+        if (position < FLines.Released() + kReleaseMargin + kReleaseStep) return;
         const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
         const auto base = reinterpret_cast<std::uintptr_t>(text->data());
         const std::uintptr_t from = (base + FLines.Released() + page - 1) & ~(page - 1);
         const std::uintptr_t to = (base + position - kReleaseMargin) & ~(page - 1);
-        if (to <= from || to - from < kReleaseStep)
-            return;
+        if (to <= from || to - from < kReleaseStep) return;
         FLines.Releasing(*text, to - base);
         madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
     }
@@ -180,14 +166,12 @@ private:
 
 TXmlInput::TXmlInput() : FBuffer(xmlParserInputBufferCreateMem("", 0, XML_CHAR_ENCODING_NONE))
 {
-    if (!FBuffer)
-        throw Exception("Out of memory creating an XML parser");
+    if (!FBuffer) throw Exception("Out of memory creating an XML parser");
 }
 
 TXmlInput::TXmlInput(std::string_view AText) : TXmlInput()
 {
-    if (!Append(AText))
-        throw Exception("Out of memory creating an XML parser");
+    if (!Append(AText)) throw Exception("Out of memory creating an XML parser");
 }
 
 TXmlInput::~TXmlInput() = default;
@@ -195,8 +179,7 @@ TXmlInput::~TXmlInput() = default;
 void TXmlInput::Reserve(std::size_t ABytes)
 {
     constexpr std::size_t kSmall = 64u << 10;
-    if (!FBuffer || Size() != 0 || ABytes <= kSmall || ABytes > static_cast<std::size_t>(INT_MAX / 2))
-        return;
+    if (!FBuffer || Size() != 0 || ABytes <= kSmall || ABytes > static_cast<std::size_t>(INT_MAX / 2)) return;
     // libxml2 gives a new input buffer twice xmlDefaultBufferSize of room:
     // that size is set for this one buffer only. The room is only allocated,
     // not touched, until the text arrives.
@@ -205,42 +188,32 @@ void TXmlInput::Reserve(std::size_t ABytes)
     std::unique_ptr<xmlParserInputBuffer, TBufferFree> larger(
         xmlParserInputBufferCreateMem("", 0, XML_CHAR_ENCODING_NONE));
     xmlDefaultBufferSize = saved;
-    if (larger)
-        FBuffer = std::move(larger);
+    if (larger) FBuffer = std::move(larger);
 }
 
 bool TXmlInput::Append(std::string_view AData)
 {
-    if (!FBuffer)
-        return false;
+    if (!FBuffer) return false;
     while (!AData.empty()) {
         const std::size_t chunk = std::min<std::size_t>(AData.size(), INT_MAX / 2);
-        if (xmlParserInputBufferPush(FBuffer.get(), static_cast<int>(chunk), AData.data()) < 0)
-            return false;
+        if (xmlParserInputBufferPush(FBuffer.get(), static_cast<int>(chunk), AData.data()) < 0) return false;
         AData.remove_prefix(chunk);
     }
     return true;
 }
 
-std::size_t TXmlInput::Size() const
-{
-    return FBuffer ? xmlBufUse(FBuffer->buffer) : 0;
-}
+std::size_t TXmlInput::Size() const { return FBuffer ? xmlBufUse(FBuffer->buffer) : 0; }
 
 TParsedXml TXmlInput::Parse()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
-    if (!FBuffer)
-        throw Exception("The XML text was already parsed");
+    xml::libxml::EnsureInitialized();
+    if (!FBuffer) throw Exception("The XML text was already parsed");
     const std::string_view text = BufferText(FBuffer.get());
-    if (text.size() > static_cast<std::size_t>(INT_MAX))
-        throw Exception("Document too large to parse");
+    if (text.size() > static_cast<std::size_t>(INT_MAX)) throw Exception("Document too large to parse");
     TParse parse(text, ReadThroughConverter(text));
 
     std::unique_ptr<xmlParserCtxt, TParserCtxtFree> ctxt(xmlNewParserCtxt());
-    if (!ctxt || ctxt->sax == nullptr)
-        throw Exception("Out of memory creating an XML parser");
+    if (!ctxt || ctxt->sax == nullptr) throw Exception("Out of memory creating an XML parser");
     ctxt->_private = &parse;
     ctxt->sax->serror = &TParse::RecordError;
     // As xmlCtxtReadMemory does, but on the text where it already is. Once
@@ -252,16 +225,14 @@ TParsedXml TXmlInput::Parse()
         throw Exception("Out of memory creating an XML parser");
     }
     (void)FBuffer.release();
-    if (inputPush(ctxt.get(), input) < 0)
-        throw Exception("Out of memory creating an XML parser");
+    if (inputPush(ctxt.get(), input) < 0) throw Exception("Out of memory creating an XML parser");
     xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS);
     ctxt->sax->endElementNs = &TParse::EndElement;
     xmlParseDocument(ctxt.get());
 
     TParsedXml parsed{TDocPtr(ctxt->myDoc), ctxt->nsWellFormed != 0};
     ctxt->myDoc = nullptr;
-    if (parsed.Doc && ctxt->wellFormed)
-        return parsed;
+    if (parsed.Doc && ctxt->wellFormed) return parsed;
     parsed.Doc.reset();
     std::string reason = parse.ErrorMessage();
     int line = parse.ErrorLine();

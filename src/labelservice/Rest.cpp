@@ -14,9 +14,9 @@ namespace qorita::labelservice {
 
 namespace {
 
-class TLabelServiceSoap final : public ILabelServiceSoap {
+class TSoapLabelService final : public TLabelServiceSoap {
 public:
-    TLabelServiceSoap(const TServiceSettings& ASettings, const http::THttpLimits& ALimits)
+    TSoapLabelService(const TServiceSettings& ASettings, const http::THttpLimits& ALimits)
         : FLocation(ASettings.ServiceUrl.empty() ? DefaultServiceUrl : ASettings.ServiceUrl),
           FCaFile(ASettings.CaFile),
           FLimits(ALimits)
@@ -63,10 +63,8 @@ private:
                soapxml::TXmlInput& AAnswer)
     {
         // One handle for the description and the call: same host, one TLS handshake.
-        if (!FClient)
-            FClient.emplace(FCaFile, FLimits);
-        if (!FDescription)
-            FDescription = std::make_unique<TServiceDescription>(FLocation, *FClient);
+        if (!FClient) FClient.emplace(FCaFile, FLimits);
+        if (!FDescription) FDescription = std::make_unique<TServiceDescription>(FLocation, *FClient);
         const TServiceBinding binding = FDescription->Resolve(AOperation);
         const std::string envelope = BuildEnvelope(AOperation, binding.WrapperNamespace, AParameters);
         return {FClient->Post(binding.Endpoint,
@@ -94,17 +92,17 @@ private:
 
 }  // namespace
 
-std::shared_ptr<ILabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings)
+std::shared_ptr<TLabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings)
 {
     http::THttpLimits limits;
     limits.TotalTimeout = ASettings.Timeout;
     return GetLabelServiceSoap(ASettings, limits);
 }
 
-std::shared_ptr<ILabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings,
+std::shared_ptr<TLabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings,
                                                        const http::THttpLimits& ALimits)
 {
-    return std::make_shared<TLabelServiceSoap>(ASettings, ALimits);
+    return std::make_shared<TSoapLabelService>(ASettings, ALimits);
 }
 
 }  // namespace qorita::labelservice

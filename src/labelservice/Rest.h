@@ -16,9 +16,11 @@ struct THttpLimits;
 
 namespace qorita::labelservice {
 
-class ILabelServiceSoap {
+// The courier's three operations; the SOAP client behind GetLabelServiceSoap
+// implements them.
+class TLabelServiceSoap {
 public:
-    virtual ~ILabelServiceSoap() = default;
+    virtual ~TLabelServiceSoap() = default;
 
     // Each returns the payload's XML text; any failure raises an Exception.
     virtual std::string AddParcel(const std::string& XMLInfoParcel) = 0;
@@ -35,10 +37,10 @@ public:
 // A fresh proxy for one call. The description comes from ASettings.ServiceUrl
 // (DefaultServiceUrl when empty); the server is verified against the system
 // store plus ASettings.CaFile when set.
-std::shared_ptr<ILabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings);
+std::shared_ptr<TLabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings);
 
 // The same with other time-outs and answer limit; for tests only.
-std::shared_ptr<ILabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings,
+std::shared_ptr<TLabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings,
                                                        const http::THttpLimits& ALimits);
 
 }  // namespace qorita::labelservice

@@ -17,8 +17,7 @@ const std::vector<std::string> Operations{"AddParcel", "CloseWorkDayByShipmentNu
 std::string Trim(const std::string& AText)
 {
     const auto first = AText.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
+    if (first == std::string::npos) return {};
     return AText.substr(first, AText.find_last_not_of(" \t\r\n") - first + 1);
 }
 
@@ -47,20 +46,17 @@ std::string CheckDescription(const TServiceSettings& ASettings)
     const std::vector<std::string> missing = description.Missing(Operations);
     if (!missing.empty()) {
         std::string items;
-        for (const std::string& item : missing)
-            items += (items.empty() ? "" : ", ") + item;
+        for (const std::string& item : missing) items += (items.empty() ? "" : ", ") + item;
         throw Exception("the description lacks " + items);
     }
     std::string endpoint;
-    for (const std::string& operation : Operations)
-        endpoint = description.Resolve(operation).Endpoint;
+    for (const std::string& operation : Operations) endpoint = description.Resolve(operation).Endpoint;
     return endpoint;
 }
 
 void CheckEndpoint(const std::string& AEndpoint, const TServiceSettings& ASettings)
 {
-    if (!IsHttps(AEndpoint))
-        throw Exception("not an https location: the requests would travel unencrypted");
+    if (!IsHttps(AEndpoint)) throw Exception("not an https location: the requests would travel unencrypted");
     // A client of its own: the description's connection must not stand in for
     // a handshake with the endpoint.
     http::THttpClient client(ASettings.CaFile);

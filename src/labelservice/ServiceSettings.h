@@ -12,8 +12,7 @@ namespace qorita::labelservice {
 
 // Used when QORITA_ServiceUrl is empty. The courier publishes its description
 // next to the service itself.
-inline constexpr const char* DefaultServiceUrl =
-    "https://labelservice.example/zanwebservice.asmx?WSDL";
+inline constexpr const char* DefaultServiceUrl = "https://labelservice.example/zanwebservice.asmx?WSDL";
 
 struct TServiceSettings {
     // Location of the service description; empty means DefaultServiceUrl.

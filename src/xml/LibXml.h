@@ -1,13 +1,17 @@
 #pragma once
 
 // The one place that includes libxml2 for the binding layer: the library's
-// headers and one owner per libxml2 handle. Included by .cpp files of src/xml only.
+// headers, one owner per libxml2 handle, the library's set-up and the writer
+// of text into a string. Included by .cpp files of src/xml and by the SOAP
+// client's XML readers (src/labelservice/Rest.Xml*.cpp), never by a header.
 
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
+
+// After the others: it uses xmlChar without including its header.
 #include <libxml/dict.h>
 
 #include <memory>
@@ -26,10 +30,7 @@ struct ParserCtxtDeleter {
 using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
 using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter>;
 
-inline const xmlChar* ToXml(const char* AText)
-{
-    return reinterpret_cast<const xmlChar*>(AText);
-}
+inline const xmlChar* ToXml(const char* AText) { return reinterpret_cast<const xmlChar*>(AText); }
 
 inline std::string_view FromXml(const xmlChar* AText)
 {
@@ -65,6 +66,9 @@ inline bool NameMatches(const xmlNode* ANode, std::string_view AName)
 
 // Makes sure the library is initialised once before its first use.
 void EnsureInitialized();
+
+// An xmlOutputWriteCallback that appends to the std::string AContext.
+int AppendToString(void* AContext, const char* ABuffer, int ALength);
 
 // Serializes ANode (a document, without its declaration, or an element) as UTF-8
 // without added whitespace.

@@ -25,10 +25,7 @@ TRestMessage::TRestMessage(TParseAlways, const std::string& AXml) : FXMLDocument
 
 TRestMessage::TRestMessage(IXMLDocument ADocument) : FXMLDocument(std::move(ADocument)) {}
 
-void TRestMessage::SaveToFile(const std::string& AFileName) const
-{
-    FXMLDocument->SaveToFile(AFileName);
-}
+void TRestMessage::SaveToFile(const std::string& AFileName) const { FXMLDocument->SaveToFile(AFileName); }
 
 void TRestMessage::SaveToFile(const std::string& AFileName, const TTextMask& AMask) const
 {

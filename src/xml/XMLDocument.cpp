@@ -22,15 +22,11 @@ void EnsureInitialized()
     std::call_once(once, [] { xmlInitParser(); });
 }
 
-namespace {
-
 int AppendToString(void* AContext, const char* ABuffer, int ALength)
 {
     static_cast<std::string*>(AContext)->append(ABuffer, static_cast<std::size_t>(ALength));
     return ALength;
 }
-
-}  // namespace
 
 bool SerializeTo(xmlNode* ANode, xmlOutputWriteCallback AWrite, void* AContext)
 {
@@ -113,7 +109,7 @@ void RecordFirstError(void* AUserData, xmlError* AError)
 
 std::string ParseErrorMessage(const TFirstError& AFirst, const xmlError* ALast, std::string_view AText)
 {
-    std::string reason = AFirst.Recorded ? AFirst.Message
+    std::string reason = AFirst.Recorded                                 ? AFirst.Message
                          : ALast != nullptr && ALast->message != nullptr ? ALast->message
                                                                          : "The XML text could not be parsed";
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
@@ -187,8 +183,8 @@ private:
     void SetAside(xmlDoc* ADoc, xmlNode* AElement, std::string_view AMask)
     {
         FSetAside.reserve(FSetAside.size() + 1);
-        xmlNode* text = xmlNewDocTextLen(ADoc, reinterpret_cast<const xmlChar*>(AMask.data()),
-                                         static_cast<int>(AMask.size()));
+        xmlNode* text =
+            xmlNewDocTextLen(ADoc, reinterpret_cast<const xmlChar*>(AMask.data()), static_cast<int>(AMask.size()));
         if (text == nullptr) throw std::bad_alloc();
         FSetAside.push_back({AElement, AElement->children, AElement->last});
         text->parent = AElement;
@@ -318,7 +314,8 @@ IXMLNode TXMLDocument::DocumentElement()
     xmlNode* root = xmlDocGetRootElement(FDoc.get());
     if (root == nullptr) return nullptr;
     const std::string_view uri = libxml::NamespaceURI(root);
-    if (FRootType != nullptr && libxml::NameMatches(root, FRootTag) && (FRootNamespaceURI.empty() || FRootNamespaceURI == uri)) {
+    if (FRootType != nullptr && libxml::NameMatches(root, FRootTag) &&
+        (FRootNamespaceURI.empty() || FRootNamespaceURI == uri)) {
         return FRootType(shared_from_this(), root);
     }
     return std::make_shared<TXMLNode>(shared_from_this(), root);
@@ -388,8 +385,8 @@ void TXMLDocument::SaveToFile(const std::string& AFileName) const
     const int error = errno;
     const bool closed = std::fclose(file.release()) == 0;
     if (writer.Failed || !closed) {
-        throw Exception(Format("Cannot write file \"%s\". %s", AFileName.c_str(),
-                               std::strerror(writer.Failed ? error : errno)));
+        throw Exception(
+            Format("Cannot write file \"%s\". %s", AFileName.c_str(), std::strerror(writer.Failed ? error : errno)));
     }
     if (!serialized) throw Exception("The XML document could not be serialized");
 }

@@ -29,27 +29,15 @@ struct XmlCharDeleter {
 
 }  // namespace
 
-void ThrowInterfaceNotSupported()
-{
-    throw Exception("Interface not supported");
-}
+void ThrowInterfaceNotSupported() { throw Exception("Interface not supported"); }
 
 TXMLNode::TXMLNode(const IXMLDocument& ADocument, _xmlNode* ANode) : FDocument(ADocument), FNode(ANode) {}
 
-std::string TXMLNode::NodeName() const
-{
-    return libxml::QualifiedName(FNode);
-}
+std::string TXMLNode::NodeName() const { return libxml::QualifiedName(FNode); }
 
-std::string TXMLNode::LocalName() const
-{
-    return std::string(libxml::FromXml(FNode->name));
-}
+std::string TXMLNode::LocalName() const { return std::string(libxml::FromXml(FNode->name)); }
 
-std::string TXMLNode::NamespaceURI() const
-{
-    return std::string(libxml::NamespaceURI(FNode));
-}
+std::string TXMLNode::NamespaceURI() const { return std::string(libxml::NamespaceURI(FNode)); }
 
 bool TXMLNode::IsNamedChild(const _xmlNode* AChild, std::string_view AName) const
 {
@@ -79,10 +67,7 @@ _xmlNode* TXMLNode::FindOrCreateChild(std::string_view AName)
     return CreateChild(AName, nullptr);
 }
 
-IXMLNode TXMLNode::ChildNode(std::string_view AName)
-{
-    return MakeChildView(FindOrCreateChild(AName));
-}
+IXMLNode TXMLNode::ChildNode(std::string_view AName) { return MakeChildView(FindOrCreateChild(AName)); }
 
 int TXMLNode::IndexOfChild(std::string_view AName) const
 {
@@ -113,10 +98,7 @@ xmlNode* SingleTextNode(xmlNode* AElement)
         Format("Element \"%s\" does not contain a single text node", libxml::QualifiedName(AElement).c_str()));
 }
 
-std::string ReadText(xmlNode* AElement)
-{
-    return std::string(libxml::FromXml(SingleTextNode(AElement)->content));
-}
+std::string ReadText(xmlNode* AElement) { return std::string(libxml::FromXml(SingleTextNode(AElement)->content)); }
 
 void WriteText(xmlNode* AElement, std::string_view AText)
 {
@@ -135,15 +117,9 @@ void WriteText(xmlNode* AElement, std::string_view AText)
 
 }  // namespace
 
-std::string TXMLNode::Text()
-{
-    return ReadText(FNode);
-}
+std::string TXMLNode::Text() { return ReadText(FNode); }
 
-void TXMLNode::SetText(std::string_view AText)
-{
-    WriteText(FNode, AText);
-}
+void TXMLNode::SetText(std::string_view AText) { WriteText(FNode, AText); }
 
 std::optional<std::string> TXMLNode::NodeValue()
 {
@@ -152,27 +128,15 @@ std::optional<std::string> TXMLNode::NodeValue()
     return text;
 }
 
-void TXMLNode::SetNodeValue(std::int32_t AValue)
-{
-    SetText(IntegerToText(AValue));
-}
+void TXMLNode::SetNodeValue(std::int32_t AValue) { SetText(IntegerToText(AValue)); }
 
-void TXMLNode::SetNodeValue(double AValue)
-{
-    SetText(DoubleToText(AValue));
-}
+void TXMLNode::SetNodeValue(double AValue) { SetText(DoubleToText(AValue)); }
 
-void TXMLNode::SetNodeValue(bool AValue)
-{
-    SetText(BooleanToText(AValue));
-}
+void TXMLNode::SetNodeValue(bool AValue) { SetText(BooleanToText(AValue)); }
 
 // The property kinds work on the child element directly: reading or writing a
 // property makes no view.
-std::string TXMLNode::ChildText(std::string_view AName)
-{
-    return ReadText(FindOrCreateChild(AName));
-}
+std::string TXMLNode::ChildText(std::string_view AName) { return ReadText(FindOrCreateChild(AName)); }
 
 void TXMLNode::SetChildText(std::string_view AName, std::string_view AText)
 {
@@ -189,10 +153,7 @@ void TXMLNode::SetChildInteger(std::string_view AName, std::int32_t AValue)
     WriteText(FindOrCreateChild(AName), IntegerToText(AValue));
 }
 
-double TXMLNode::ChildDecimal(std::string_view AName)
-{
-    return TextToDecimal(ReadText(FindOrCreateChild(AName)));
-}
+double TXMLNode::ChildDecimal(std::string_view AName) { return TextToDecimal(ReadText(FindOrCreateChild(AName))); }
 
 void TXMLNode::SetChildDecimal(std::string_view AName, double AValue)
 {

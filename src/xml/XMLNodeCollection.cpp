@@ -38,10 +38,7 @@ IXMLNode TXMLNodeCollection::MakeItem(_xmlNode* AItem) const
     return std::make_shared<TXMLNode>(OwnerDocument(), AItem);
 }
 
-int TXMLNodeCollection::Count()
-{
-    return static_cast<int>(Items().size());
-}
+int TXMLNodeCollection::Count() { return static_cast<int>(Items().size()); }
 
 IXMLNode TXMLNodeCollection::Item(int AIndex)
 {

@@ -12,10 +12,7 @@ namespace qorita::xml {
 
 namespace {
 
-bool IsSpace(char AChar)
-{
-    return static_cast<unsigned char>(AChar) <= ' ';
-}
+bool IsSpace(char AChar) { return static_cast<unsigned char>(AChar) <= ' '; }
 
 // [+-]? (digits [. digits?] | . digits) ([eE] [+-]? digits)?
 bool IsDecimalNumber(std::string_view AText)
@@ -74,10 +71,7 @@ std::size_t SequenceLength(std::string_view AText, std::size_t APos)
 
 }  // namespace
 
-std::string IntegerToText(std::int32_t AValue)
-{
-    return FormatInteger(AValue);
-}
+std::string IntegerToText(std::int32_t AValue) { return FormatInteger(AValue); }
 
 std::string DoubleToText(double AValue)
 {
@@ -87,10 +81,7 @@ std::string DoubleToText(double AValue)
     return FormatDouble(AValue);
 }
 
-std::string BooleanToText(bool AValue)
-{
-    return AValue ? "true" : "false";
-}
+std::string BooleanToText(bool AValue) { return AValue ? "true" : "false"; }
 
 std::int32_t TextToInteger(std::string_view AText)
 {
@@ -166,10 +157,7 @@ std::string SanitizeUtf8(std::string_view AText)
     return result;
 }
 
-std::int32_t CapInteger(std::int32_t AValue, std::int32_t ALimit)
-{
-    return AValue >= ALimit ? ALimit : AValue;
-}
+std::int32_t CapInteger(std::int32_t AValue, std::int32_t ALimit) { return AValue >= ALimit ? ALimit : AValue; }
 
 double RoundHalfEven(double AValue, int APlaces)
 {

@@ -52,23 +52,24 @@ std::int32_t CallFixture::AddShipment(const TShipmentRow& AShipment)
         return result + "'";
     };
     std::vector<std::string> statements;
-    statements.push_back("INSERT INTO QORITA_TESTATE (ID, RAGIONESOCIALE, INDIRIZZO, LOCALITA, ZIPCODE, PROVINCIA, COLLI, "
-            "TIPOETICHETTA, NUMEROSPEDIZIONE, CONFERMA_DATAORA, MODALITAINCASSO, EMAIL, STATUS) VALUES (" +
-            std::to_string(id) + ", " + quoted(AShipment.RagioneSociale) + ", 'Via Roma 1', 'Milano', " +
-            quoted(AShipment.ZipCode) + ", 'MI', " + std::to_string(AShipment.Parcels.size()) + ", " +
-            quoted(AShipment.TipoEtichetta) + ", " +
-            (AShipment.NumeroSpedizione ? std::to_string(AShipment.NumeroSpedizione) : "NULL") + ", " +
-            (AShipment.ConfermaDataOra ? quoted(*AShipment.ConfermaDataOra) : "NULL") +
-            ", 'CONT', 'rossi@example.com', 'VALIDA')");
+    statements.push_back(
+        "INSERT INTO QORITA_TESTATE (ID, RAGIONESOCIALE, INDIRIZZO, LOCALITA, ZIPCODE, PROVINCIA, COLLI, "
+        "TIPOETICHETTA, NUMEROSPEDIZIONE, CONFERMA_DATAORA, MODALITAINCASSO, EMAIL, STATUS) VALUES (" +
+        std::to_string(id) + ", " + quoted(AShipment.RagioneSociale) + ", 'Via Roma 1', 'Milano', " +
+        quoted(AShipment.ZipCode) + ", 'MI', " + std::to_string(AShipment.Parcels.size()) + ", " +
+        quoted(AShipment.TipoEtichetta) + ", " +
+        (AShipment.NumeroSpedizione ? std::to_string(AShipment.NumeroSpedizione) : "NULL") + ", " +
+        (AShipment.ConfermaDataOra ? quoted(*AShipment.ConfermaDataOra) : "NULL") +
+        ", 'CONT', 'rossi@example.com', 'VALIDA')");
     int ncollo = 0;
     for (const TParcelRow& parcel : AShipment.Parcels) {
         ++ncollo;
-        statements.push_back("INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO, INVIO_DATAORA, "
-                "CONTATOREPROGRESSIVO) VALUES (" +
-                std::to_string(id) + ", " + std::to_string(ncollo) + ", " + std::to_string(parcel.Peso) + ", " +
-                std::to_string(parcel.Contrassegno) + ", " +
-                (parcel.InvioDataOra ? quoted(*parcel.InvioDataOra) : "NULL") + ", " +
-                (parcel.InvioDataOra ? "1" : "NULL") + ")");
+        statements.push_back(
+            "INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO, INVIO_DATAORA, "
+            "CONTATOREPROGRESSIVO) VALUES (" +
+            std::to_string(id) + ", " + std::to_string(ncollo) + ", " + std::to_string(parcel.Peso) + ", " +
+            std::to_string(parcel.Contrassegno) + ", " + (parcel.InvioDataOra ? quoted(*parcel.InvioDataOra) : "NULL") +
+            ", " + (parcel.InvioDataOra ? "1" : "NULL") + ")");
     }
     Db.ExecAll(statements);
     return id;

@@ -14,8 +14,7 @@ using CallFrameTest = CallFixture;
 TEST_F(CallFrameTest, AMissingCallRowIsReportedAndNothingIsWritten)
 {
     SetParameters();
-    const TRunResult result =
-        RunQorita({"-Crea", "DatabaseName=" + Db.Location(), "ChiamataId=abc"});
+    const TRunResult result = RunQorita({"-Crea", "DatabaseName=" + Db.Location(), "ChiamataId=abc"});
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_EQ(result.Out, "Record ID 0 non trovato in QORITA_CHIAMATE\r\n");
     EXPECT_TRUE(Db.Query("SELECT * FROM QORITA_CHIAMATE").empty());
@@ -88,11 +87,11 @@ TEST_P(StateRefusalTest, RecordsTheRefusalWithoutAnyExchange)
 
 const TShipmentRow kSent{.NumeroSpedizione = 5001, .Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}}};
 const TShipmentRow kSentConfirmed{.NumeroSpedizione = 5001,
-                                   .ConfermaDataOra = "2026-12-01 11:00:00",
-                                   .Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}}};
+                                  .ConfermaDataOra = "2026-12-01 11:00:00",
+                                  .Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}}};
 const TShipmentRow kUnsentConfirmed{.ConfermaDataOra = "2026-12-01 11:00:00"};
-const TShipmentRow kNumberedButOneUnsent{
-    .NumeroSpedizione = 5001, .Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}, {}}};
+const TShipmentRow kNumberedButOneUnsent{.NumeroSpedizione = 5001,
+                                         .Parcels = {{.InvioDataOra = "2026-12-01 10:00:00"}, {}}};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StateRefusalTest,

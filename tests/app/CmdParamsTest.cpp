@@ -22,13 +22,19 @@ struct TReadCase {
 TEST(CmdParamsTest, ValidCommandLinesGiveTheirCommandDatabaseAndCall)
 {
     const TReadCase cases[] = {
-        {"commands and keys without regard to case", {"-crea", "databasename=x", "chiamataid=5"}, TTipoComando::Crea,
-         "x", 5},
+        {"commands and keys without regard to case",
+         {"-crea", "databasename=x", "chiamataid=5"},
+         TTipoComando::Crea,
+         "x",
+         5},
         {"CreaConferma", {"-CREACONFERMA", "DatabaseName=a", "ChiamataId=1"}, TTipoComando::CreaConferma, "a", 1},
         {"Conferma", {"-Conferma", "DatabaseName=a", "ChiamataId=1"}, TTipoComando::Conferma, "a", 1},
         {"Elimina", {"-eLiMiNa", "DatabaseName=a", "ChiamataId=1"}, TTipoComando::Elimina, "a", 1},
         {"values keep everything after the first equals, in any order",
-         {"ChiamataId=7", "DatabaseName=a=b c", "-Crea", "Foo"}, TTipoComando::Crea, "a=b c", 7},
+         {"ChiamataId=7", "DatabaseName=a=b c", "-Crea", "Foo"},
+         TTipoComando::Crea,
+         "a=b c",
+         7},
         {"a non-numeric id becomes zero", {"-Crea", "DatabaseName=x", "ChiamataId=abc"}, TTipoComando::Crea, "x", 0},
         {"a hexadecimal id written $10", {"-Crea", "DatabaseName=x", "ChiamataId=$10"}, TTipoComando::Crea, "x", 16},
     };

@@ -85,13 +85,13 @@ TEST_P(InfoTest, PrintsTheUsageOrTheVersionAndExitsWithZero)
     EXPECT_EQ(result.Out, GetParam().Usage ? WithCrLf(UsageText()) : "qorita " QORITA_PROJECT_VERSION "\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, InfoTest,
-    ::testing::Values(InfoCase{{"--help"}, true}, InfoCase{{"-h"}, true}, InfoCase{{"--Help"}, true},
-                      InfoCase{{"--version"}, false},
-                      InfoCase{{"-Crea", "DatabaseName=/no/such.fdb", "ChiamataId=1", "--help"}, true},
-                      InfoCase{{"DatabaseName=x", "databasename=y", "--version"}, false},
-                      InfoCase{{"--version", "-h"}, false}, InfoCase{{"-h", "--version"}, true}));
+INSTANTIATE_TEST_SUITE_P(Cases, InfoTest,
+                         ::testing::Values(InfoCase{{"--help"}, true}, InfoCase{{"-h"}, true},
+                                           InfoCase{{"--Help"}, true}, InfoCase{{"--version"}, false},
+                                           InfoCase{{"-Crea", "DatabaseName=/no/such.fdb", "ChiamataId=1", "--help"},
+                                                    true},
+                                           InfoCase{{"DatabaseName=x", "databasename=y", "--version"}, false},
+                                           InfoCase{{"--version", "-h"}, false}, InfoCase{{"-h", "--version"}, true}));
 
 TEST(CommandLineTest, TheUsageNamesEveryCommandParameterExitCodeVariableAndTabxParameter)
 {

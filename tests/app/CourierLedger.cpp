@@ -10,8 +10,8 @@ namespace qorita::test {
 std::string TLedger::Report() const
 {
     std::string text = std::to_string(SentParcels) + " parcels sent, " + std::to_string(Registrations) +
-                       " registrations, " + std::to_string(Duplicates) + " duplicates, " +
-                       std::to_string(LostLabels) + " lost labels, " + std::to_string(Mismatches) + " mismatches";
+                       " registrations, " + std::to_string(Duplicates) + " duplicates, " + std::to_string(LostLabels) +
+                       " lost labels, " + std::to_string(Mismatches) + " mismatches";
     for (const std::string& problem : Problems) text += "\n  " + problem;
     return text;
 }
@@ -21,7 +21,8 @@ TLedger CompareWithCourier(TTestDatabase& ADb, const sandbox::TSandboxCourier& A
     TLedger ledger;
     std::map<std::int32_t, std::int32_t> numberOfCounter;
     for (const auto& shipment : ACourier.Shipments()) {
-        for (const auto& parcel : shipment.Parcels) numberOfCounter[parcel.ContatoreProgressivo] = shipment.NumeroSpedizione;
+        for (const auto& parcel : shipment.Parcels)
+            numberOfCounter[parcel.ContatoreProgressivo] = shipment.NumeroSpedizione;
     }
     std::map<std::int32_t, int> heldBy;  // counter -> parcels of the database holding it
     std::map<std::string, std::set<std::string>> numbersOfHeader;

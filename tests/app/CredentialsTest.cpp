@@ -107,17 +107,16 @@ TEST_P(CredentialsTest, TheRunConnectsWithTheAccountTheEnvironmentNames)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CredentialsTest,
-    ::testing::Values(
-        CredentialsCase{"BuiltInPair", TUser::Unset, TPassword::Unset, 0, "OK"},
-        CredentialsCase{"EmptyVariablesKeepTheBuiltInPair", TUser::Empty, TPassword::Empty, 0, "OK"},
-        CredentialsCase{"OwnUserWithGrants", TUser::OwnWithGrants, TPassword::Right, 0, "OK"},
-        CredentialsCase{"OwnUserWrongPassword", TUser::OwnWithGrants, TPassword::Wrong, 1,
-                        "Impossibile stabilire la connessione al DB"},
-        CredentialsCase{"PasswordAloneReplacesTheBuiltInOne", TUser::Unset, TPassword::Wrong, 1,
-                        "Impossibile stabilire la connessione al DB"},
-        // Connected, so the run is that user's: the call row is out of its reach.
-        CredentialsCase{"OwnUserWithoutGrants", TUser::OwnWithoutGrants, TPassword::Right, 1,
-                        "no permission for"}),
+    ::testing::Values(CredentialsCase{"BuiltInPair", TUser::Unset, TPassword::Unset, 0, "OK"},
+                      CredentialsCase{"EmptyVariablesKeepTheBuiltInPair", TUser::Empty, TPassword::Empty, 0, "OK"},
+                      CredentialsCase{"OwnUserWithGrants", TUser::OwnWithGrants, TPassword::Right, 0, "OK"},
+                      CredentialsCase{"OwnUserWrongPassword", TUser::OwnWithGrants, TPassword::Wrong, 1,
+                                      "Impossibile stabilire la connessione al DB"},
+                      CredentialsCase{"PasswordAloneReplacesTheBuiltInOne", TUser::Unset, TPassword::Wrong, 1,
+                                      "Impossibile stabilire la connessione al DB"},
+                      // Connected, so the run is that user's: the call row is out of its reach.
+                      CredentialsCase{"OwnUserWithoutGrants", TUser::OwnWithoutGrants, TPassword::Right, 1,
+                                      "no permission for"}),
     [](const ::testing::TestParamInfo<CredentialsCase>& AInfo) { return AInfo.param.Name; });
 
 }  // namespace

@@ -59,7 +59,7 @@ TEST(JournalTest, EntriesReadBackExactlyPerHeaderOldestFirst)
     EXPECT_EQ(journal.Read(damaged).at(1), later);
     journal.Remove(earlier.Name);
     journal.Remove(later.Name);
-    journal.Remove(later.Name);  // already gone: no error
+    journal.Remove(later.Name);                              // already gone: no error
     EXPECT_TRUE(std::filesystem::exists(journal.Folder()));  // the damaged entry is still there
     std::filesystem::remove(journal.Folder() / "cut.journal");
     journal.Remove("none.journal");

@@ -1,7 +1,7 @@
 // What every run leaves beside the exchange: the log rows and the archived
 // request and response files, even when they cannot be written.
-#include "OperationsFixture.h"
 #include "Envelope.h"
+#include "OperationsFixture.h"
 
 namespace qorita::test {
 namespace {

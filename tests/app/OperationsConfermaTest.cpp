@@ -39,8 +39,8 @@ TEST_F(OperationsTest, ConfermaOfAnUnknownNumberIsANegativeAnswer)
     EXPECT_EQ(message, "Risposta negativa dal server QOR\r\nSpedizione 0 non presente");
     ExpectLog(0, "CWDBSN", "-1", message);
     EXPECT_EQ(Header(testata), before);
-    EXPECT_NE(ReadFile(*LogRows().at(0).at("FILEXML_REQUEST")).find(
-                  "<NumeroDiSpedizioneQORDaConfermare>0</NumeroDiSpedizioneQORDaConfermare>"),
+    EXPECT_NE(ReadFile(*LogRows().at(0).at("FILEXML_REQUEST"))
+                  .find("<NumeroDiSpedizioneQORDaConfermare>0</NumeroDiSpedizioneQORDaConfermare>"),
               std::string::npos);
 }
 

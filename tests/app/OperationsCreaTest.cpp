@@ -40,8 +40,9 @@ TEST_P(OperationsByStyleTest, CreaRegistersEveryParcelAndStoresNumbersCountersAn
     }
     // The request file holds what was sent, the password masked; the response
     // file what came back.
-    EXPECT_NE(ReadFile(*log.at("FILEXML_REQUEST")).find("<SedeQor>MI</SedeQor><CodiceClienteQor>1234</CodiceClienteQor>"
-                                                        "<PasswordClienteQor>********</PasswordClienteQor>"),
+    EXPECT_NE(ReadFile(*log.at("FILEXML_REQUEST"))
+                  .find("<SedeQor>MI</SedeQor><CodiceClienteQor>1234</CodiceClienteQor>"
+                        "<PasswordClienteQor>********</PasswordClienteQor>"),
               std::string::npos);
     EXPECT_NE(ReadFile(*log.at("FILEXML_RESPONSE")).find("<InfoLabel"), std::string::npos);
 }
@@ -138,8 +139,8 @@ TEST_F(OperationsTest, AnErrorAnswerWithoutDescriptionIsNotTakenOver)
 {
     const std::int32_t testata = AddShipment();
     const std::int32_t call = AddCall(testata);
-    Courier.QueueAnswer({.Body = SoapAnswer("AddParcel", "<DescrizioneErrore xmlns=\"\"></DescrizioneErrore>"),
-                         .Method = "POST"});
+    Courier.QueueAnswer(
+        {.Body = SoapAnswer("AddParcel", "<DescrizioneErrore xmlns=\"\"></DescrizioneErrore>"), .Method = "POST"});
     EXPECT_EQ(Run("Crea", call).ExitCode, 0);
     const std::string message = CallRow(call).at("ESITO_MESSAGGIO").value_or("");
     EXPECT_EQ(CallRow(call).at("ESITO_CODICE"), "-1");

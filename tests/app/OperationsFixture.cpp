@@ -75,8 +75,7 @@ bool OperationsByStyleTest::LastWrapperInStyleNamespace(const std::string& AOper
     const auto requests = Courier.Requests();
     return !requests.empty() &&
            requests.back().Body.find("<" + AOperation + " xmlns=\"" +
-                                     std::string(sandbox::WrapperNamespaceOf(GetParam())) + "\">") !=
-               std::string::npos;
+                                     std::string(sandbox::WrapperNamespaceOf(GetParam())) + "\">") != std::string::npos;
 }
 
 INSTANTIATE_TEST_SUITE_P(Descriptions, OperationsByStyleTest,

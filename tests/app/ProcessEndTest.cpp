@@ -76,7 +76,8 @@ TEST_P(ProcessEndTest, TheNextProcessFindsEverythingTheRunWrote)
     const std::vector<long> first = CreaAndReadBack(3);
     ASSERT_EQ(first.size(), 3u);
     // The counters drawn are kept by the database, not only the rows using them.
-    const long drawn = std::stol(Db.Scalar("SELECT GEN_ID(QORITA_RIGHE_CONTATOREPROG, 0) FROM RDB$DATABASE").value_or("0"));
+    const long drawn =
+        std::stol(Db.Scalar("SELECT GEN_ID(QORITA_RIGHE_CONTATOREPROG, 0) FROM RDB$DATABASE").value_or("0"));
     EXPECT_GE(drawn, *std::max_element(first.begin(), first.end()));
 
     // So a second run never draws a counter again.

@@ -138,8 +138,8 @@ TEST_F(RecoveryTest, ACreaKilledAtAnyMomentRegistersEachParcelOnce)
         if (!committed) {
             // The request's counters are on disk before it goes out.
             ASSERT_EQ(left.size(), 1u);
-            EXPECT_EQ(left[0].HasAnswer(), std::string(c.Moment) == "dopo-la-risposta" ||
-                                               std::string(c.Moment) == "prima-del-commit");
+            EXPECT_EQ(left[0].HasAnswer(),
+                      std::string(c.Moment) == "dopo-la-risposta" || std::string(c.Moment) == "prima-del-commit");
         }
         DrawCounters(5);
 

@@ -5,8 +5,8 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <csignal>
 #include <unistd.h>
+#include <csignal>
 
 #include <fstream>
 #include <sstream>
@@ -33,8 +33,8 @@ struct TRunningQorita::TOutput {
     std::string Err = (Dir.Path() / "err").string();
 };
 
-TRunningQorita::TRunningQorita(const std::vector<std::string>& AArguments,
-                               const std::vector<std::string>& AEnvironment, const std::string& ABinary)
+TRunningQorita::TRunningQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment,
+                               const std::string& ABinary)
     : FOutput(std::make_unique<TOutput>())
 {
     posix_spawn_file_actions_t actions;

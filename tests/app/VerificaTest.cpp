@@ -19,9 +19,9 @@
 namespace qorita::test {
 namespace {
 
-constexpr std::array<const char*, 7> kLabels{"database ",      "tables, columns and generators",
-                                             "permissions",    "TABX parameters",
-                                             "archive folder", "courier description",
+constexpr std::array<const char*, 7> kLabels{"database ",       "tables, columns and generators",
+                                             "permissions",     "TABX parameters",
+                                             "archive folder",  "courier description",
                                              "courier endpoint"};
 
 // A loopback port nobody listens on.
@@ -177,16 +177,16 @@ INSTANTIATE_TEST_SUITE_P(
                               .Method = "GET"});
                      },
                      {kOk, kOk, kOk, kOk, kOk, kOk, kOk}},
-        VerificaCase{"NoDatabase",
-                     [](VerificaFixture& f) { f.DatabaseName = (f.Db.Folder() / "none.fdb").string(); },
-                     {"No such file or directory", "skipped (the database did not open)",
-                      "skipped (the database did not open)", "skipped (the database did not open)",
-                      "skipped (the database did not open)", "skipped (the database did not open)",
-                      "skipped (the database did not open)"}},
+        VerificaCase{
+            "NoDatabase",
+            [](VerificaFixture& f) { f.DatabaseName = (f.Db.Folder() / "none.fdb").string(); },
+            {"No such file or directory", "skipped (the database did not open)", "skipped (the database did not open)",
+             "skipped (the database did not open)", "skipped (the database did not open)",
+             "skipped (the database did not open)", "skipped (the database did not open)"}},
         VerificaCase{"MissingTable",
                      [](VerificaFixture& f) { f.Db.Exec("DROP TABLE QORITA_LOG"); },
-                     {kOk, "missing table QORITA_LOG", "skipped (tables, columns or generators are missing)", kOk,
-                      kOk, kOk, kOk}},
+                     {kOk, "missing table QORITA_LOG", "skipped (tables, columns or generators are missing)", kOk, kOk,
+                      kOk, kOk}},
         VerificaCase{"MissingColumnAndGenerator",
                      [](VerificaFixture& f) {
                          f.Db.Exec("ALTER TABLE QORITA_RIGHE DROP ETICHETTA");
@@ -196,41 +196,43 @@ INSTANTIATE_TEST_SUITE_P(
                       "skipped (tables, columns or generators are missing)", kOk, kOk, kOk, kOk}},
         VerificaCase{"MissingTabxColumn",
                      [](VerificaFixture& f) { f.Db.Exec("ALTER TABLE TABX DROP MEMO"); },
-                     {kOk, "missing column TABX.MEMO", "skipped (tables, columns or generators are missing)",
-                      "MEMO", "skipped (TABX could not be read)", "skipped (TABX could not be read)",
+                     {kOk, "missing column TABX.MEMO", "skipped (tables, columns or generators are missing)", "MEMO",
+                      "skipped (TABX could not be read)", "skipped (TABX could not be read)",
                       "skipped (TABX could not be read)"}},
-        VerificaCase{"MissingTabxParameters",
-                     [](VerificaFixture& f) {
-                         f.Db.Exec("DELETE FROM TABX WHERE NOME IN ('QORITA_PasswordClienteQor', "
-                                   "'QORITA_TipoEtichetta')");
-                     },
-                     {kOk, kOk, kOk, "Password Cliente QOR non specificata; Tipo etichetta QOR non specificata", kOk,
-                      kOk, kOk}},
+        VerificaCase{
+            "MissingTabxParameters",
+            [](VerificaFixture& f) {
+                f.Db.Exec(
+                    "DELETE FROM TABX WHERE NOME IN ('QORITA_PasswordClienteQor', "
+                    "'QORITA_TipoEtichetta')");
+            },
+            {kOk, kOk, kOk, "Password Cliente QOR non specificata; Tipo etichetta QOR non specificata", kOk, kOk, kOk}},
         VerificaCase{"MissingArchiveFolder",
                      [](VerificaFixture& f) { std::filesystem::remove(f.ExchangeDir); },
                      {kOk, kOk, kOk, "Percorso XML scambi rest QOR", "no such folder", kOk, kOk}},
-        VerificaCase{"DescriptionUnreachable", [](VerificaFixture& f) { f.Courier.Stop(); },
+        VerificaCase{"DescriptionUnreachable",
+                     [](VerificaFixture& f) { f.Courier.Stop(); },
                      {kOk, kOk, kOk, kOk, kOk, "Unable to load WSDL File/Location",
                       "skipped (no endpoint without the description)"}},
-        VerificaCase{"DescriptionWithAnotherAuthority",
-                     [](VerificaFixture& f) {
-                         f.Stranger.Start();
-                         f.Db.Exec("UPDATE TABX SET TESTO='" + f.Stranger.CaFile().string() +
-                                   "' WHERE NOME='QORITA_ServiceCaFile'");
-                     },
-                     {kOk, kOk, kOk, kOk, kOk, "SSL certificate problem",
-                      "skipped (no endpoint without the description)"}},
-        VerificaCase{"DescriptionOverPlainHttp",
-                     [](VerificaFixture& f) {
-                         f.Db.Exec("UPDATE TABX SET TESTO='http://127.0.0.1:" + std::to_string(ClosedPort()) +
-                                   "/zanwebservice.asmx?WSDL' WHERE NOME='QORITA_ServiceUrl'");
-                     },
-                     {kOk, kOk, kOk, kOk, kOk, "not an https location",
-                      "skipped (no endpoint without the description)"}},
+        VerificaCase{
+            "DescriptionWithAnotherAuthority",
+            [](VerificaFixture& f) {
+                f.Stranger.Start();
+                f.Db.Exec("UPDATE TABX SET TESTO='" + f.Stranger.CaFile().string() +
+                          "' WHERE NOME='QORITA_ServiceCaFile'");
+            },
+            {kOk, kOk, kOk, kOk, kOk, "SSL certificate problem", "skipped (no endpoint without the description)"}},
+        VerificaCase{
+            "DescriptionOverPlainHttp",
+            [](VerificaFixture& f) {
+                f.Db.Exec("UPDATE TABX SET TESTO='http://127.0.0.1:" + std::to_string(ClosedPort()) +
+                          "/zanwebservice.asmx?WSDL' WHERE NOME='QORITA_ServiceUrl'");
+            },
+            {kOk, kOk, kOk, kOk, kOk, "not an https location", "skipped (no endpoint without the description)"}},
         VerificaCase{"DescriptionWithoutAnOperation",
                      [](VerificaFixture& f) {
-                         f.Courier.QueueAnswer({.Body = WsdlWithout(f.Courier.EndpointUrl(), "DeleteSped"),
-                                                .Method = "GET"});
+                         f.Courier.QueueAnswer(
+                             {.Body = WsdlWithout(f.Courier.EndpointUrl(), "DeleteSped"), .Method = "GET"});
                      },
                      {kOk, kOk, kOk, kOk, kOk, "the description lacks operation 'DeleteSped'",
                       "skipped (no endpoint without the description)"}},
@@ -291,9 +293,8 @@ TEST_F(VerificaPermissionsTest, EachMissingPermissionIsNamed)
     ExpectLines(result, {kOk, kOk, "no permission for", "no permission for SELECT access to TABLE TABX",
                          "skipped (TABX could not be read)", "skipped (TABX could not be read)",
                          "skipped (TABX could not be read)"});
-    for (const char* refusal :
-         {"INSERT access to TABLE QORITA_RIGHE", "INSERT access to TABLE QORITA_LOG", "SELECT access to TABLE TABX",
-          "USAGE access to GENERATOR QORITA_LOG_ID"}) {
+    for (const char* refusal : {"INSERT access to TABLE QORITA_RIGHE", "INSERT access to TABLE QORITA_LOG",
+                                "SELECT access to TABLE TABX", "USAGE access to GENERATOR QORITA_LOG_ID"}) {
         EXPECT_NE(result.Out.find(refusal), std::string::npos) << refusal << "\n" << result.Out;
     }
     EXPECT_EQ(result.Out.find(User.Password()), std::string::npos);

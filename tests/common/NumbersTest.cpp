@@ -32,8 +32,8 @@ TEST_P(FormatDoubleTest, WritesPrintfsFifteenDigitGeneralForm)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FormatDoubleTest,
-    ::testing::Values(DoubleCase{2.5, "2.5"}, DoubleCase{12, "12"}, DoubleCase{0.1, "0.1"},
-                      DoubleCase{1.25, "1.25"}, DoubleCase{-7.125, "-7.125"}, DoubleCase{1.0 / 3, "0.333333333333333"},
+    ::testing::Values(DoubleCase{2.5, "2.5"}, DoubleCase{12, "12"}, DoubleCase{0.1, "0.1"}, DoubleCase{1.25, "1.25"},
+                      DoubleCase{-7.125, "-7.125"}, DoubleCase{1.0 / 3, "0.333333333333333"},
                       DoubleCase{123456789012345678.0, "1.23456789012346e+17"},
                       DoubleCase{999999999999999.0, "999999999999999"}, DoubleCase{1e15, "1e+15"},
                       DoubleCase{1e20, "1e+20"}, DoubleCase{0.0001, "0.0001"}, DoubleCase{0.00001, "1e-05"},

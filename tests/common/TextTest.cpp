@@ -24,15 +24,14 @@ TEST_P(StrToIntTest, FollowsThePlatformRule)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StrToIntTest,
-    ::testing::Values(IntCase{"123", 123}, IntCase{"  42", 42}, IntCase{"-7", -7}, IntCase{"+7", 7},
-                      IntCase{"$1F", 31}, IntCase{"x10", 16}, IntCase{"X10", 16}, IntCase{"0x10", 16},
-                      IntCase{"0XfF", 255}, IntCase{"-$10", -16}, IntCase{"$FFFFFFFF", -1},
-                      IntCase{"$80000000", INT32_MIN}, IntCase{"2147483647", INT32_MAX},
-                      IntCase{"-2147483648", INT32_MIN}, IntCase{"2147483648", std::nullopt},
-                      IntCase{"$100000000", std::nullopt}, IntCase{"", std::nullopt},
-                      IntCase{"  ", std::nullopt}, IntCase{"12 ", std::nullopt}, IntCase{"abc", std::nullopt},
-                      IntCase{"1.5", std::nullopt}, IntCase{"-", std::nullopt}, IntCase{"0x", std::nullopt},
-                      IntCase{"\t5", std::nullopt}, IntCase{"00012", 12}));
+    ::testing::Values(IntCase{"123", 123}, IntCase{"  42", 42}, IntCase{"-7", -7}, IntCase{"+7", 7}, IntCase{"$1F", 31},
+                      IntCase{"x10", 16}, IntCase{"X10", 16}, IntCase{"0x10", 16}, IntCase{"0XfF", 255},
+                      IntCase{"-$10", -16}, IntCase{"$FFFFFFFF", -1}, IntCase{"$80000000", INT32_MIN},
+                      IntCase{"2147483647", INT32_MAX}, IntCase{"-2147483648", INT32_MIN},
+                      IntCase{"2147483648", std::nullopt}, IntCase{"$100000000", std::nullopt},
+                      IntCase{"", std::nullopt}, IntCase{"  ", std::nullopt}, IntCase{"12 ", std::nullopt},
+                      IntCase{"abc", std::nullopt}, IntCase{"1.5", std::nullopt}, IntCase{"-", std::nullopt},
+                      IntCase{"0x", std::nullopt}, IntCase{"\t5", std::nullopt}, IntCase{"00012", 12}));
 
 TEST(StrToIntDefTest, GivesTheDefaultForNonIntegers)
 {
@@ -53,7 +52,10 @@ TEST(UpperCaseTest, HandlesAsciiAndNonAsciiLetters)
 
 TEST(UpperCaseTest, KeepsUndecodableBytes)
 {
-    EXPECT_EQ(UpperCase(std::string("a\xff" "b")), std::string("A\xff" "B"));
+    EXPECT_EQ(UpperCase(std::string("a\xff"
+                                    "b")),
+              std::string("A\xff"
+                          "B"));
 }
 
 TEST(AsciiCaseTest, ChangesOnlyAsciiLettersInAnyLocale)
@@ -75,7 +77,10 @@ struct NoCaseCase {
     bool StartsWith;
 };
 
-void PrintTo(const NoCaseCase& ACase, std::ostream* AOut) { *AOut << "'" << ACase.Text << "' / '" << ACase.Other << "'"; }
+void PrintTo(const NoCaseCase& ACase, std::ostream* AOut)
+{
+    *AOut << "'" << ACase.Text << "' / '" << ACase.Other << "'";
+}
 
 class NoCaseTest : public ::testing::TestWithParam<NoCaseCase> {};
 

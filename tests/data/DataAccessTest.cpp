@@ -1,5 +1,5 @@
-#include "TestDatabase.h"
 #include "ErrorOf.h"
+#include "TestDatabase.h"
 #include "common/Exception.h"
 #include "data/DataAccess.h"
 #include "data/fb/FbConnection.h"
@@ -10,8 +10,8 @@
 namespace qorita {
 namespace {
 
-using test::TTestDatabase;
 using test::ErrorOf;
+using test::TTestDatabase;
 
 // An access object's view of a fresh database: one connection, one transaction
 // that the test commits when it wants others to see the rows.
@@ -87,8 +87,9 @@ TEST_F(DataAccessTest, CallRowSaveDrawsAnIdOnceAndStoresTextExactly)
 
 TEST_F(DataAccessTest, HeaderRoundTripsWithTheNullRules)
 {
-    Db.Exec("INSERT INTO QORITA_TESTATE (ID, COLLI, DOCUMENTO_ID, PESOTOTALE, TIPOETICHETTA, RAGIONESOCIALE) "
-            "VALUES (7, NULL, 0, 0.0, 'PDF', 'Rossi & Figli')");
+    Db.Exec(
+        "INSERT INTO QORITA_TESTATE (ID, COLLI, DOCUMENTO_ID, PESOTOTALE, TIPOETICHETTA, RAGIONESOCIALE) "
+        "VALUES (7, NULL, 0, 0.0, 'PDF', 'Rossi & Figli')");
     Begin();
     TQorItaTestateAccess access(&Connection, &Transaction);
     TQorItaTestateData header;

@@ -1,8 +1,8 @@
+#include "TestDatabase.h"
 #include "data/DataSchema.h"
 #include "data/DataSql.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbTransaction.h"
-#include "TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -45,9 +45,8 @@ TEST(DataSchemaTest, ARunNeedsTheReferenceSchemaAndTheDatabaseHasIt)
     ASSERT_EQ(objects.Tables.size(), 5u);
     for (const auto& [table, columns] : objects.Tables) {
         std::set<std::string> defined;
-        for (const test::TRow& row :
-             db.Query("SELECT TRIM(RDB$FIELD_NAME) AS F FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='" + table +
-                      "'")) {
+        for (const test::TRow& row : db.Query(
+                 "SELECT TRIM(RDB$FIELD_NAME) AS F FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='" + table + "'")) {
             if (table + "." + *row.at("F") != "TABX.CODICE") defined.insert(*row.at("F"));
         }
         EXPECT_EQ(columns, defined) << table;

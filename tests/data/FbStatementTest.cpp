@@ -1,5 +1,5 @@
-#include "TestDatabase.h"
 #include "ErrorOf.h"
+#include "TestDatabase.h"
 #include "common/Exception.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbStatement.h"
@@ -13,8 +13,8 @@
 namespace qorita::fb {
 namespace {
 
-using test::TTestDatabase;
 using test::ErrorOf;
+using test::TTestDatabase;
 
 class FbStatementTest : public ::testing::Test {
 protected:
@@ -222,8 +222,9 @@ TEST_F(FbStatementTest, ConnectionAndTransactionMoveWithTheirHandles)
 TEST(FbConnectionTest, AMissingDatabaseGivesTheClientsMessage)
 {
     TFbConnection connection;
-    const std::string error =
-        ErrorOf([&] { connection.Open("/nonexistent/folder/db.fdb", {"SYSDBA", TTestDatabase::Password()}); });
+    const std::string error = ErrorOf([&] {
+        connection.Open("/nonexistent/folder/db.fdb", {"SYSDBA", TTestDatabase::Password()});
+    });
     EXPECT_NE(error.find("/nonexistent/folder/db.fdb"), std::string::npos) << error;
     EXPECT_FALSE(connection.IsOpen());
 }

@@ -1,5 +1,5 @@
-#include "TestDatabase.h"
 #include "ErrorOf.h"
+#include "TestDatabase.h"
 #include "common/Exception.h"
 #include "data/DataAccess.h"
 #include "data/KelTabX.h"
@@ -14,8 +14,8 @@
 namespace qorita {
 namespace {
 
-using test::TTestDatabase;
 using test::ErrorOf;
+using test::TTestDatabase;
 
 class KelTabXTest : public ::testing::Test {
 protected:
@@ -135,7 +135,9 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
 {
     const support::TTempFolder dir;
     const std::string file = (dir.Path() / "file.txt").string();
-    { std::ofstream(file) << "x"; }
+    {
+        std::ofstream(file) << "x";
+    }
     const std::string link = (dir.Path() / "link").string();
     std::filesystem::create_directory_symlink(dir.Path(), link);
     auto valid = [&] {
@@ -156,13 +158,18 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
         std::string Message;
     };
     const std::vector<Case> cases = {
-        {[](auto& p) { p.SedeQor = ""; p.PasswordClienteQor = ""; }, "Sede QOR non specificata"},
+        {[](auto& p) {
+             p.SedeQor = "";
+             p.PasswordClienteQor = "";
+         },
+         "Sede QOR non specificata"},
         {[](auto& p) { p.CodiceClienteQor = 0; }, "Codice Cliente QOR non specificato"},
         {[](auto& p) { p.PasswordClienteQor = ""; }, "Password Cliente QOR non specificata"},
         {[](auto& p) { p.CodiceContrattoQor = 0; }, "Codice Contratto QOR non specificato"},
         {[](auto& p) { p.RequestResponseDir = ""; }, "Percorso XML scambi rest QOR non specificata"},
         {[&](auto& p) { p.RequestResponseDir = file; }, "Percorso XML scambi rest QOR " + file + " non trovata"},
-        {[](auto& p) { p.RequestResponseDir = "/no/such/dir"; }, "Percorso XML scambi rest QOR /no/such/dir non trovata"},
+        {[](auto& p) { p.RequestResponseDir = "/no/such/dir"; },
+         "Percorso XML scambi rest QOR /no/such/dir non trovata"},
         {[](auto& p) { p.TipoEtichetta = ""; }, "Tipo etichetta QOR non specificata"},
         {[](auto& p) { p.ServiceTimeout = "0"; },
          "Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: 0; "
@@ -181,19 +188,19 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
 TEST(ParametriValidateTest, ProblemiListsEveryFailingCheckInOrder)
 {
     TQorItaParametri empty;
-    EXPECT_EQ(empty.Problemi(), (std::vector<std::string>{
-                                    "Sede QOR non specificata", "Codice Cliente QOR non specificato",
-                                    "Password Cliente QOR non specificata", "Codice Contratto QOR non specificato",
-                                    "Percorso XML scambi rest QOR non specificata",
-                                    "Tipo etichetta QOR non specificata"}));
+    EXPECT_EQ(empty.Problemi(),
+              (std::vector<std::string>{"Sede QOR non specificata", "Codice Cliente QOR non specificato",
+                                        "Password Cliente QOR non specificata", "Codice Contratto QOR non specificato",
+                                        "Percorso XML scambi rest QOR non specificata",
+                                        "Tipo etichetta QOR non specificata"}));
     TQorItaParametri partial;
     partial.SedeQor = "S";
     partial.CodiceContrattoQor = -3;  // only 0 is refused
     partial.RequestResponseDir = "/no/such/dir";
     partial.TipoEtichetta = "ZPL";
-    EXPECT_EQ(partial.Problemi(), (std::vector<std::string>{"Codice Cliente QOR non specificato",
-                                                            "Password Cliente QOR non specificata",
-                                                            "Percorso XML scambi rest QOR /no/such/dir non trovata"}));
+    EXPECT_EQ(partial.Problemi(),
+              (std::vector<std::string>{"Codice Cliente QOR non specificato", "Password Cliente QOR non specificata",
+                                        "Percorso XML scambi rest QOR /no/such/dir non trovata"}));
 }
 
 }  // namespace

@@ -164,9 +164,9 @@ void TTestDatabase::SetParameter(const std::string& ANome, const std::optional<s
     fb::TFbTransaction transaction(*connection);
     transaction.Start();
     {
-        fb::TFbStatement statement(
-            *connection, transaction,
-            "INSERT INTO TABX (CODICE, NOME, TESTO, UTENTE) VALUES (GEN_ID(CODICETABXCOUNTER,1), :NOME, :TESTO, :UTENTE)");
+        fb::TFbStatement statement(*connection, transaction,
+                                   "INSERT INTO TABX (CODICE, NOME, TESTO, UTENTE) VALUES "
+                                   "(GEN_ID(CODICETABXCOUNTER,1), :NOME, :TESTO, :UTENTE)");
         statement.Param("NOME").SetText(ANome);
         if (ATesto) statement.Param("TESTO").SetText(*ATesto);
         if (AUtente) statement.Param("UTENTE").SetInt32(*AUtente);

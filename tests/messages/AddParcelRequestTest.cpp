@@ -66,22 +66,23 @@ TEST(AddParcelRequest, ElementsStandInTheOrderTheCreationSetsThem)
 
     EXPECT_EQ(info->Parcel()->Count(), 2);
     EXPECT_EQ(info->Parcel()->Parcel(1)->RagioneSociale(), "Bianchi");
-    EXPECT_EQ(request.XMLDocument()->XML(),
-              Declaration +
-                  "<Info><SedeQor>MI</SedeQor><CodiceClienteQor>123456</CodiceClienteQor>"
-                  "<PasswordClienteQor>secret</PasswordClienteQor>"
-                  "<Parcel><CodiceContrattoQor>77</CodiceContrattoQor><RagioneSociale>Rossi &amp; Figli</RagioneSociale>"
-                  "<Indirizzo>Via Roma 1</Indirizzo><Localita>Milano</Localita><Zipcode>20100</Zipcode>"
-                  "<Provincia>MI</Provincia><Colli>2</Colli><PesoReale>2.2</PesoReale><GeneraPdf>4</GeneraPdf>"
-                  "<ContatoreProgressivo>1001</ContatoreProgressivo><Email></Email><Cellulare1>3331234567</Cellulare1>"
-                  "<ServiziAccessori></ServiziAccessori></Parcel>"
-                  "<Parcel><CodiceContrattoQor>77</CodiceContrattoQor><RagioneSociale>Bianchi</RagioneSociale>"
-                  "<Indirizzo>Corso Italia 5</Indirizzo><Localita>Roma</Localita><Zipcode>00100</Zipcode>"
-                  "<Provincia>RM</Provincia><Colli>1</Colli><PesoReale>10</PesoReale><GeneraPdf>6</GeneraPdf>"
-                  "<ContatoreProgressivo>1002</ContatoreProgressivo><Email>b@example.com</Email>"
-                  "<Cellulare1></Cellulare1><ServiziAccessori></ServiziAccessori>"
-                  "<ImportoContrassegno>20</ImportoContrassegno><ModalitaIncasso>CONT</ModalitaIncasso></Parcel>"
-                  "</Info>\n");
+    EXPECT_EQ(
+        request.XMLDocument()->XML(),
+        Declaration +
+            "<Info><SedeQor>MI</SedeQor><CodiceClienteQor>123456</CodiceClienteQor>"
+            "<PasswordClienteQor>secret</PasswordClienteQor>"
+            "<Parcel><CodiceContrattoQor>77</CodiceContrattoQor><RagioneSociale>Rossi &amp; Figli</RagioneSociale>"
+            "<Indirizzo>Via Roma 1</Indirizzo><Localita>Milano</Localita><Zipcode>20100</Zipcode>"
+            "<Provincia>MI</Provincia><Colli>2</Colli><PesoReale>2.2</PesoReale><GeneraPdf>4</GeneraPdf>"
+            "<ContatoreProgressivo>1001</ContatoreProgressivo><Email></Email><Cellulare1>3331234567</Cellulare1>"
+            "<ServiziAccessori></ServiziAccessori></Parcel>"
+            "<Parcel><CodiceContrattoQor>77</CodiceContrattoQor><RagioneSociale>Bianchi</RagioneSociale>"
+            "<Indirizzo>Corso Italia 5</Indirizzo><Localita>Roma</Localita><Zipcode>00100</Zipcode>"
+            "<Provincia>RM</Provincia><Colli>1</Colli><PesoReale>10</PesoReale><GeneraPdf>6</GeneraPdf>"
+            "<ContatoreProgressivo>1002</ContatoreProgressivo><Email>b@example.com</Email>"
+            "<Cellulare1></Cellulare1><ServiziAccessori></ServiziAccessori>"
+            "<ImportoContrassegno>20</ImportoContrassegno><ModalitaIncasso>CONT</ModalitaIncasso></Parcel>"
+            "</Info>\n");
 }
 
 // One written value: the setter applied to a fresh request and the element it leaves.
@@ -150,8 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "<ImportoContrassegno>35.5</ImportoContrassegno>"},
         WriteCase{"ModalitaSevenChars", [](auto&, auto& p) { p.SetModalitaIncasso("ASSEGNO"); },
                   "<ModalitaIncasso>ASSE</ModalitaIncasso>"},
-        WriteCase{"GeneraPdfUncapped", [](auto&, auto& p) { p.SetGeneraPdf(123456); },
-                  "<GeneraPdf>123456</GeneraPdf>"},
+        WriteCase{"GeneraPdfUncapped", [](auto&, auto& p) { p.SetGeneraPdf(123456); }, "<GeneraPdf>123456</GeneraPdf>"},
         WriteCase{"Contatore", [](auto&, auto& p) { p.SetContatoreProgressivo(1000000000); },
                   "<ContatoreProgressivo>999999999</ContatoreProgressivo>"},
         WriteCase{"EmailSeventy", [](auto&, auto& p) { p.SetEmail(SeventyFive); },

@@ -54,7 +54,8 @@ TEST(AddParcelResponse, RefusedParcelsAreGatheredInDocumentOrder)
     EXPECT_EQ(registered->ContatoreProgressivo(), 11);
     EXPECT_EQ(registered->Etichetta(), "JVBERi0x");
     EXPECT_TRUE(response.InfoLabel()->Parcel(1)->HasError());
-    EXPECT_EQ(response.InfoLabel()->Parcel(1)->XML(), "<Parcel><NoteSpedizione>CAP non valido</NoteSpedizione></Parcel>");
+    EXPECT_EQ(response.InfoLabel()->Parcel(1)->XML(),
+              "<Parcel><NoteSpedizione>CAP non valido</NoteSpedizione></Parcel>");
 }
 
 TEST(AddParcelResponse, AnInfoLabelWithoutParcelsHasNoErrors)
@@ -70,7 +71,8 @@ TEST(AddParcelResponse, ReadingTheNumberOfARefusedParcelFailsAndLeavesTheElement
     const IXMLParcelType parcel = response.InfoLabel()->Parcel(0);
     EXPECT_EQ(ErrorOf([&] { parcel->NumeroSpedizione(); }),
               "Could not convert variant of type (Null) into type (Integer)");
-    EXPECT_EQ(parcel->XML(), "<Parcel><NoteSpedizione>x</NoteSpedizione><NumeroSpedizione></NumeroSpedizione></Parcel>");
+    EXPECT_EQ(parcel->XML(),
+              "<Parcel><NoteSpedizione>x</NoteSpedizione><NumeroSpedizione></NumeroSpedizione></Parcel>");
     EXPECT_FALSE(parcel->HasError());
 }
 
@@ -100,12 +102,12 @@ TEST_P(AddParcelResponseLabel, TakingMovesTheSameLabelOutOfTheAnswer)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AddParcelResponseLabel,
-    ::testing::Values(LabelCase{"<Parcel><PdfLabel>PDF</PdfLabel><Zpl>ZPL</Zpl></Parcel>", "PDF"},
-                      LabelCase{"<Parcel><PdfLabel/><Zpl>ZPL</Zpl></Parcel>", "ZPL"},
-                      LabelCase{"<Parcel><Zpl>^XA^XZ</Zpl></Parcel>", "^XA^XZ"},
-                      LabelCase{"<Parcel><PdfLabel/><Zpl/></Parcel>", ""}, LabelCase{"<Parcel/>", ""}));
+INSTANTIATE_TEST_SUITE_P(Cases, AddParcelResponseLabel,
+                         ::testing::Values(LabelCase{"<Parcel><PdfLabel>PDF</PdfLabel><Zpl>ZPL</Zpl></Parcel>", "PDF"},
+                                           LabelCase{"<Parcel><PdfLabel/><Zpl>ZPL</Zpl></Parcel>", "ZPL"},
+                                           LabelCase{"<Parcel><Zpl>^XA^XZ</Zpl></Parcel>", "^XA^XZ"},
+                                           LabelCase{"<Parcel><PdfLabel/><Zpl/></Parcel>", ""},
+                                           LabelCase{"<Parcel/>", ""}));
 
 TEST(AddParcelResponse, NamespacedAnswersBindByName)
 {
@@ -137,8 +139,9 @@ TEST(AddParcelResponse, AnswersThatCannotBeReadFailCreation)
               "Element \"DescrizioneErrore\" does not contain a single text node");
     EXPECT_EQ(CreateError("<InfoLabel><Parcel><NoteSpedizione>a<b/></NoteSpedizione></Parcel></InfoLabel>"),
               "Element \"NoteSpedizione\" does not contain a single text node");
-    EXPECT_EQ(CreateError("<InfoLabel><Parcel></InfoLabel>"),
-              "Opening and ending tag mismatch: Parcel line 1 and InfoLabel\r\nLine: 1\r\n<InfoLabel><Parcel></InfoLabel>");
+    EXPECT_EQ(
+        CreateError("<InfoLabel><Parcel></InfoLabel>"),
+        "Opening and ending tag mismatch: Parcel line 1 and InfoLabel\r\nLine: 1\r\n<InfoLabel><Parcel></InfoLabel>");
     EXPECT_EQ(CreateError(""), "Document is empty\r\nLine: 1\r\n");
 }
 
@@ -171,34 +174,44 @@ const Property Properties[] = {
     {"TotaleColli", nullptr, nullptr, &TXMLParcelType::TotaleColli, &TXMLParcelType::SetTotaleColli},
     {"TipoCollo", &TXMLParcelType::TipoCollo, &TXMLParcelType::SetTipoCollo, nullptr, nullptr},
     {"SiglaSedeDestino", &TXMLParcelType::SiglaSedeDestino, &TXMLParcelType::SetSiglaSedeDestino, nullptr, nullptr},
-    {"DenominazioneMittente", &TXMLParcelType::DenominazioneMittente, &TXMLParcelType::SetDenominazioneMittente, nullptr, nullptr},
-    {"DenominazioneDestinatario", &TXMLParcelType::DenominazioneDestinatario, &TXMLParcelType::SetDenominazioneDestinatario, nullptr, nullptr},
-    {"IndirizzoDestinatario", &TXMLParcelType::IndirizzoDestinatario, &TXMLParcelType::SetIndirizzoDestinatario, nullptr, nullptr},
+    {"DenominazioneMittente", &TXMLParcelType::DenominazioneMittente, &TXMLParcelType::SetDenominazioneMittente,
+     nullptr, nullptr},
+    {"DenominazioneDestinatario", &TXMLParcelType::DenominazioneDestinatario,
+     &TXMLParcelType::SetDenominazioneDestinatario, nullptr, nullptr},
+    {"IndirizzoDestinatario", &TXMLParcelType::IndirizzoDestinatario, &TXMLParcelType::SetIndirizzoDestinatario,
+     nullptr, nullptr},
     {"CittaDestinatario", &TXMLParcelType::CittaDestinatario, &TXMLParcelType::SetCittaDestinatario, nullptr, nullptr},
-    {"ProvinciaDestinatario", &TXMLParcelType::ProvinciaDestinatario, &TXMLParcelType::SetProvinciaDestinatario, nullptr, nullptr},
+    {"ProvinciaDestinatario", &TXMLParcelType::ProvinciaDestinatario, &TXMLParcelType::SetProvinciaDestinatario,
+     nullptr, nullptr},
     {"DataSpedizione", &TXMLParcelType::DataSpedizione, &TXMLParcelType::SetDataSpedizione, nullptr, nullptr},
-    {"DescrizioneSedeDestino", &TXMLParcelType::DescrizioneSedeDestino, &TXMLParcelType::SetDescrizioneSedeDestino, nullptr, nullptr},
+    {"DescrizioneSedeDestino", &TXMLParcelType::DescrizioneSedeDestino, &TXMLParcelType::SetDescrizioneSedeDestino,
+     nullptr, nullptr},
     {"PesoSpedizione", &TXMLParcelType::PesoSpedizione, &TXMLParcelType::SetPesoSpedizione, nullptr, nullptr},
     {"ImportoAssegnato", &TXMLParcelType::ImportoAssegnato, &TXMLParcelType::SetImportoAssegnato, nullptr, nullptr},
     {"ImportoCassegno", &TXMLParcelType::ImportoCassegno, &TXMLParcelType::SetImportoCassegno, nullptr, nullptr},
-    {"TotaleImportodaIncassare", &TXMLParcelType::TotaleImportodaIncassare, &TXMLParcelType::SetTotaleImportodaIncassare, nullptr, nullptr},
+    {"TotaleImportodaIncassare", &TXMLParcelType::TotaleImportodaIncassare,
+     &TXMLParcelType::SetTotaleImportodaIncassare, nullptr, nullptr},
     {"TelefonoSede", &TXMLParcelType::TelefonoSede, &TXMLParcelType::SetTelefonoSede, nullptr, nullptr},
     {"NoteSpedizione", &TXMLParcelType::NoteSpedizione, &TXMLParcelType::SetNoteSpedizione, nullptr, nullptr},
-    {"DescrizioneTipoPorto", &TXMLParcelType::DescrizioneTipoPorto, &TXMLParcelType::SetDescrizioneTipoPorto, nullptr, nullptr},
+    {"DescrizioneTipoPorto", &TXMLParcelType::DescrizioneTipoPorto, &TXMLParcelType::SetDescrizioneTipoPorto, nullptr,
+     nullptr},
     {"SiglaCSM", &TXMLParcelType::SiglaCSM, &TXMLParcelType::SetSiglaCSM, nullptr, nullptr},
     {"DescrizioneCSM1", &TXMLParcelType::DescrizioneCSM1, &TXMLParcelType::SetDescrizioneCSM1, nullptr, nullptr},
     {"DescrizioneCSM2", &TXMLParcelType::DescrizioneCSM2, &TXMLParcelType::SetDescrizioneCSM2, nullptr, nullptr},
     {"Percorso1", &TXMLParcelType::Percorso1, &TXMLParcelType::SetPercorso1, nullptr, nullptr},
     {"Percorso2", &TXMLParcelType::Percorso2, &TXMLParcelType::SetPercorso2, nullptr, nullptr},
     {"Percorso3", &TXMLParcelType::Percorso3, &TXMLParcelType::SetPercorso3, nullptr, nullptr},
-    {"RapportoPesoVolume", nullptr, nullptr, &TXMLParcelType::RapportoPesoVolume, &TXMLParcelType::SetRapportoPesoVolume},
+    {"RapportoPesoVolume", nullptr, nullptr, &TXMLParcelType::RapportoPesoVolume,
+     &TXMLParcelType::SetRapportoPesoVolume},
     {"ProgressivoCollo", nullptr, nullptr, &TXMLParcelType::ProgressivoCollo, &TXMLParcelType::SetProgressivoCollo},
     {"CodiceZona", &TXMLParcelType::CodiceZona, &TXMLParcelType::SetCodiceZona, nullptr, nullptr},
-    {"RiferimentiCliente", &TXMLParcelType::RiferimentiCliente, &TXMLParcelType::SetRiferimentiCliente, nullptr, nullptr},
+    {"RiferimentiCliente", &TXMLParcelType::RiferimentiCliente, &TXMLParcelType::SetRiferimentiCliente, nullptr,
+     nullptr},
     {"Reverse", &TXMLParcelType::Reverse, &TXMLParcelType::SetReverse, nullptr, nullptr},
     {"Sprinter", &TXMLParcelType::Sprinter, &TXMLParcelType::SetSprinter, nullptr, nullptr},
     {"Bda", nullptr, nullptr, &TXMLParcelType::Bda, &TXMLParcelType::SetBda},
-    {"ContatoreProgressivo", nullptr, nullptr, &TXMLParcelType::ContatoreProgressivo, &TXMLParcelType::SetContatoreProgressivo},
+    {"ContatoreProgressivo", nullptr, nullptr, &TXMLParcelType::ContatoreProgressivo,
+     &TXMLParcelType::SetContatoreProgressivo},
     {"PdfLabel", &TXMLParcelType::PdfLabel, &TXMLParcelType::SetPdfLabel, nullptr, nullptr},
     {"Zpl", &TXMLParcelType::Zpl, &TXMLParcelType::SetZpl, nullptr, nullptr},
     {"InfoPrivacy", &TXMLParcelType::InfoPrivacy, &TXMLParcelType::SetInfoPrivacy, nullptr, nullptr},

@@ -59,8 +59,9 @@ TEST(CWDBSNRequest, CutsAndCapsLikeTheCourierExpects)
 
 TEST(CWDBSNResponse, AnOkAnswerHasNoErrors)
 {
-    TCWDBSNResponse response("<CloseWorkDayByShipmentNumberResult><DescrizioneErrore>OK</DescrizioneErrore>"
-                             "</CloseWorkDayByShipmentNumberResult>");
+    TCWDBSNResponse response(
+        "<CloseWorkDayByShipmentNumberResult><DescrizioneErrore>OK</DescrizioneErrore>"
+        "</CloseWorkDayByShipmentNumberResult>");
     EXPECT_FALSE(response.CloseWorkDayByShipmentNumberResult()->HasError());
     EXPECT_TRUE(response.ParcelErrors().empty());
     EXPECT_EQ(response.CloseWorkDayByShipmentNumberResult()->Parcel()->Count(), 0);
@@ -107,10 +108,11 @@ TEST(CWDBSNResponse, WritersKeepValuesWhole)
     const auto item = root->Parcel()->Add();
     item->SetNumeroDiSpedizioneQORDaConfermare(1000000000);
     item->Setesito("OK");
-    EXPECT_EQ(root->XML(), "<CloseWorkDayByShipmentNumberResult xmlns=\"urn:courier\"><DescrizioneErrore>OK"
-                           "</DescrizioneErrore><Parcel><NumeroDiSpedizioneQORDaConfermare>1000000000"
-                           "</NumeroDiSpedizioneQORDaConfermare><esito>OK</esito></Parcel>"
-                           "</CloseWorkDayByShipmentNumberResult>");
+    EXPECT_EQ(root->XML(),
+              "<CloseWorkDayByShipmentNumberResult xmlns=\"urn:courier\"><DescrizioneErrore>OK"
+              "</DescrizioneErrore><Parcel><NumeroDiSpedizioneQORDaConfermare>1000000000"
+              "</NumeroDiSpedizioneQORDaConfermare><esito>OK</esito></Parcel>"
+              "</CloseWorkDayByShipmentNumberResult>");
     EXPECT_FALSE(item->HasError());
 }
 

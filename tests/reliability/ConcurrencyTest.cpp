@@ -24,8 +24,8 @@ protected:
     // courier has the request: the run then holds its locks.
     std::future<TRunResult> StartSlowCrea(std::int32_t ACall)
     {
-        Courier.QueueAnswer({.Body = AcceptedAddParcel({777}), .Delay = std::chrono::milliseconds(3000),
-                             .Method = "POST"});
+        Courier.QueueAnswer(
+            {.Body = AcceptedAddParcel({777}), .Delay = std::chrono::milliseconds(3000), .Method = "POST"});
         auto first = std::async(std::launch::async, [this, ACall] { return Run("Crea", ACall); });
         EXPECT_TRUE(Courier.WaitForRequests(2, std::chrono::seconds(20)));  // GET + POST
         return first;

@@ -116,9 +116,7 @@ TEST_F(FaultTest, AnArchiveFolderRemovedDuringTheRunLosesOnlyTheFile)
 {
     const std::int32_t testata = AddShipment();
     const std::int32_t call = AddCall(testata);
-    Courier.QueueAnswer({.Body = AcceptedAddParcel({31}),
-                         .Delay = std::chrono::milliseconds(1500),
-                         .Method = "POST"});
+    Courier.QueueAnswer({.Body = AcceptedAddParcel({31}), .Delay = std::chrono::milliseconds(1500), .Method = "POST"});
     auto running = std::async(std::launch::async, [&] { return Run("Crea", call); });
     ASSERT_TRUE(Courier.WaitForRequests(2, std::chrono::seconds(20)));
     std::filesystem::remove_all(ExchangeDir);

@@ -10,8 +10,8 @@
 #include "SandboxCourier.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <csignal>
+#include <cstdlib>
 #include <random>
 #include <thread>
 
@@ -40,14 +40,16 @@ protected:
 TEST_F(SoakTest, RunsKilledAtRandomMomentsNeverRegisterTwiceNorLoseALabel)
 {
     const int runs = FromEnvironment("QORITA_SOAK_RUNS", 20);
-    const auto seed = static_cast<unsigned>(FromEnvironment("QORITA_SOAK_SEED", static_cast<int>(std::random_device()())));
+    const auto seed =
+        static_cast<unsigned>(FromEnvironment("QORITA_SOAK_SEED", static_cast<int>(std::random_device()())));
     std::mt19937 random(seed);
 
     // How long a whole run takes here: the kills are spread over it.
     const std::int32_t warmUp = AddCall(AddShipment({.Parcels = {{}, {}}}));
     const auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(Run("Crea", warmUp).ExitCode, 0);
-    const auto runTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    const auto runTime =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
 
     int parcels = 2;
     int killed = 0;
@@ -57,7 +59,8 @@ TEST_F(SoakTest, RunsKilledAtRandomMomentsNeverRegisterTwiceNorLoseALabel)
         SCOPED_TRACE("run " + std::to_string(i) + ", seed " + std::to_string(seed));
         const int count = std::uniform_int_distribution<int>(1, 3)(random);
         parcels += count;
-        const std::int32_t call = AddCall(AddShipment({.Parcels = std::vector<TParcelRow>(static_cast<std::size_t>(count))}));
+        const std::int32_t call =
+            AddCall(AddShipment({.Parcels = std::vector<TParcelRow>(static_cast<std::size_t>(count))}));
         // Half of the runs are killed at any moment of the run; the other half
         // after the request reached the courier, which answers a little late,
         // so that more of them die with the answer on its way or received and
@@ -70,8 +73,8 @@ TEST_F(SoakTest, RunsKilledAtRandomMomentsNeverRegisterTwiceNorLoseALabel)
         const std::size_t received = Courier.Requests().size();
         {
             TRunningQorita run(Arguments("Crea", call), {});
-            auto moment = std::chrono::microseconds(
-                std::uniform_int_distribution<long long>(0, runTime.count() * 3 / 2)(random));
+            auto moment =
+                std::chrono::microseconds(std::uniform_int_distribution<long long>(0, runTime.count() * 3 / 2)(random));
             if (afterSending) {
                 ASSERT_TRUE(Courier.WaitForRequests(received + 2, 30s));  // the description, then AddParcel
                 moment = std::chrono::microseconds(std::uniform_int_distribution<long long>(
@@ -95,14 +98,16 @@ TEST_F(SoakTest, RunsKilledAtRandomMomentsNeverRegisterTwiceNorLoseALabel)
     }
 
     const TLedger ledger = CompareWithCourier(Db, Courier);
-    const auto late = Db.Scalar("SELECT COUNT(*) FROM QORITA_LOG WHERE ESITO_MESSAGGIO STARTING WITH "
-                                "'Risposta registrata in ritardo'");
+    const auto late = Db.Scalar(
+        "SELECT COUNT(*) FROM QORITA_LOG WHERE ESITO_MESSAGGIO STARTING WITH "
+        "'Risposta registrata in ritardo'");
     std::size_t posts = 0;
     for (const auto& request : Courier.Requests()) posts += request.Method == "POST";
-    std::printf("soak: %d runs (seed %u, kills spread over %lld ms), %d killed (%d after their commit), %d runs again; "
-                "%zu AddParcel requests, %s answers recorded late; %s\n",
-                runs, seed, static_cast<long long>(runTime.count() * 3 / 2 / 1000), killed, killedAfterCommit, reruns,
-                posts, late.value_or("?").c_str(), ledger.Report().c_str());
+    std::printf(
+        "soak: %d runs (seed %u, kills spread over %lld ms), %d killed (%d after their commit), %d runs again; "
+        "%zu AddParcel requests, %s answers recorded late; %s\n",
+        runs, seed, static_cast<long long>(runTime.count() * 3 / 2 / 1000), killed, killedAfterCommit, reruns, posts,
+        late.value_or("?").c_str(), ledger.Report().c_str());
     RecordProperty("killed", killed);
     RecordProperty("duplicates", ledger.Duplicates);
     RecordProperty("lost_labels", ledger.LostLabels);

@@ -153,7 +153,8 @@ TEST_F(CourierTest, CountersSentAgainAreAnsweredFromTheirRegistration)
     const TXmlElement answer = Add({other, fourth, fourth});
     const auto refused = Parcels(answer);
     ASSERT_EQ(refused.size(), 3u);
-    EXPECT_EQ(refused[0]->ChildText("NoteSpedizione"), "Contatore 101: contatore progressivo già usato per un altro collo");
+    EXPECT_EQ(refused[0]->ChildText("NoteSpedizione"),
+              "Contatore 101: contatore progressivo già usato per un altro collo");
     EXPECT_FALSE(refused[0]->HasChild("NumeroSpedizione"));
     EXPECT_EQ(refused[1]->ChildText("NumeroSpedizione"), "100000002");
     EXPECT_EQ(refused[2]->ChildText("NoteSpedizione"), "Contatore 104: contatore progressivo ripetuto nella richiesta");
@@ -292,16 +293,16 @@ TEST(CourierCredentialsTest, WrongCredentialsAreRefusedInEveryOperation)
         bool Accepted;
     };
     const TCase cases[] = {
-        {"MI", "123456", "segreta", true},   {"MI", "123456", "Segreta", false}, {"RM", "123456", "segreta", false},
-        {"MI", "123457", "segreta", false},  {"MI", "", "segreta", false},       {"MI", "12x", "segreta", false},
+        {"MI", "123456", "segreta", true},  {"MI", "123456", "Segreta", false}, {"RM", "123456", "segreta", false},
+        {"MI", "123457", "segreta", false}, {"MI", "", "segreta", false},       {"MI", "12x", "segreta", false},
     };
     for (const TCase& test : cases) {
         SCOPED_TRACE(std::string(test.Sede) + "/" + test.Cliente + "/" + test.Password);
         TCourier courier(credentials);
         const TXmlElement added =
             ParseXml(courier.AddParcel(AddParcelRequest({TParcelValues{}}, test.Sede, test.Cliente, test.Password)));
-        const TXmlElement confirmed = ParseXml(
-            courier.CloseWorkDayByShipmentNumber(ConfirmRequest({"100000001"}, test.Sede, test.Cliente, test.Password)));
+        const TXmlElement confirmed = ParseXml(courier.CloseWorkDayByShipmentNumber(
+            ConfirmRequest({"100000001"}, test.Sede, test.Cliente, test.Password)));
         const TXmlElement deleted = ParseXml(courier.DeleteSped(test.Sede, test.Cliente, test.Password, "100000001"));
         if (test.Accepted) {
             EXPECT_EQ(added.LocalName, "InfoLabel");

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cctype>
 
-
 namespace qorita::sandbox::test {
 namespace {
 
@@ -148,8 +147,8 @@ TEST(LabelTest, ZplPaddedWithCommentLinesToTheSizeAsked)
 
 TEST(LabelTest, Base64RoundTripsEveryPaddingLength)
 {
-    for (const std::string& bytes : {std::string(), std::string("a"), std::string("ab"), std::string("abc"),
-                                    std::string("\x00\xff\x10 PDF", 7)}) {
+    for (const std::string& bytes :
+         {std::string(), std::string("a"), std::string("ab"), std::string("abc"), std::string("\x00\xff\x10 PDF", 7)}) {
         SCOPED_TRACE(bytes.size());
         const std::string encoded = Base64Encode(bytes);
         EXPECT_EQ(encoded.size() % 4, 0u);

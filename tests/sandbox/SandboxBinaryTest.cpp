@@ -126,8 +126,9 @@ TEST(SandboxBinaryTest, PrintsWsdlAndCaThenStopsCleanlyOnSigterm)
         ASSERT_GT(url.size(), prefix.size() - 5 + suffix.size());
         ASSERT_EQ(url.substr(url.size() - suffix.size()), suffix);
         const std::string port = url.substr(prefix.size() - 5, url.size() - suffix.size() - (prefix.size() - 5));
-        EXPECT_TRUE(!port.empty() && std::all_of(port.begin(), port.end(), [](unsigned char c) { return std::isdigit(c); }))
-            << port;
+        EXPECT_TRUE(!port.empty() && std::all_of(port.begin(), port.end(), [](unsigned char c) {
+            return std::isdigit(c);
+        })) << port;
         EXPECT_EQ(std::filesystem::path(ca), state.Path() / "ca.pem");
         const THttpAnswer wsdl = HttpsGet(url, ca);
         EXPECT_EQ(wsdl.Error, "");
@@ -136,11 +137,11 @@ TEST(SandboxBinaryTest, PrintsWsdlAndCaThenStopsCleanlyOnSigterm)
         // The credentials of the command line are the ones accepted.
         const std::string endpoint = url.substr(0, url.find('?'));
         const auto add = [&](const std::string& ACliente, const std::string& APassword) {
-            const THttpAnswer answer =
-                HttpsPost(endpoint, ca,
-                          RequestEnvelope("AddParcel", {{"XMLInfoParcel", AddParcelRequest({TParcelValues{}}, "MI",
-                                                                                           ACliente, APassword)}}),
-                          {"Content-Type: text/xml; charset=utf-8"});
+            const THttpAnswer answer = HttpsPost(
+                endpoint, ca,
+                RequestEnvelope("AddParcel",
+                                {{"XMLInfoParcel", AddParcelRequest({TParcelValues{}}, "MI", ACliente, APassword)}}),
+                {"Content-Type: text/xml; charset=utf-8"});
             return AnswerPayload(answer.Body, "AddParcel").LocalName;
         };
         EXPECT_EQ(add("4242", "pw"), "InfoLabel");
@@ -179,10 +180,13 @@ TEST(SandboxBinaryTest, HelpDocumentsTheCredentialRuleAndBadOptionsFail)
                              "schema-element", "Credentials", "sandbox"}) {
         EXPECT_NE(text.find(word), std::string::npos) << word;
     }
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"--port", "x"}, {"--bogus", "1"}, {"--port"}, {"--port", "70000"},
-                                                   {"--label-size", "-1"}, {"--label-size", "16777217"},
-                                                   {"--wsdl-style", "rpc"}}) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{{"--port", "x"},
+                                                                                           {"--bogus", "1"},
+                                                                                           {"--port"},
+                                                                                           {"--port", "70000"},
+                                                                                           {"--label-size", "-1"},
+                                                                                           {"--label-size", "16777217"},
+                                                                                           {"--wsdl-style", "rpc"}}) {
         SCOPED_TRACE(arguments.front());
         TChild bad(arguments);
         EXPECT_EQ(bad.ReadAll(), "");

@@ -58,8 +58,7 @@ const TXmlElement* FindDeep(const TXmlElement& AElement, std::string_view ALocal
 TEST_F(SandboxServerTest, ServesAWsdlThatPointsAtItself)
 {
     EXPECT_GT(FSandbox.Port(), 0);
-    EXPECT_EQ(FSandbox.WsdlUrl(),
-              "https://127.0.0.1:" + std::to_string(FSandbox.Port()) + "/zanwebservice.asmx?WSDL");
+    EXPECT_EQ(FSandbox.WsdlUrl(), "https://127.0.0.1:" + std::to_string(FSandbox.Port()) + "/zanwebservice.asmx?WSDL");
     const THttpAnswer answer = HttpsGet(FSandbox.WsdlUrl(), FSandbox.CaFile());
     ASSERT_EQ(answer.Error, "");
     EXPECT_EQ(answer.Status, 200);
@@ -96,9 +95,9 @@ TEST_F(SandboxServerTest, CertificateIsValidForLocalhostTooAndTheWsdlFollowsTheN
     const THttpAnswer answer = HttpsGet(url, FSandbox.CaFile());
     ASSERT_EQ(answer.Error, "");
     EXPECT_EQ(answer.Status, 200);
-    EXPECT_NE(answer.Body.find("location=\"https://localhost:" + std::to_string(FSandbox.Port()) +
-                               "/zanwebservice.asmx\""),
-              std::string::npos);
+    EXPECT_NE(
+        answer.Body.find("location=\"https://localhost:" + std::to_string(FSandbox.Port()) + "/zanwebservice.asmx\""),
+        std::string::npos);
 }
 
 TEST_F(SandboxServerTest, AnotherAuthorityIsNotTrusted)
@@ -140,10 +139,9 @@ TEST_F(SandboxServerTest, RegistersConfirmsAndDeletesOverSoap)
     EXPECT_EQ(result.ChildText("DescrizioneErrore"), "OK");
     EXPECT_EQ(FSandbox.Shipment(std::stoi(number))->State, TShipmentState::Confermata);
 
-    const THttpAnswer deleted = Call("DeleteSped", {{"SedeQor", "MI"},
-                                                    {"CodiceClienteQor", "123456"},
-                                                    {"PasswordClienteQor", "sandbox"},
-                                                    {"NumSpedizione", "0"}});
+    const THttpAnswer deleted = Call(
+        "DeleteSped",
+        {{"SedeQor", "MI"}, {"CodiceClienteQor", "123456"}, {"PasswordClienteQor", "sandbox"}, {"NumSpedizione", "0"}});
     ASSERT_EQ(deleted.Error, "");
     const TXmlElement outcome = AnswerPayload(deleted.Body, "DeleteSped");
     EXPECT_EQ(outcome.LocalName, "DescrizioneErrore");
@@ -187,8 +185,7 @@ TEST_F(SandboxServerTest, UnreadableRequestsGetASoapFault)
         {"not an envelope", "<AddParcel xmlns=\"" + ns + "\"/>", SoapActionOf("AddParcel"), "soap:Client"},
         {"SOAP 1.2", "<e:Envelope xmlns:e=\"http://www.w3.org/2003/05/soap-envelope\"><e:Body/></e:Envelope>",
          SoapActionOf("AddParcel"), "soap:VersionMismatch"},
-        {"empty body",
-         "<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\"><e:Body/></e:Envelope>",
+        {"empty body", "<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\"><e:Body/></e:Envelope>",
          SoapActionOf("AddParcel"), "soap:Client"},
         {"unknown operation", RequestEnvelope("GetLabel", {}), SoapActionOf("GetLabel"), "soap:Client"},
         {"wrapper outside the namespace",
@@ -246,8 +243,8 @@ TEST(SandboxWsdlStyleTest, SchemaElementStyleNamesTheWrappersOnlyThroughTheMessa
         SCOPED_TRACE(operation);
         EXPECT_NE(text.find("<xs:element name=\"" + operation + "\">"), std::string::npos);
         EXPECT_NE(text.find("<message name=\"" + operation + "Request\" xmlns:ns1=\"" +
-                            std::string(SchemaStyleElementNamespace) + "\"><part name=\"parameters\" element=\"ns1:" +
-                            operation + "\"/></message>"),
+                            std::string(SchemaStyleElementNamespace) +
+                            "\"><part name=\"parameters\" element=\"ns1:" + operation + "\"/></message>"),
                   std::string::npos);
         EXPECT_NE(text.find("<sp:operation soapAction=\"" + SoapActionOf(operation, TWsdlStyle::SchemaElement) +
                             "\" style=\"document\"/><input><sp:body use=\"literal\"/></input>"),
@@ -257,9 +254,10 @@ TEST(SandboxWsdlStyleTest, SchemaElementStyleNamesTheWrappersOnlyThroughTheMessa
     const std::size_t binding12 = text.find("<binding name=\"ZanWebServiceSoap12\"");
     const std::size_t binding11 = text.find("<binding name=\"ZanWebServiceSoap\"");
     const std::size_t port12 = text.find("<port name=\"ZanWebServiceSoap12\"");
-    const std::size_t port11 = text.find("<port name=\"ZanWebServiceSoap\" binding=\"ns1:ZanWebServiceSoap\">"
-                                         "<sp:address location=\"" +
-                                         sandbox.EndpointUrl() + "\"/>");
+    const std::size_t port11 = text.find(
+        "<port name=\"ZanWebServiceSoap\" binding=\"ns1:ZanWebServiceSoap\">"
+        "<sp:address location=\"" +
+        sandbox.EndpointUrl() + "\"/>");
     ASSERT_NE(binding12, std::string::npos);
     ASSERT_NE(port11, std::string::npos) << text;
     EXPECT_LT(binding12, binding11);
@@ -294,7 +292,7 @@ TEST(SandboxWsdlStyleTest, AWrapperOutsideTheStylesNamespaceGetsAFault)
             {"no namespace", requestIn(""), action, false},
             {"the other style's action", requestIn(WrapperNamespaceOf(style)),
              "SOAPAction: " + SoapActionOf("AddParcel", style == TWsdlStyle::SchemaElement ? TWsdlStyle::BodyNamespace
-                                                                                          : TWsdlStyle::SchemaElement),
+                                                                                           : TWsdlStyle::SchemaElement),
              false},
         };
         for (const TCase& test : cases) {
@@ -466,10 +464,10 @@ TEST(SandboxLifecycleTest, StateFolderKeepsAuthorityAndShipmentsAcrossRuns)
         TSandboxCourier first(options);
         first.Start();
         ca = ReadFile(first.CaFile());
-        const THttpAnswer added = HttpsPost(
-            first.EndpointUrl(), first.CaFile(),
-            RequestEnvelope("AddParcel", {{"XMLInfoParcel", AddParcelRequest({TParcelValues{}})}}),
-            SoapHeaders("AddParcel"));
+        const THttpAnswer added =
+            HttpsPost(first.EndpointUrl(), first.CaFile(),
+                      RequestEnvelope("AddParcel", {{"XMLInfoParcel", AddParcelRequest({TParcelValues{}})}}),
+                      SoapHeaders("AddParcel"));
         number = AnswerPayload(added.Body, "AddParcel").Children.at(0).ChildText("NumeroSpedizione");
     }
     EXPECT_TRUE(std::filesystem::exists(state.Path() / "ca.pem"));

@@ -93,11 +93,12 @@ std::string RequestEnvelope(const std::string& AOperation,
                             const std::vector<std::pair<std::string, std::string>>& AParameters,
                             std::string_view AWrapperNamespace)
 {
-    std::string out = "<?xml version=\"1.0\"?><SOAP-ENV:Envelope"
-                      " xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\""
-                      " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
-                      " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><SOAP-ENV:Body><" +
-                      AOperation + " xmlns=\"" + std::string(AWrapperNamespace) + "\">";
+    std::string out =
+        "<?xml version=\"1.0\"?><SOAP-ENV:Envelope"
+        " xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\""
+        " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
+        " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><SOAP-ENV:Body><" +
+        AOperation + " xmlns=\"" + std::string(AWrapperNamespace) + "\">";
     for (const auto& [name, value] : AParameters) {
         out += XmlTextElement(name, value);
     }
@@ -172,9 +173,9 @@ TXmlElement AnswerPayload(const std::string& AEnvelope, const std::string& AOper
 std::string Base64Decode(const std::string& AText)
 {
     std::string out(AText.size() / 4 * 3 + 3, '\0');
-    const int length = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
-                                       reinterpret_cast<const unsigned char*>(AText.data()),
-                                       static_cast<int>(AText.size()));
+    const int length =
+        EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                        reinterpret_cast<const unsigned char*>(AText.data()), static_cast<int>(AText.size()));
     if (length < 0) {
         ADD_FAILURE() << "not base64";
         return {};

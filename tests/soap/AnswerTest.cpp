@@ -30,8 +30,7 @@ std::string Wrapper(const std::string& AContent)
 std::string Repeat(const char* AText, int ACount)
 {
     std::string result;
-    for (int i = 0; i < ACount; ++i)
-        result += AText;
+    for (int i = 0; i < ACount; ++i) result += AText;
     return result;
 }
 
@@ -54,12 +53,11 @@ TEST_F(TSoapTest, AnswerRulesAndMessages)
         {"empty 200", 200, "text/plain", "", "Invalid HTTP Response: Length is 0"},
         {"plain text in any case", 200, "TEXT/Plain", "oops",
          "Received content of invalid Content-Type setting: TEXT/Plain - SOAP expects \"text/xml\""},
-        {"html with parameters goes on", 200, "text/html; charset=utf-8", ResultEnvelope("AddParcel", ok), ok,
-         false},
+        {"html with parameters goes on", 200, "text/html; charset=utf-8", ResultEnvelope("AddParcel", ok), ok, false},
         // XML and envelope.
-        {"not xml", 200, Xml, "Service Unavailable", "Start tag expected, '<' not found\r\nLine: 1\r\nService Unavailable"},
-        {"cut at 40 characters", 200, Xml,
-         "<a>\n<b>àààààààààààààààààààààààààààààààààààààààààààààààà</c>\n</a>",
+        {"not xml", 200, Xml, "Service Unavailable",
+         "Start tag expected, '<' not found\r\nLine: 1\r\nService Unavailable"},
+        {"cut at 40 characters", 200, Xml, "<a>\n<b>àààààààààààààààààààààààààààààààààààààààààààààààà</c>\n</a>",
          "Opening and ending tag mismatch: b line 2 and c\r\nLine: 2\r\n<b>" + Repeat("à", 37)},
         {"foreign root", 200, Xml, "<e:Envelope xmlns:e=\"urn:other\"/>",
          "DocumentElement http://schemas.xmlsoap.org/soap/envelope/:Envelope expected, urn:other:Envelope found"},
@@ -79,8 +77,7 @@ TEST_F(TSoapTest, AnswerRulesAndMessages)
              ok + "</AddParcelResult></AddParcelResponse></s:Body></s:Envelope>",
          ok, false},
         {"soap 1.2", 200, "application/soap+xml",
-         AnswerEnvelope("<AddParcelResponse><AddParcelResult>" + ok + "</AddParcelResult></AddParcelResponse>",
-                        Soap12),
+         AnswerEnvelope("<AddParcelResponse><AddParcelResult>" + ok + "</AddParcelResult></AddParcelResponse>", Soap12),
          ok, false},
         // Faults.
         {"fault on 200 too", 200, Xml, Fault("<faultstring>Parcel refused</faultstring>"), "Parcel refused"},
@@ -137,15 +134,12 @@ TEST_F(TSoapTest, AnswerRulesAndMessages)
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         EnqueueAnswer(c.Body, c.Status, c.ContentType);
-        if (c.Fails)
-            EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }), c.Expected);
-        else
-            EXPECT_EQ(Proxy()->AddParcel("<Info/>"), c.Expected);
+        if (c.Fails) EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }), c.Expected);
+        else EXPECT_EQ(Proxy()->AddParcel("<Info/>"), c.Expected);
     }
     // Each call posted exactly once, whatever the answer.
     std::size_t posts = 0;
-    for (const auto& request : Server().Requests())
-        posts += request.Method == "POST" ? 1 : 0;
+    for (const auto& request : Server().Requests()) posts += request.Method == "POST" ? 1 : 0;
     EXPECT_EQ(posts, cases.size());
 }
 

@@ -62,9 +62,8 @@ std::string PortTypeAndMessages(const std::string& AParts, const std::string& AM
     std::string portType = "<wsdl:portType name=\"" + APortType + "\">";
     std::string messages;
     for (const std::string operation : {"AddParcel", "CloseWorkDayByShipmentNumber", "DeleteSped"}) {
-        portType += "<wsdl:operation name=\"" + operation + "\"><wsdl:input message=\"tns:" + APortType +
-                    operation + "In\"/><wsdl:output message=\"tns:" + APortType + operation +
-                    "Out\"/></wsdl:operation>";
+        portType += "<wsdl:operation name=\"" + operation + "\"><wsdl:input message=\"tns:" + APortType + operation +
+                    "In\"/><wsdl:output message=\"tns:" + APortType + operation + "Out\"/></wsdl:operation>";
         std::string parts = AParts;
         for (auto at = parts.find("{op}"); at != std::string::npos; at = parts.find("{op}"))
             parts.replace(at, 4, operation);
@@ -112,13 +111,13 @@ TEST_F(TSoapTest, WrapperNamespaceFromTheBodyOrTheElementOfTheInputMessage)
          "urn:test:inner"},
         {"prefix declared on the part itself",
          {.WrapperNamespace = std::nullopt,
-          .Definitions = PortTypeAndMessages(
-              "<wsdl:part xmlns:p=\"urn:test:part\" name=\"parameters\" element=\"p:{op}\"/>")},
+          .Definitions =
+              PortTypeAndMessages("<wsdl:part xmlns:p=\"urn:test:part\" name=\"parameters\" element=\"p:{op}\"/>")},
          "urn:test:part"},
         {"unprefixed element in the default namespace",
          {.WrapperNamespace = std::nullopt,
-          .Definitions = PortTypeAndMessages("<wsdl:part name=\"parameters\" element=\"{op}\"/>",
-                                             " xmlns=\"urn:test:default\"")},
+          .Definitions =
+              PortTypeAndMessages("<wsdl:part name=\"parameters\" element=\"{op}\"/>", " xmlns=\"urn:test:default\"")},
          "urn:test:default"},
         {"the part the body lists",
          {.WrapperNamespace = std::nullopt,
@@ -169,10 +168,10 @@ TEST_F(TSoapTest, WrapperElementFoundThroughAnImportedDescription)
     main.Body = wsdl;
     Server().Serve(WsdlPath, main);
     TScriptedAnswer types;
-    types.Body = "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" xmlns:tns=\"urn:test:labels\""
-                 " xmlns:lbl=\"urn:test:imported\" targetNamespace=\"urn:test:labels\">" +
-                 PortTypeAndMessages("<wsdl:part name=\"parameters\" element=\"lbl:{op}\"/>") +
-                 "</wsdl:definitions>";
+    types.Body =
+        "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" xmlns:tns=\"urn:test:labels\""
+        " xmlns:lbl=\"urn:test:imported\" targetNamespace=\"urn:test:labels\">" +
+        PortTypeAndMessages("<wsdl:part name=\"parameters\" element=\"lbl:{op}\"/>") + "</wsdl:definitions>";
     Server().Serve("/parts/types.wsdl", types);
     EnqueueAnswer(ResultEnvelope("CloseWorkDayByShipmentNumber", "<Esito>0</Esito>"));
 
@@ -211,8 +210,7 @@ TEST_F(TSoapTest, DescriptionLoadFailures)
         EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }), LoadError(WsdlUrl(), c.Inner));
     }
     // Nothing was posted, and the redirect was not followed.
-    for (const auto& request : Server().Requests())
-        EXPECT_EQ(request.Target, "/zanwebservice.asmx?WSDL");
+    for (const auto& request : Server().Requests()) EXPECT_EQ(request.Target, "/zanwebservice.asmx?WSDL");
 }
 
 TEST_F(TSoapTest, BindingAndServiceFoundInImportedDescriptions)
@@ -221,13 +219,15 @@ TEST_F(TSoapTest, BindingAndServiceFoundInImportedDescriptions)
     // and -> binding.wsdl, which holds the binding and the service.
     const std::string base = Server().BaseUrl();
     TScriptedAnswer main;
-    main.Body = "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" targetNamespace=\"urn:test:labels\">"
-                "<wsdl:import namespace=\"urn:test:labels\" location=\"parts/middle.wsdl\"/></wsdl:definitions>";
+    main.Body =
+        "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" targetNamespace=\"urn:test:labels\">"
+        "<wsdl:import namespace=\"urn:test:labels\" location=\"parts/middle.wsdl\"/></wsdl:definitions>";
     Server().Serve("/main.wsdl", main);
     TScriptedAnswer middle;
-    middle.Body = "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" targetNamespace=\"urn:x\">"
-                  "<wsdl:import location=\"../main.wsdl\"/><wsdl:import location=\"binding.wsdl\"/>"
-                  "</wsdl:definitions>";
+    middle.Body =
+        "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" targetNamespace=\"urn:x\">"
+        "<wsdl:import location=\"../main.wsdl\"/><wsdl:import location=\"binding.wsdl\"/>"
+        "</wsdl:definitions>";
     Server().Serve("/parts/middle.wsdl", middle);
     TScriptedAnswer binding;
     binding.Body = TestWsdl({.Endpoint = EndpointUrl()});
@@ -248,8 +248,9 @@ TEST_F(TSoapTest, BindingAndServiceFoundInImportedDescriptions)
 TEST_F(TSoapTest, RemoteDescriptionMayNotImportLocalFiles)
 {
     TScriptedAnswer main;
-    main.Body = "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\">"
-                "<wsdl:import location=\"file:///etc/hostname\"/></wsdl:definitions>";
+    main.Body =
+        "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\">"
+        "<wsdl:import location=\"file:///etc/hostname\"/></wsdl:definitions>";
     Server().Serve(WsdlPath, main);
 
     EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }),
@@ -262,13 +263,16 @@ TEST_F(TSoapTest, LocalDescriptionFileWithBlanksAroundItsName)
     std::ofstream(file) << TestWsdl({.Endpoint = EndpointUrl()});
     EnqueueAnswer(ResultEnvelope("AddParcel", "<Esito>0</Esito>"));
 
-    EXPECT_EQ(labelservice::GetLabelServiceSoap({"  " + file.string() + " \t", TrustedCertificates().CaCertificate.string()})
-                  ->AddParcel("<Info/>"),
-              "<Esito>0</Esito>");
+    EXPECT_EQ(
+        labelservice::GetLabelServiceSoap({"  " + file.string() + " \t", TrustedCertificates().CaCertificate.string()})
+            ->AddParcel("<Info/>"),
+        "<Esito>0</Esito>");
     ASSERT_EQ(Server().Requests().size(), 1u);
     EXPECT_EQ(Server().Requests()[0].Method, "POST");
 
-    EXPECT_EQ(ErrorOf([&] { labelservice::GetLabelServiceSoap({file.string() + ".missing", ""})->AddParcel("x"); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  labelservice::GetLabelServiceSoap({file.string() + ".missing", ""})->AddParcel("x");
+              }),
               LoadError(file.string() + ".missing", "Cannot open file '" + file.string() + ".missing'"));
 }
 

@@ -25,8 +25,7 @@ std::string ParsedParameter(const std::string& AEnvelope, const char* AName)
     std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
         xmlReadMemory(AEnvelope.data(), static_cast<int>(AEnvelope.size()), nullptr, nullptr, XML_PARSE_NONET),
         &xmlFreeDoc);
-    if (!doc)
-        return "<not well-formed>";
+    if (!doc) return "<not well-formed>";
     for (xmlNode* node = xmlDocGetRootElement(doc.get()); node != nullptr;) {
         if (node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, reinterpret_cast<const xmlChar*>(AName))) {
             xmlChar* content = xmlNodeGetContent(node);
@@ -38,8 +37,7 @@ std::string ParsedParameter(const std::string& AEnvelope, const char* AName)
             node = node->children;
             continue;
         }
-        while (node != nullptr && node->next == nullptr)
-            node = node->parent;
+        while (node != nullptr && node->next == nullptr) node = node->parent;
         node = node != nullptr ? node->next : nullptr;
     }
     return "<missing>";
@@ -134,8 +132,7 @@ TEST_F(TSoapTest, TextThatXmlCannotCarryIsRefusedBeforeSending)
 
     EXPECT_EQ(ErrorOf([&] { Proxy()->DeleteSped("MI", "1", "pass\x01word", "2"); }),
               "Parameter PasswordClienteQor cannot be sent:\r\nCharacter 0x01 cannot be sent in XML");
-    for (const auto& request : Server().Requests())
-        EXPECT_NE(request.Method, "POST");
+    for (const auto& request : Server().Requests()) EXPECT_NE(request.Method, "POST");
 }
 
 }  // namespace

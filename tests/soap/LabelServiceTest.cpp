@@ -40,8 +40,7 @@ TEST_F(TSoapTest, AddParcelSendsTheInfoMarkupAndReadsTheLabels)
     const auto requests = Server().Requests();
     ASSERT_EQ(requests.size(), 2u);
     std::string escaped;
-    for (char c : markup)
-        escaped += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
+    for (char c : markup) escaped += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
     EXPECT_NE(requests[1].Body.find("<XMLInfoParcel>" + escaped + "</XMLInfoParcel>"), std::string::npos)
         << requests[1].Body;
 }

@@ -42,15 +42,15 @@ std::string Outcome(const std::function<xml::IXMLDocument()>& ARead)
 std::string FromMarkup(const std::string& ABody)
 {
     return Outcome([&] {
-        return xml::TXMLDocument::Parse(labelservice::ExtractPayload(Answer(ABody), Url, "AddParcel", "AddParcelResult"));
+        return xml::TXMLDocument::Parse(
+            labelservice::ExtractPayload(Answer(ABody), Url, "AddParcel", "AddParcelResult"));
     });
 }
 
 std::string Taken(const std::string& ABody)
 {
-    return Outcome([&] {
-        return labelservice::ExtractPayloadDocument(Answer(ABody), Url, "AddParcel", "AddParcelResult");
-    });
+    return Outcome(
+        [&] { return labelservice::ExtractPayloadDocument(Answer(ABody), Url, "AddParcel", "AddParcelResult"); });
 }
 
 std::string Envelope(const std::string& AResult, const std::string& AEnvelopeAttributes = "",
@@ -64,31 +64,33 @@ std::string Envelope(const std::string& AResult, const std::string& AEnvelopeAtt
 
 TEST(PayloadDocument, IsTheDocumentItsMarkupReadsAs)
 {
-    const std::string labels = "<Parcel><NumeroSpedizione>7</NumeroSpedizione><Zpl>^XA\n^FDa &amp; b &lt;c&gt;\r\n"
-                               "^XZ</Zpl><PdfLabel><![CDATA[x<y]]></PdfLabel></Parcel>";
+    const std::string labels =
+        "<Parcel><NumeroSpedizione>7</NumeroSpedizione><Zpl>^XA\n^FDa &amp; b &lt;c&gt;\r\n"
+        "^XZ</Zpl><PdfLabel><![CDATA[x<y]]></PdfLabel></Parcel>";
     const std::vector<std::pair<const char*, std::string>> cases = {
         {"namespace undeclared on the payload", Envelope("<InfoLabel xmlns=\"\">" + labels + "</InfoLabel>")},
         {"payload in the wrapper's namespace", Envelope("<InfoLabel>" + labels + "</InfoLabel>")},
         {"prefix declared above", Envelope("<l:InfoLabel a=\"1\" l:b=\"2\"><l:Parcel/></l:InfoLabel>",
                                            " xmlns:l=\"urn:labels\" xmlns:unused=\"urn:unused\"")},
         {"prefix declared on the payload", Envelope("<l:InfoLabel xmlns:l=\"urn:labels\"><l:Parcel l:x=\"&#9;\"/>"
-                                                    "<Parcel/></l:InfoLabel>", "", "")},
+                                                    "<Parcel/></l:InfoLabel>",
+                                                    "", "")},
         {"prefix declared inside the payload", Envelope("<InfoLabel><m:Parcel xmlns:m=\"urn:m\"><m:Zpl>z</m:Zpl>"
-                                                        "</m:Parcel></InfoLabel>", "", "")},
+                                                        "</m:Parcel></InfoLabel>",
+                                                        "", "")},
         {"undeclared prefix", Envelope("<x:InfoLabel><Parcel/></x:InfoLabel>", "", "")},
         {"undeclared attribute prefix", Envelope("<InfoLabel x:a=\"1\"/>", "", "")},
         {"blank text kept and dropped", Envelope("<InfoLabel>\n  <Parcel>  </Parcel>\n  <Parcel> x </Parcel>"
-                                                 "<Note>a <b/> c</Note>\n</InfoLabel>", "", "")},
-        {"xml:space above the payload", Envelope("<InfoLabel>\n  <Parcel/>\n</InfoLabel>",
-                                                 " xml:space=\"preserve\"", "")},
-        {"xml:space on the payload", Envelope("<InfoLabel xml:space=\"preserve\">\n  <Parcel/>\n</InfoLabel>", "",
-                                              "")},
+                                                 "<Note>a <b/> c</Note>\n</InfoLabel>",
+                                                 "", "")},
+        {"xml:space above the payload",
+         Envelope("<InfoLabel>\n  <Parcel/>\n</InfoLabel>", " xml:space=\"preserve\"", "")},
+        {"xml:space on the payload", Envelope("<InfoLabel xml:space=\"preserve\">\n  <Parcel/>\n</InfoLabel>", "", "")},
         {"comments and instructions", Envelope("<InfoLabel><!-- c --><?pi data?><Parcel/></InfoLabel>", "", "")},
         {"character references and non-ASCII",
          Envelope("<InfoLabel a=\"&quot;&#10;\">citt&#224; € &#x1F600; &#13;</InfoLabel>", "", "")},
-        {"a document type in the answer",
-         "<!DOCTYPE soap:Envelope [<!ATTLIST InfoLabel d CDATA \"dflt\">]>" +
-             Envelope("<InfoLabel>\n <Parcel/>\n</InfoLabel>", "", "").substr(38)},
+        {"a document type in the answer", "<!DOCTYPE soap:Envelope [<!ATTLIST InfoLabel d CDATA \"dflt\">]>" +
+                                              Envelope("<InfoLabel>\n <Parcel/>\n</InfoLabel>", "", "").substr(38)},
         {"text payload", Envelope("a &amp; b", "", "")},
         {"escaped document as text", Envelope("&lt;InfoLabel/&gt;", "", "")},
         {"comment payload", Envelope("<!-- only -->", "", "")},

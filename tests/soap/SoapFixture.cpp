@@ -37,12 +37,11 @@ std::string TestWsdl(const TWsdlOptions& AOptions)
 {
     const auto operation = [&](const std::string& AName) {
         std::string text = "<wsdl:operation name=\"" + AName + "\">";
-        text += AOptions.SoapActions ? "<soap:operation soapAction=\"urn:test:labels/action/" + AName +
-                                           "\" style=\"document\"/>"
-                                     : "<soap:operation style=\"document\"/>";
+        text += AOptions.SoapActions
+                    ? "<soap:operation soapAction=\"urn:test:labels/action/" + AName + "\" style=\"document\"/>"
+                    : "<soap:operation style=\"document\"/>";
         text += "<wsdl:input><soap:body use=\"literal\"";
-        if (AOptions.WrapperNamespace)
-            text += " namespace=\"" + *AOptions.WrapperNamespace + "\"";
+        if (AOptions.WrapperNamespace) text += " namespace=\"" + *AOptions.WrapperNamespace + "\"";
         text += AOptions.BodyAttributes;
         text += "/></wsdl:input><wsdl:output><soap:body use=\"literal\"/></wsdl:output></wsdl:operation>\n";
         return text;
@@ -52,24 +51,28 @@ std::string TestWsdl(const TWsdlOptions& AOptions)
         "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\""
         " xmlns:soap=\"http://schemas.xmlsoap.org/wsdl/soap/\""
         " xmlns:soap12=\"http://schemas.xmlsoap.org/wsdl/soap12/\""
-        " xmlns:tns=\"urn:test:labels\" targetNamespace=\"urn:test:labels\"" + AOptions.Declarations + ">\n" +
-        AOptions.Definitions;
+        " xmlns:tns=\"urn:test:labels\" targetNamespace=\"urn:test:labels\"" +
+        AOptions.Declarations + ">\n" + AOptions.Definitions;
     if (AOptions.Binding) {
-        wsdl += "<wsdl:binding name=\"LabelsSoap\" type=\"tns:LabelsPortType\">"
-                "<soap:binding transport=\"http://schemas.xmlsoap.org/soap/http\"/>\n";
+        wsdl +=
+            "<wsdl:binding name=\"LabelsSoap\" type=\"tns:LabelsPortType\">"
+            "<soap:binding transport=\"http://schemas.xmlsoap.org/soap/http\"/>\n";
         wsdl += operation("AddParcel") + operation("CloseWorkDayByShipmentNumber") + operation("DeleteSped");
         wsdl += "</wsdl:binding>\n";
     }
     // Decoys: another service with a port of the same name, and the SOAP 1.2
     // port of the right service listed first.
-    wsdl += "<wsdl:service name=\"OtherService\"><wsdl:port name=\"ZanWebServiceSoap\" binding=\"tns:LabelsSoap\">"
-            "<soap:address location=\"https://127.0.0.1:1/decoy\"/></wsdl:port></wsdl:service>\n";
+    wsdl +=
+        "<wsdl:service name=\"OtherService\"><wsdl:port name=\"ZanWebServiceSoap\" binding=\"tns:LabelsSoap\">"
+        "<soap:address location=\"https://127.0.0.1:1/decoy\"/></wsdl:port></wsdl:service>\n";
     if (AOptions.Service) {
-        wsdl += "<wsdl:service name=\"ZanWebService\">"
-                "<wsdl:port name=\"ZanWebServiceSoap12\" binding=\"tns:LabelsSoap12\">"
-                "<soap12:address location=\"https://127.0.0.1:1/soap12\"/></wsdl:port>"
-                "<wsdl:port name=\"ZanWebServiceSoap\" binding=\"tns:LabelsSoap\">"
-                "<soap:address location=\"" + AOptions.Endpoint + "\"/></wsdl:port></wsdl:service>\n";
+        wsdl +=
+            "<wsdl:service name=\"ZanWebService\">"
+            "<wsdl:port name=\"ZanWebServiceSoap12\" binding=\"tns:LabelsSoap12\">"
+            "<soap12:address location=\"https://127.0.0.1:1/soap12\"/></wsdl:port>"
+            "<wsdl:port name=\"ZanWebServiceSoap\" binding=\"tns:LabelsSoap\">"
+            "<soap:address location=\"" +
+            AOptions.Endpoint + "\"/></wsdl:port></wsdl:service>\n";
     }
     wsdl += "</wsdl:definitions>\n";
     return wsdl;
@@ -85,24 +88,15 @@ std::string AnswerEnvelope(const std::string& ABodyContent, const char* ANamespa
 std::string ResultEnvelope(const std::string& AOperation, const std::string& APayload)
 {
     return AnswerEnvelope("<r:" + AOperation + "Response xmlns:r=\"urn:test:labels/\">\n      <r:" + AOperation +
-                          "Result>\n        " + APayload + "\n      </r:" + AOperation + "Result>\n    </r:" +
-                          AOperation + "Response>");
+                          "Result>\n        " + APayload + "\n      </r:" + AOperation +
+                          "Result>\n    </r:" + AOperation + "Response>");
 }
 
-TSoapTest::TSoapTest()
-{
-    FServer.Start(TrustedCertificates());
-}
+TSoapTest::TSoapTest() { FServer.Start(TrustedCertificates()); }
 
-std::string TSoapTest::WsdlUrl() const
-{
-    return FServer.BaseUrl() + WsdlPath + "?WSDL";
-}
+std::string TSoapTest::WsdlUrl() const { return FServer.BaseUrl() + WsdlPath + "?WSDL"; }
 
-std::string TSoapTest::EndpointUrl() const
-{
-    return FServer.BaseUrl() + EndpointPath;
-}
+std::string TSoapTest::EndpointUrl() const { return FServer.BaseUrl() + EndpointPath; }
 
 labelservice::TServiceSettings TSoapTest::Settings() const
 {
@@ -111,8 +105,7 @@ labelservice::TServiceSettings TSoapTest::Settings() const
 
 void TSoapTest::ServeWsdl(TWsdlOptions AOptions)
 {
-    if (AOptions.Endpoint.empty())
-        AOptions.Endpoint = EndpointUrl();
+    if (AOptions.Endpoint.empty()) AOptions.Endpoint = EndpointUrl();
     sandbox::TScriptedAnswer answer;
     answer.Body = TestWsdl(AOptions);
     FServer.Serve(WsdlPath, answer);
@@ -127,7 +120,7 @@ void TSoapTest::EnqueueAnswer(const std::string& ABody, int AStatus, const std::
     FServer.QueueAnswer(answer);
 }
 
-std::shared_ptr<labelservice::ILabelServiceSoap> TSoapTest::Proxy(const http::THttpLimits& ALimits) const
+std::shared_ptr<labelservice::TLabelServiceSoap> TSoapTest::Proxy(const http::THttpLimits& ALimits) const
 {
     return labelservice::GetLabelServiceSoap(Settings(), ALimits);
 }

@@ -34,12 +34,12 @@ const support::TCertificateFiles& OtherHostCertificates();  // valid for other.e
 struct TWsdlOptions {
     std::string Endpoint{};  // soap:address location (the test server's endpoint when empty)
     std::optional<std::string> WrapperNamespace = "urn:test:labels/";  // soap:body namespace
-    bool SoapActions = true;                             // soap:operation soapAction attributes
-    bool Binding = true;                                 // the binding element itself
-    bool Service = true;                                 // the ZanWebService / ZanWebServiceSoap port
-    std::string BodyAttributes{};  // more attributes of the input soap:body
-    std::string Declarations{};    // more attributes of wsdl:definitions (namespace declarations)
-    std::string Definitions{};     // more content of wsdl:definitions, before the binding
+    bool SoapActions = true;                                           // soap:operation soapAction attributes
+    bool Binding = true;                                               // the binding element itself
+    bool Service = true;                                               // the ZanWebService / ZanWebServiceSoap port
+    std::string BodyAttributes{};                                      // more attributes of the input soap:body
+    std::string Declarations{};  // more attributes of wsdl:definitions (namespace declarations)
+    std::string Definitions{};   // more content of wsdl:definitions, before the binding
 };
 std::string TestWsdl(const TWsdlOptions& AOptions);
 
@@ -60,7 +60,7 @@ protected:
     void ServeWsdl(TWsdlOptions AOptions = {});
     void EnqueueAnswer(const std::string& ABody, int AStatus = 200,
                        const std::string& AContentType = "text/xml; charset=utf-8");
-    std::shared_ptr<labelservice::ILabelServiceSoap> Proxy(const http::THttpLimits& ALimits = {}) const;
+    std::shared_ptr<labelservice::TLabelServiceSoap> Proxy(const http::THttpLimits& ALimits = {}) const;
     // A private folder of this test's own for files it writes.
     const std::filesystem::path& ScratchFolder() const { return FScratch.Path(); }
 

@@ -26,8 +26,8 @@ int LineAt(const std::string& AText, std::size_t APosition)
 // continuation bytes.
 std::string RandomText(std::mt19937& ARandom, std::size_t ASize)
 {
-    static const std::vector<std::string> pieces = {"a", "<b>", "\n", "\r\n", "\r", "è", "€", "😀", "\x80\x80",
-                                                    std::string(90, 'x'), "    "};
+    static const std::vector<std::string> pieces = {
+        "a", "<b>", "\n", "\r\n", "\r", "è", "€", "😀", "\x80\x80", std::string(90, 'x'), "    "};
     std::string text;
     while (text.size() < ASize) text += pieces[ARandom() % pieces.size()];
     return text;
@@ -43,8 +43,7 @@ TEST(SourceLines, AreReadAsFromTheWholeText)
             const int lines = LineAt(text, text.size()) + 2;
 
             const TSourceLines copy(text, true);
-            for (int line = -1; line <= lines; ++line)
-                EXPECT_EQ(copy.Line(line, std::nullopt), SourceLine(text, line));
+            for (int line = -1; line <= lines; ++line) EXPECT_EQ(copy.Line(line, std::nullopt), SourceLine(text, line));
 
             // Given back step by step: given-back bytes read as zeros.
             TSourceLines kept(text, false);

@@ -39,8 +39,7 @@ public:
     }
     ~TSilentPort()
     {
-        for (int filler : FFillers)
-            close(filler);
+        for (int filler : FFillers) close(filler);
         close(FListener);
     }
     int Port() const { return FPort; }
@@ -49,8 +48,7 @@ private:
     static int Socket()
     {
         const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        if (fd < 0)
-            throw std::runtime_error("socket");
+        if (fd < 0) throw std::runtime_error("socket");
         return fd;
     }
     int FListener = -1;
@@ -72,10 +70,7 @@ int ClosedPort()
     return ntohs(address.sin_port);
 }
 
-bool Contains(const std::string& AText, const std::string& APart)
-{
-    return AText.find(APart) != std::string::npos;
-}
+bool Contains(const std::string& AText, const std::string& APart) { return AText.find(APart) != std::string::npos; }
 
 http::THttpLimits ShortLimits()
 {
@@ -92,9 +87,11 @@ TEST_F(TSoapTest, ServerCertificateIsVerifiedAgainstSystemStorePlusCaFile)
     EXPECT_EQ(Proxy()->AddParcel("<Info/>"), "<Esito>0</Esito>");
 
     // Without the extra authority the system store alone does not know ours.
-    const std::string unknown =
-        ErrorOf([&] { labelservice::GetLabelServiceSoap({WsdlUrl(), ""})->AddParcel("<Info/>"); });
-    EXPECT_TRUE(Contains(unknown, "Unable to load WSDL File/Location: " + WsdlUrl() + ".  Error [SSL certificate problem"))
+    const std::string unknown = ErrorOf([&] {
+        labelservice::GetLabelServiceSoap({WsdlUrl(), ""})->AddParcel("<Info/>");
+    });
+    EXPECT_TRUE(
+        Contains(unknown, "Unable to load WSDL File/Location: " + WsdlUrl() + ".  Error [SSL certificate problem"))
         << unknown;
     // A server whose certificate comes from an authority we were not told about.
     sandbox::TScriptedServer stranger("A stranger");
@@ -109,7 +106,8 @@ TEST_F(TSoapTest, ServerCertificateIsVerifiedAgainstSystemStorePlusCaFile)
     sandbox::TScriptedServer impostor("An impostor");
     impostor.Start(OtherHostCertificates());
     const std::string otherHost = ErrorOf([&] {
-        labelservice::GetLabelServiceSoap({impostor.BaseUrl() + WsdlPath, OtherHostCertificates().CaCertificate.string()})
+        labelservice::GetLabelServiceSoap(
+            {impostor.BaseUrl() + WsdlPath, OtherHostCertificates().CaCertificate.string()})
             ->AddParcel("<Info/>");
     });
     EXPECT_TRUE(Contains(otherHost, "does not match target host name '127.0.0.1'") ||
@@ -121,8 +119,9 @@ TEST_F(TSoapTest, ServerCertificateIsVerifiedAgainstSystemStorePlusCaFile)
 TEST_F(TSoapTest, UnreadableCaFileIsReported)
 {
     const std::string missing = (ScratchFolder() / "no-such-ca.pem").string();
-    const std::string error =
-        ErrorOf([&] { labelservice::GetLabelServiceSoap({WsdlUrl(), missing})->AddParcel("<Info/>"); });
+    const std::string error = ErrorOf([&] {
+        labelservice::GetLabelServiceSoap({WsdlUrl(), missing})->AddParcel("<Info/>");
+    });
     EXPECT_TRUE(error.starts_with("Cannot read the CA file '" + missing + "': ")) << error;
     EXPECT_TRUE(Server().Requests().empty());
 }
@@ -137,8 +136,9 @@ TEST_F(TSoapTest, RefusedAndSilentPortsEndTheCall)
     TSilentPort silent;
     const std::string silentUrl = "https://127.0.0.1:" + std::to_string(silent.Port()) + WsdlPath;
     const auto start = std::chrono::steady_clock::now();
-    const std::string timedOut =
-        ErrorOf([&] { labelservice::GetLabelServiceSoap({silentUrl, ""}, ShortLimits())->AddParcel("x"); });
+    const std::string timedOut = ErrorOf([&] {
+        labelservice::GetLabelServiceSoap({silentUrl, ""}, ShortLimits())->AddParcel("x");
+    });
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
     EXPECT_TRUE(Contains(timedOut, "Timeout was reached")) << timedOut;
 }
@@ -220,8 +220,8 @@ TEST_F(TSoapTest, CutOffAndDroppedAnswersAreNotRetried)
     EnqueueAnswer(answer);
 
     const std::string cutError = ErrorOf([&] { Proxy()->AddParcel("<Info/>"); });
-    EXPECT_TRUE(Contains(cutError, "transfer closed with " + std::to_string(answer.size() - 40) +
-                                       " bytes remaining to read"))
+    EXPECT_TRUE(
+        Contains(cutError, "transfer closed with " + std::to_string(answer.size() - 40) + " bytes remaining to read"))
         << cutError;
     // The POST travels on the connection the description came through; when
     // the server drops it without a word, the request must not be sent again.
@@ -229,8 +229,7 @@ TEST_F(TSoapTest, CutOffAndDroppedAnswersAreNotRetried)
     EXPECT_FALSE(dropError.empty());
 
     std::size_t posts = 0;
-    for (const auto& request : Server().Requests())
-        posts += request.Method == "POST" ? 1 : 0;
+    for (const auto& request : Server().Requests()) posts += request.Method == "POST" ? 1 : 0;
     EXPECT_EQ(posts, 2u) << dropError;
 }
 

@@ -38,8 +38,8 @@ void ExpectNothingOf(const std::string& ASecret, const std::string& AText)
     try {
         EXPECT_EQ(document->DocumentElement()->Text().find(ASecret), std::string::npos);
     } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Element \"" + document->DocumentElement()->NodeName() +
-                                   "\" does not contain a single text node");
+        EXPECT_EQ(e.Message(),
+                  "Element \"" + document->DocumentElement()->NodeName() + "\" does not contain a single text node");
     }
 }
 
@@ -106,8 +106,9 @@ TEST(HostileInput, DeepNestingIsAParseError)
 {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<a>";
-    EXPECT_EQ(ParseError(deep), "Excessive depth in document: 256 use XML_PARSE_HUGE option\r\nLine: 1\r\n"
-                                "<a><a><a><a><a><a><a><a><a><a><a><a><a><");
+    EXPECT_EQ(ParseError(deep),
+              "Excessive depth in document: 256 use XML_PARSE_HUGE option\r\nLine: 1\r\n"
+              "<a><a><a><a><a><a><a><a><a><a><a><a><a><");
 }
 
 TEST(HostileInput, BytesThatAreNotUtf8AreAParseError)
@@ -115,9 +116,9 @@ TEST(HostileInput, BytesThatAreNotUtf8AreAParseError)
     EXPECT_EQ(ParseError("<a>\n<b>caff\xE8</b></a>"),
               "Input is not proper UTF-8, indicate encoding !\nBytes: 0xE8 0x3C 0x2F 0x62\r\nLine: 2\r\n"
               "<b>caff\xEF\xBF\xBD</b></a>");
-    for (const std::string& text : {std::string("<a>\xC3</a>"), std::string("<a>\xF0\x9F\x98</a>"),
-                                   std::string("<a>\xED\xA0\x80</a>"), std::string("<a>x\0y</a>", 10),
-                                   std::string("<\0a\0/\0>\0", 8), std::string("\xFF\xFE<\0a\0/\0>\0", 10)}) {
+    for (const std::string& text :
+         {std::string("<a>\xC3</a>"), std::string("<a>\xF0\x9F\x98</a>"), std::string("<a>\xED\xA0\x80</a>"),
+          std::string("<a>x\0y</a>", 10), std::string("<\0a\0/\0>\0", 8), std::string("\xFF\xFE<\0a\0/\0>\0", 10)}) {
         const std::string message = ParseError(text);
         EXPECT_NE(message.find("\r\nLine: "), std::string::npos) << message;
     }
@@ -125,9 +126,10 @@ TEST(HostileInput, BytesThatAreNotUtf8AreAParseError)
 
 TEST(HostileInput, EveryTruncationOfAnAnswerIsAParseError)
 {
-    const std::string answer = "<InfoLabel><Parcel a=\"1\"><NumeroSpedizione>5001</NumeroSpedizione>"
-                               "<NoteSpedizione><![CDATA[x]]></NoteSpedizione><!-- c --><?pi x?>"
-                               "<Zpl>^XA&amp;^XZ</Zpl></Parcel></InfoLabel>";
+    const std::string answer =
+        "<InfoLabel><Parcel a=\"1\"><NumeroSpedizione>5001</NumeroSpedizione>"
+        "<NoteSpedizione><![CDATA[x]]></NoteSpedizione><!-- c --><?pi x?>"
+        "<Zpl>^XA&amp;^XZ</Zpl></Parcel></InfoLabel>";
     for (std::size_t length = 0; length < answer.size(); ++length) {
         const std::string message = ParseError(answer.substr(0, length));
         EXPECT_NE(message.find("\r\nLine: 1\r\n"), std::string::npos) << length << ": " << message;

@@ -147,7 +147,8 @@ TEST(XMLDocument, AMaskedCopyHidesTheTextOfEveryElementOfThatNameAndOnlyThere)
         std::string Masked;
     };
     const std::vector<TCase> cases = {
-        {"a child of the root", "<Info><SedeQor>MI</SedeQor><PasswordClienteQor>s&amp;3&lt;cret</PasswordClienteQor></Info>",
+        {"a child of the root",
+         "<Info><SedeQor>MI</SedeQor><PasswordClienteQor>s&amp;3&lt;cret</PasswordClienteQor></Info>",
          "<Info><SedeQor>MI</SedeQor><PasswordClienteQor>********</PasswordClienteQor></Info>\n"},
         {"every one, at any depth and in any namespace, whatever it holds",
          "<Info><PasswordClienteQor>a</PasswordClienteQor><Parcel><p:PasswordClienteQor xmlns:p=\"urn:x\">b<c>d</c>"
@@ -193,8 +194,9 @@ TEST_F(XMLDocumentFile, SavedFilesAreUtf8AndReadBack)
     const auto path = FFolder / "request.xml";
     request.SaveToFile(path.string());
     const std::string written = ReadFile(path);
-    EXPECT_EQ(written, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                       "<Info><RagioneSociale>Caffè &amp; Co. &lt;Città&gt; 😀</RagioneSociale></Info>\n");
+    EXPECT_EQ(written,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+              "<Info><RagioneSociale>Caffè &amp; Co. &lt;Città&gt; 😀</RagioneSociale></Info>\n");
     TRestMessage readBack(written);
     EXPECT_EQ(readBack.XMLDocument()->DocumentElement()->ChildText("RagioneSociale"), "Caffè & Co. <Città> 😀");
 
@@ -211,13 +213,13 @@ TEST_F(XMLDocumentFile, AMaskedFileLeavesTheDocumentAsItWas)
     root->SetChildText("SedeQor", "MI");
     const auto path = FFolder / "request.xml";
     request.SaveToFile(path.string(), {"PasswordClienteQor", "********"});
-    EXPECT_EQ(ReadFile(path), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                              "<Info><PasswordClienteQor>********</PasswordClienteQor><SedeQor>MI</SedeQor></Info>\n");
+    EXPECT_EQ(ReadFile(path),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+              "<Info><PasswordClienteQor>********</PasswordClienteQor><SedeQor>MI</SedeQor></Info>\n");
     EXPECT_EQ(root->XML(), "<Info><PasswordClienteQor>pw</PasswordClienteQor><SedeQor>MI</SedeQor></Info>");
 
     // A file that cannot be written leaves the document unmasked too.
-    EXPECT_THROW(request.SaveToFile((FFolder / "missing" / "a.xml").string(), {"PasswordClienteQor", "x"}),
-                 Exception);
+    EXPECT_THROW(request.SaveToFile((FFolder / "missing" / "a.xml").string(), {"PasswordClienteQor", "x"}), Exception);
     EXPECT_EQ(root->ChildText("PasswordClienteQor"), "pw");
 }
 

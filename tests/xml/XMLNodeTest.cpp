@@ -15,17 +15,14 @@ namespace {
 
 using test::ErrorOf;
 
-IXMLNode Root(const std::string& AText)
-{
-    return TXMLDocument::Parse(AText)->DocumentElement();
-}
+IXMLNode Root(const std::string& AText) { return TXMLDocument::Parse(AText)->DocumentElement(); }
 
 TEST(XMLNode, ChildrenStandInTheOrderTheyWereFirstReached)
 {
     const IXMLNode root = Root("<r/>");
     root->SetChildText("b", "1");
     root->SetChildInteger("a", 2);
-    root->SetChildText("b", "3");  // replaced in place
+    root->SetChildText("b", "3");         // replaced in place
     EXPECT_EQ(root->ChildText("c"), "");  // a read adds the missing element, empty
     EXPECT_EQ(root->XML(), "<r><b>3</b><a>2</a><c></c></r>");
 }
@@ -35,8 +32,7 @@ TEST(XMLNode, ChildLookupStaysInTheElementsNamespaceAndPrefix)
     const IXMLNode prefixed = Root("<q:r xmlns:q=\"urn:x\"><b>no namespace</b><q:b>found</q:b></q:r>");
     EXPECT_EQ(prefixed->ChildText("b"), "found");
     prefixed->SetChildText("new", "v");
-    EXPECT_EQ(prefixed->XML(),
-              "<q:r xmlns:q=\"urn:x\"><b>no namespace</b><q:b>found</q:b><q:new>v</q:new></q:r>");
+    EXPECT_EQ(prefixed->XML(), "<q:r xmlns:q=\"urn:x\"><b>no namespace</b><q:b>found</q:b><q:new>v</q:new></q:r>");
 
     const IXMLNode defaulted = Root("<r xmlns=\"urn:x\"><b>found</b></r>");
     EXPECT_EQ(defaulted->ChildText("b"), "found");
@@ -64,9 +60,9 @@ TEST(XMLNode, ChildPositionNeverCreates)
 
 TEST(XMLNode, TextNeedsASingleTextOrCdataNode)
 {
-    const IXMLNode root =
-        Root("<r><cdata><![CDATA[<raw>]]></cdata><nested><x/></nested><mixed>a<x/></mixed><note><!--c--></note>"
-             "<refs>a &amp; &#232; b</refs></r>");
+    const IXMLNode root = Root(
+        "<r><cdata><![CDATA[<raw>]]></cdata><nested><x/></nested><mixed>a<x/></mixed><note><!--c--></note>"
+        "<refs>a &amp; &#232; b</refs></r>");
     EXPECT_EQ(root->ChildText("cdata"), "<raw>");
     EXPECT_EQ(root->ChildText("refs"), "a & è b");
     for (const char* name : {"nested", "mixed", "note"}) {
@@ -91,8 +87,7 @@ TEST(XMLNode, ValuesAreWrittenByTheirKind)
     root->ChildNode("b")->SetNodeValue(true);
     root->ChildNode("t")->SetNodeValue(std::string_view("x<y"));
     root->ChildNode("l")->SetNodeValue("literal");
-    EXPECT_EQ(root->XML(),
-              "<r><i>-5</i><z>0</z><d>12</d><n>NaN</n><b>true</b><t>x&lt;y</t><l>literal</l></r>");
+    EXPECT_EQ(root->XML(), "<r><i>-5</i><z>0</z><d>12</d><n>NaN</n><b>true</b><t>x&lt;y</t><l>literal</l></r>");
     EXPECT_EQ(root->ChildNode("missing")->NodeValue(), std::nullopt);
     EXPECT_EQ(root->ChildNode("i")->NodeValue(), "-5");
 }
@@ -101,7 +96,8 @@ TEST(XMLNode, TypedReadsAndTheirErrors)
 {
     const IXMLNode root = Root("<r><i>42</i><e/><d> 2.5 </d><s>   </s><inf>inf</inf><comma>1,5</comma></r>");
     EXPECT_EQ(root->ChildInteger("i"), 42);
-    EXPECT_EQ(ErrorOf([&] { root->ChildInteger("e"); }), "Could not convert variant of type (Null) into type (Integer)");
+    EXPECT_EQ(ErrorOf([&] { root->ChildInteger("e"); }),
+              "Could not convert variant of type (Null) into type (Integer)");
     EXPECT_EQ(ErrorOf([&] { root->ChildInteger("missing"); }),
               "Could not convert variant of type (Null) into type (Integer)");
     EXPECT_EQ(root->IndexOfChild("missing"), 6);  // the failed read left it, empty, at the end
@@ -168,7 +164,8 @@ TEST_F(XMLNodeCollectionTest, SeesItemsAddedThroughAnyViewOfTheListingElement)
     EXPECT_EQ(FList->Count(), 2);
     FDocument->DocumentElement()->ChildNode("absent")->ChildNode("item");  // a grandchild: not an item
     EXPECT_EQ(FList->Count(), 2);
-    auto other = std::make_shared<TXMLNodeCollection>(FDocument, FDocument->DocumentElement()->Handle(), "item", nullptr);
+    auto other =
+        std::make_shared<TXMLNodeCollection>(FDocument, FDocument->DocumentElement()->Handle(), "item", nullptr);
     other->Add()->SetText("new");
     EXPECT_EQ(FList->Count(), 3);
     EXPECT_EQ(FList->Item(2)->Text(), "new");

@@ -35,15 +35,16 @@ TEST_P(DoubleToTextTest, WritesAtMostFifteenSignificantDigitsWithoutTrailingZero
     EXPECT_EQ(DoubleToText(GetParam().Value), GetParam().Text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DoubleToTextTest,
-    ::testing::Values(DoubleCase{2.5, "2.5"}, DoubleCase{12.0, "12"}, DoubleCase{0.1, "0.1"}, DoubleCase{0.0, "0"},
-                      DoubleCase{-0.0, "0"}, DoubleCase{-3.75, "-3.75"}, DoubleCase{19.99, "19.99"},
-                      DoubleCase{0.1 + 0.2, "0.3"}, DoubleCase{123456.78, "123456.78"},
-                      DoubleCase{1.0 / 3.0, "0.333333333333333"}, DoubleCase{999999999.99, "999999999.99"},
-                      DoubleCase{std::numeric_limits<double>::quiet_NaN(), "NaN"},
-                      DoubleCase{std::numeric_limits<double>::infinity(), "INF"},
-                      DoubleCase{-std::numeric_limits<double>::infinity(), "-INF"}));
+INSTANTIATE_TEST_SUITE_P(Cases, DoubleToTextTest,
+                         ::testing::Values(DoubleCase{2.5, "2.5"}, DoubleCase{12.0, "12"}, DoubleCase{0.1, "0.1"},
+                                           DoubleCase{0.0, "0"}, DoubleCase{-0.0, "0"}, DoubleCase{-3.75, "-3.75"},
+                                           DoubleCase{19.99, "19.99"}, DoubleCase{0.1 + 0.2, "0.3"},
+                                           DoubleCase{123456.78, "123456.78"},
+                                           DoubleCase{1.0 / 3.0, "0.333333333333333"},
+                                           DoubleCase{999999999.99, "999999999.99"},
+                                           DoubleCase{std::numeric_limits<double>::quiet_NaN(), "NaN"},
+                                           DoubleCase{std::numeric_limits<double>::infinity(), "INF"},
+                                           DoubleCase{-std::numeric_limits<double>::infinity(), "-INF"}));
 
 struct DecimalCase {
     const char* Text;
@@ -64,13 +65,14 @@ TEST_P(TextToDecimalTest, ReadsInvariantNumbersAndTheWords)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TextToDecimalTest,
-    ::testing::Values(DecimalCase{"", 0}, DecimalCase{"   ", 0}, DecimalCase{" 2.5 ", 2.5}, DecimalCase{"-0.125", -0.125},
-                      DecimalCase{"+3", 3}, DecimalCase{"1e3", 1000}, DecimalCase{"2.5E-1", 0.25},
-                      DecimalCase{".5", 0.5}, DecimalCase{"7.", 7}, DecimalCase{"NaN", std::nan("")},
-                      DecimalCase{"nan", std::nan("")}, DecimalCase{"inf", HUGE_VAL}, DecimalCase{"INF", HUGE_VAL},
-                      DecimalCase{"-Inf", -HUGE_VAL}));
+INSTANTIATE_TEST_SUITE_P(Cases, TextToDecimalTest,
+                         ::testing::Values(DecimalCase{"", 0}, DecimalCase{"   ", 0}, DecimalCase{" 2.5 ", 2.5},
+                                           DecimalCase{"-0.125", -0.125}, DecimalCase{"+3", 3},
+                                           DecimalCase{"1e3", 1000}, DecimalCase{"2.5E-1", 0.25},
+                                           DecimalCase{".5", 0.5}, DecimalCase{"7.", 7},
+                                           DecimalCase{"NaN", std::nan("")}, DecimalCase{"nan", std::nan("")},
+                                           DecimalCase{"inf", HUGE_VAL}, DecimalCase{"INF", HUGE_VAL},
+                                           DecimalCase{"-Inf", -HUGE_VAL}));
 
 TEST(XmlValue, DecimalReadRefusesWhatIsNotANumber)
 {
@@ -85,8 +87,7 @@ TEST(XmlValue, IntegerReadOfEmptyTextIsANullConversion)
     EXPECT_EQ(TextToInteger("42"), 42);
     EXPECT_EQ(TextToInteger("-7"), -7);
     EXPECT_EQ(ErrorOf([] { TextToInteger(""); }), "Could not convert variant of type (Null) into type (Integer)");
-    EXPECT_EQ(ErrorOf([] { TextToInteger("12a"); }),
-              "Could not convert variant of type (String) into type (Integer)");
+    EXPECT_EQ(ErrorOf([] { TextToInteger("12a"); }), "Could not convert variant of type (String) into type (Integer)");
     EXPECT_THROW(TextToInteger("2147483648"), Exception);
 }
 
@@ -108,14 +109,10 @@ TEST_P(CutUtf16Test, CountsUtf16CodeUnitsAndNeverSplitsAPair)
 // "è" is one code unit in two bytes; "😀" (U+1F600) is a surrogate pair in four.
 INSTANTIATE_TEST_SUITE_P(Cases, CutUtf16Test,
                          ::testing::Values(CutCase{"ABC", 2, "AB"}, CutCase{"A", 2, "A"}, CutCase{"", 2, ""},
-                                           CutCase{"èèè", 2, "èè"}, CutCase{"A😀B", 3, "A😀"},
-                                           CutCase{"A😀B", 2, "A"}, CutCase{"😀", 1, ""},
-                                           CutCase{"ab😀", 4, "ab😀"}));
+                                           CutCase{"èèè", 2, "èè"}, CutCase{"A😀B", 3, "A😀"}, CutCase{"A😀B", 2, "A"},
+                                           CutCase{"😀", 1, ""}, CutCase{"ab😀", 4, "ab😀"}));
 
-TEST(XmlValue, Utf16LengthCountsPairsTwice)
-{
-    EXPECT_EQ(Utf16Length("aè😀"), 4u);
-}
+TEST(XmlValue, Utf16LengthCountsPairsTwice) { EXPECT_EQ(Utf16Length("aè😀"), 4u); }
 
 TEST(XmlValue, InvalidUtf8IsReplacedNotPassedOn)
 {
@@ -148,13 +145,14 @@ TEST_P(RoundHalfEvenTest, FollowsTheHeldDoubleAndTiesToEven)
         << GetParam().Value << " to " << GetParam().Places;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RoundHalfEvenTest,
-    ::testing::Values(RoundCase{2.25, 1, "2.2"}, RoundCase{2.35, 1, "2.4"}, RoundCase{2.75, 1, "2.8"},
-                      RoundCase{10, 1, "10"}, RoundCase{0.05, 1, "0.1"}, RoundCase{2.45, 1, "2.5"},
-                      RoundCase{0.125, 2, "0.12"}, RoundCase{0.375, 2, "0.38"}, RoundCase{19.999, 2, "20"},
-                      RoundCase{1.005, 2, "1"}, RoundCase{12.345, 2, "12.35"}, RoundCase{-2.25, 1, "-2.2"},
-                      RoundCase{std::numeric_limits<double>::quiet_NaN(), 1, "NaN"}));
+INSTANTIATE_TEST_SUITE_P(Cases, RoundHalfEvenTest,
+                         ::testing::Values(RoundCase{2.25, 1, "2.2"}, RoundCase{2.35, 1, "2.4"},
+                                           RoundCase{2.75, 1, "2.8"}, RoundCase{10, 1, "10"}, RoundCase{0.05, 1, "0.1"},
+                                           RoundCase{2.45, 1, "2.5"}, RoundCase{0.125, 2, "0.12"},
+                                           RoundCase{0.375, 2, "0.38"}, RoundCase{19.999, 2, "20"},
+                                           RoundCase{1.005, 2, "1"}, RoundCase{12.345, 2, "12.35"},
+                                           RoundCase{-2.25, 1, "-2.2"},
+                                           RoundCase{std::numeric_limits<double>::quiet_NaN(), 1, "NaN"}));
 
 }  // namespace
 }  // namespace qorita::xml

@@ -57,9 +57,9 @@ int main(int argc, char** argv)
             const std::string label = select.Field("ETICHETTA").AsText();
             if (label.empty()) continue;
             const bool pdf = select.Field("TIPOETICHETTA").AsText() == "PDF";
-            const std::filesystem::path file = std::filesystem::path(argv[3]) /
-                                               (std::string(argv[2]) + "-" + select.Field("NCOLLO").AsText() +
-                                                (pdf ? ".pdf" : ".zpl"));
+            const std::filesystem::path file =
+                std::filesystem::path(argv[3]) /
+                (std::string(argv[2]) + "-" + select.Field("NCOLLO").AsText() + (pdf ? ".pdf" : ".zpl"));
             std::ofstream(file, std::ios::binary) << (pdf ? DecodeBase64(label) : label);
             std::cout << file.string() << "\n";
         }

@@ -15,9 +15,9 @@ std::string Base64Encode(std::string_view ABytes)
     }
     // EVP_EncodeBlock writes no line breaks and a terminating NUL.
     std::string out(4 * ((ABytes.size() + 2) / 3) + 1, '\0');
-    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
-                                       reinterpret_cast<const unsigned char*>(ABytes.data()),
-                                       static_cast<int>(ABytes.size()));
+    const int length =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                        reinterpret_cast<const unsigned char*>(ABytes.data()), static_cast<int>(ABytes.size()));
     if (length < 0) {
         throw Exception("Base64 encoding failed");
     }

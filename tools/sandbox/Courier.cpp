@@ -25,7 +25,6 @@ std::string ErrorDocument(std::string_view AText)
     return "<DescrizioneErrore xmlns=\"\">" + XmlEscape(AText) + "</DescrizioneErrore>";
 }
 
-
 std::string Today()
 {
     const std::time_t now = std::time(nullptr);
@@ -35,7 +34,6 @@ std::string Today()
     std::strftime(buffer, sizeof buffer, "%d/%m/%Y", &local);
     return buffer;
 }
-
 
 // A parcel of the request as read, with the reasons that make the courier refuse it.
 struct TParcelRequest {
@@ -286,7 +284,8 @@ std::string TCourier::AddParcel(std::string_view AXmlInfoParcel)
         } else if (shipment == nullptr) {
             fresh.push_back(sent);
         } else if (!SameParcel(*FindParcel(*shipment, sent.ContatoreProgressivo), sent)) {
-            request.Reasons = "Contatore " + request.ContatoreText + ": contatore progressivo già usato per un altro collo";
+            request.Reasons =
+                "Contatore " + request.ContatoreText + ": contatore progressivo già usato per un altro collo";
         } else if (known == 0) {
             known = shipment->NumeroSpedizione;
         }
@@ -371,7 +370,8 @@ std::string TCourier::CloseWorkDayByShipmentNumber(std::string_view AXmlRequest)
         if (esito != "OK" && esito != AlreadyConfirmed) {
             AddReason(failures, esito);
         }
-        parcels += "<Parcel>" + XmlTextElement("NumeroDiSpedizioneQORDaConfermare", number ? FormatInteger(*number) : text) +
+        parcels += "<Parcel>" +
+                   XmlTextElement("NumeroDiSpedizioneQORDaConfermare", number ? FormatInteger(*number) : text) +
                    XmlTextElement("esito", esito) + "</Parcel>";
     }
     if (!any) {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>

@@ -45,8 +45,7 @@ TSoapCall ParseSoapCall(std::string_view ABody, std::string_view AWrapperNamespa
         return Refuse(AFault, "soap:VersionMismatch", "This service speaks SOAP 1.1 only.");
     }
     if (root.Namespace != Soap11EnvelopeNamespace) {
-        return Refuse(AFault, "soap:VersionMismatch",
-                      "Unknown envelope namespace '" + root.Namespace + "'.");
+        return Refuse(AFault, "soap:VersionMismatch", "Unknown envelope namespace '" + root.Namespace + "'.");
     }
     const TXmlElement* body = nullptr;
     for (const TXmlElement& child : root.Children) {
@@ -71,8 +70,8 @@ TSoapCall ParseSoapCall(std::string_view ABody, std::string_view AWrapperNamespa
     // does not have, however its local name reads.
     if (wrapper.Namespace != AWrapperNamespace) {
         return Refuse(AFault, "soap:Client",
-                      "Operation element '" + wrapper.LocalName + "' in namespace '" +
-                          wrapper.Namespace + "' is not known to this service.");
+                      "Operation element '" + wrapper.LocalName + "' in namespace '" + wrapper.Namespace +
+                          "' is not known to this service.");
     }
     TSoapCall call;
     call.Operation = wrapper.LocalName;

@@ -23,7 +23,7 @@ struct TSoapCall {
 
 // A request the courier cannot read; it is answered with a SOAP fault.
 struct TSoapFault {
-    std::string Code;    // "soap:Client", "soap:VersionMismatch", "soap:Server"
+    std::string Code;  // "soap:Client", "soap:VersionMismatch", "soap:Server"
     std::string String;
 };
 

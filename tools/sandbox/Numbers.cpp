@@ -22,8 +22,7 @@ std::optional<double> ParseDecimal(std::string_view AText)
 {
     const std::string_view text = Trim(AText);
     double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                              std::chars_format::fixed);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
         return std::nullopt;
     }
@@ -40,8 +39,7 @@ std::string FormatDecimal(double AValue)
 std::string FormatFixed(double AValue, int ADecimals)
 {
     char buffer[400];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, AValue, std::chars_format::fixed, ADecimals);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, AValue, std::chars_format::fixed, ADecimals);
     return std::string(buffer, result.ptr);
 }
 

@@ -79,8 +79,8 @@ std::string PdfString(std::string_view AUtf8)
 
 void Text(std::string& AOut, const char* AFont, int ASize, int AX, int AY, std::string_view AText)
 {
-    AOut += "BT /" + std::string(AFont) + " " + FormatInteger(ASize) + " Tf " + FormatInteger(AX) + " " + FormatInteger(AY) +
-            " Td " + PdfString(AText) + " Tj ET\n";
+    AOut += "BT /" + std::string(AFont) + " " + FormatInteger(ASize) + " Tf " + FormatInteger(AX) + " " +
+            FormatInteger(AY) + " Td " + PdfString(AText) + " Tj ET\n";
 }
 
 // Interleaved 2 of 5: each digit is five elements, two of them wide; digit pairs
@@ -159,7 +159,8 @@ std::string BuildPdfLabel(const TLabelData& AData)
         "<< /Length " + FormatInteger(static_cast<std::int64_t>(content.size())) + " >>\nstream\n" + content +
             "endstream",
         "<< /Producer (qorita-sandbox) /Title " +
-            PdfString("Etichetta " + FormatInteger(AData.NumeroSpedizione) + "/" + FormatInteger(AData.ProgressivoCollo)) +
+            PdfString("Etichetta " + FormatInteger(AData.NumeroSpedizione) + "/" +
+                      FormatInteger(AData.ProgressivoCollo)) +
             " >>",
     };
     // The binary comment line tells transfer tools that the file is not text.

@@ -36,8 +36,7 @@ double RequireDecimal(const TXmlElement& AElement, std::string_view AName)
 
 TShipmentState StateFromName(std::string_view AName)
 {
-    for (TShipmentState state :
-         {TShipmentState::Registrata, TShipmentState::Confermata, TShipmentState::Eliminata}) {
+    for (TShipmentState state : {TShipmentState::Registrata, TShipmentState::Confermata, TShipmentState::Eliminata}) {
         if (AName == ShipmentStateName(state)) {
             return state;
         }
@@ -99,8 +98,7 @@ const char* ShipmentStateName(TShipmentState AState)
     return "?";
 }
 
-TShipmentRegistry::TShipmentRegistry(std::filesystem::path AStateFile)
-    : FStateFile(std::move(AStateFile))
+TShipmentRegistry::TShipmentRegistry(std::filesystem::path AStateFile) : FStateFile(std::move(AStateFile))
 {
     if (!FStateFile.empty() && std::filesystem::exists(FStateFile)) {
         Load();
@@ -143,8 +141,7 @@ void TShipmentRegistry::IndexCounters(const TRegisteredShipment& AShipment)
     }
 }
 
-const TRegisteredShipment* TShipmentRegistry::FindCounter(std::int32_t ACodiceClienteQor,
-                                                          std::int32_t AContatore) const
+const TRegisteredShipment* TShipmentRegistry::FindCounter(std::int32_t ACodiceClienteQor, std::int32_t AContatore) const
 {
     const auto found = FByCounter.find({ACodiceClienteQor, AContatore});
     return found == FByCounter.end() ? nullptr : Find(found->second);

@@ -21,7 +21,6 @@ namespace {
 
 constexpr std::string_view SoapContentType = "text/xml; charset=utf-8";
 
-
 // The registry file inside the state folder, which is created when missing.
 std::filesystem::path RegistryFile(const std::filesystem::path& AFolder)
 {
@@ -142,10 +141,7 @@ void TSandboxCourier::TImpl::Handle(const httplib::Request& ARequest, httplib::R
 
 TSandboxCourier::TSandboxCourier(TSandboxOptions AOptions) : FImpl(std::make_unique<TImpl>(std::move(AOptions))) {}
 
-TSandboxCourier::~TSandboxCourier()
-{
-    Stop();
-}
+TSandboxCourier::~TSandboxCourier() { Stop(); }
 
 void TSandboxCourier::Start()
 {
@@ -156,70 +152,37 @@ void TSandboxCourier::Start()
     FImpl->Server.Start(FImpl->Certificates, FImpl->Options.Port);
 }
 
-void TSandboxCourier::Stop()
-{
-    FImpl->Server.Stop();
-}
+void TSandboxCourier::Stop() { FImpl->Server.Stop(); }
 
-int TSandboxCourier::Port() const
-{
-    return FImpl->Server.Port();
-}
+int TSandboxCourier::Port() const { return FImpl->Server.Port(); }
 
 std::string TSandboxCourier::EndpointUrl() const
 {
     return "https://" + FImpl->Authority(nullptr) + std::string(ServicePath);
 }
 
-std::string TSandboxCourier::WsdlUrl() const
-{
-    return EndpointUrl() + "?WSDL";
-}
+std::string TSandboxCourier::WsdlUrl() const { return EndpointUrl() + "?WSDL"; }
 
-std::filesystem::path TSandboxCourier::CaFile() const
-{
-    return FImpl->Certificates.CaCertificate;
-}
+std::filesystem::path TSandboxCourier::CaFile() const { return FImpl->Certificates.CaCertificate; }
 
-std::filesystem::path TSandboxCourier::StateFolder() const
-{
-    return FImpl->Folder;
-}
+std::filesystem::path TSandboxCourier::StateFolder() const { return FImpl->Folder; }
 
-void TSandboxCourier::QueueAnswer(TScriptedAnswer AAnswer)
-{
-    FImpl->Server.QueueAnswer(std::move(AAnswer));
-}
+void TSandboxCourier::QueueAnswer(TScriptedAnswer AAnswer) { FImpl->Server.QueueAnswer(std::move(AAnswer)); }
 
-std::size_t TSandboxCourier::PendingAnswers() const
-{
-    return FImpl->Server.PendingAnswers();
-}
+std::size_t TSandboxCourier::PendingAnswers() const { return FImpl->Server.PendingAnswers(); }
 
-void TSandboxCourier::ClearAnswers()
-{
-    FImpl->Server.ClearAnswers();
-}
+void TSandboxCourier::ClearAnswers() { FImpl->Server.ClearAnswers(); }
 
-std::vector<TReceivedRequest> TSandboxCourier::Requests() const
-{
-    return FImpl->Server.Requests();
-}
+std::vector<TReceivedRequest> TSandboxCourier::Requests() const { return FImpl->Server.Requests(); }
 
-void TSandboxCourier::ClearRequests()
-{
-    FImpl->Server.ClearRequests();
-}
+void TSandboxCourier::ClearRequests() { FImpl->Server.ClearRequests(); }
 
 bool TSandboxCourier::WaitForRequests(std::size_t ACount, std::chrono::milliseconds ATimeout) const
 {
     return FImpl->Server.WaitForRequests(ACount, ATimeout);
 }
 
-std::vector<TRegisteredShipment> TSandboxCourier::Shipments() const
-{
-    return FImpl->Courier.Shipments();
-}
+std::vector<TRegisteredShipment> TSandboxCourier::Shipments() const { return FImpl->Courier.Shipments(); }
 
 std::map<std::int32_t, int> TSandboxCourier::RegistrationsPerCounter() const
 {

@@ -80,12 +80,11 @@ TXmlElement ParseXml(std::string_view AText)
     if (!ctxt) {
         throw Exception("Out of memory creating the XML parser");
     }
-    TDoc doc(xmlCtxtReadMemory(ctxt.get(), AText.data(), static_cast<int>(AText.size()), nullptr,
-                               nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+    TDoc doc(xmlCtxtReadMemory(ctxt.get(), AText.data(), static_cast<int>(AText.size()), nullptr, nullptr,
+                               XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
     if (!doc) {
         const xmlError* error = xmlCtxtGetLastError(ctxt.get());
-        std::string reason = error != nullptr && error->message != nullptr ? error->message
-                                                                           : "unknown parse error";
+        std::string reason = error != nullptr && error->message != nullptr ? error->message : "unknown parse error";
         while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) {
             reason.pop_back();
         }

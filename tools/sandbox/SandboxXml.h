@@ -12,7 +12,7 @@ namespace qorita::sandbox {
 struct TXmlElement {
     std::string Namespace;  // empty when the element has none
     std::string LocalName;
-    std::string Text;       // all character data below the element, in order
+    std::string Text;  // all character data below the element, in order
     std::vector<TXmlElement> Children;
 
     // The first child element with this local name (any namespace), or nullptr.

@@ -49,10 +49,7 @@ std::string TReceivedRequest::Header(std::string_view AName) const
     return {};
 }
 
-bool TReceivedRequest::HasHeader(std::string_view AName) const
-{
-    return HeaderCount(AName) > 0;
-}
+bool TReceivedRequest::HasHeader(std::string_view AName) const { return HeaderCount(AName) > 0; }
 
 std::size_t TReceivedRequest::HeaderCount(std::string_view AName) const
 {
@@ -211,16 +208,16 @@ void TScriptedServer::TImpl::SetBody(httplib::Response& AResponse, const TScript
     case TMode::StallMidBody: {
         const bool stall = AAnswer.Mode == TMode::StallMidBody;
         const std::string head = AAnswer.Body.substr(0, AAnswer.SentBytes);
-        AResponse.set_content_provider(AAnswer.Body.size(), type.c_str(),
-                                       [this, head, stall](size_t AOffset, size_t, httplib::DataSink& ASink) {
-                                           if (AOffset == 0 && !head.empty() && !ASink.write(head.data(), head.size())) {
-                                               return false;
-                                           }
-                                           if (stall) {
-                                               WaitUntilReleased();
-                                           }
-                                           return false;  // closes the connection mid-body
-                                       });
+        AResponse.set_content_provider(
+            AAnswer.Body.size(), type.c_str(), [this, head, stall](size_t AOffset, size_t, httplib::DataSink& ASink) {
+                if (AOffset == 0 && !head.empty() && !ASink.write(head.data(), head.size())) {
+                    return false;
+                }
+                if (stall) {
+                    WaitUntilReleased();
+                }
+                return false;  // closes the connection mid-body
+            });
         break;
     }
     case TMode::Endless: {
@@ -245,10 +242,7 @@ TScriptedServer::TScriptedServer(std::string AName, TDefaultAnswer ADefault, std
 {
 }
 
-TScriptedServer::~TScriptedServer()
-{
-    Stop();
-}
+TScriptedServer::~TScriptedServer() { Stop(); }
 
 void TScriptedServer::Start(const support::TCertificateFiles& ACertificates, int APort)
 {
@@ -258,8 +252,8 @@ void TScriptedServer::Start(const support::TCertificateFiles& ACertificates, int
     }
     // A client that goes away mid-answer must not kill the process that hosts us.
     std::signal(SIGPIPE, SIG_IGN);
-    auto server = std::make_unique<httplib::SSLServer>(ACertificates.ServerCertificate.c_str(),
-                                                       ACertificates.ServerKey.c_str());
+    auto server =
+        std::make_unique<httplib::SSLServer>(ACertificates.ServerCertificate.c_str(), ACertificates.ServerKey.c_str());
     if (!server->is_valid()) {
         throw Exception(impl.Name + " cannot use its certificate in " +
                         ACertificates.ServerCertificate.parent_path().string());
@@ -337,20 +331,11 @@ void TScriptedServer::Stop()
     FImpl->Server.reset();
 }
 
-bool TScriptedServer::Running() const
-{
-    return FImpl->Server != nullptr;
-}
+bool TScriptedServer::Running() const { return FImpl->Server != nullptr; }
 
-int TScriptedServer::Port() const
-{
-    return FImpl->BoundPort;
-}
+int TScriptedServer::Port() const { return FImpl->BoundPort; }
 
-std::string TScriptedServer::BaseUrl() const
-{
-    return "https://127.0.0.1:" + std::to_string(FImpl->BoundPort);
-}
+std::string TScriptedServer::BaseUrl() const { return "https://127.0.0.1:" + std::to_string(FImpl->BoundPort); }
 
 void TScriptedServer::Serve(const std::string& APath, TScriptedAnswer AAnswer)
 {

@@ -48,8 +48,8 @@ void AppendSchema(std::string& AOut, std::string_view ATypes, std::string_view A
                 "element minOccurs=\"0\" maxOccurs=\"1\" name=\"";
         AOut += op.Name;
         AOut += "Result\"><" + xs + "complexType mixed=\"true\"><" + xs + "sequence><" + xs + "any/></" + xs +
-                "sequence></" + xs + "complexType></" + xs + "element></" + xs + "sequence></" + xs +
-                "complexType></" + xs + "element>";
+                "sequence></" + xs + "complexType></" + xs + "element></" + xs + "sequence></" + xs + "complexType></" +
+                xs + "element>";
     }
     AOut += "</" + xs + "schema></" + std::string(ATypes) + ">";
 }
@@ -82,11 +82,12 @@ std::string BuildSchemaStyleWsdl(std::string_view AEndpoint)
     // The WSDL namespace is the default one; ns1 names the description's own
     // namespace here, and on each message the schema's: a prefix means what
     // its nearest declaration says.
-    out += "<definitions xmlns=\"http://schemas.xmlsoap.org/wsdl/\""
-           " xmlns:sp=\"http://schemas.xmlsoap.org/wsdl/soap/\""
-           " xmlns:sp12=\"http://schemas.xmlsoap.org/wsdl/soap12/\""
-           " xmlns:xs=\"http://www.w3.org/2001/XMLSchema\""
-           " xmlns:ns1=\"";
+    out +=
+        "<definitions xmlns=\"http://schemas.xmlsoap.org/wsdl/\""
+        " xmlns:sp=\"http://schemas.xmlsoap.org/wsdl/soap/\""
+        " xmlns:sp12=\"http://schemas.xmlsoap.org/wsdl/soap12/\""
+        " xmlns:xs=\"http://www.w3.org/2001/XMLSchema\""
+        " xmlns:ns1=\"";
     out += SchemaStyleDescriptionNamespace;
     out += "\" name=\"";
     out += ServiceName;
@@ -148,9 +149,9 @@ std::string SoapActionOf(std::string_view AOperation, TWsdlStyle AStyle)
 {
     // Toolkits derive the action from the service interface, not from the
     // namespace of the elements.
-    std::string action(AStyle == TWsdlStyle::SchemaElement ? std::string(SchemaStyleDescriptionNamespace) +
-                                                                 "/LabelService/"
-                                                           : std::string(ServiceNamespace));
+    std::string action(AStyle == TWsdlStyle::SchemaElement
+                           ? std::string(SchemaStyleDescriptionNamespace) + "/LabelService/"
+                           : std::string(ServiceNamespace));
     action += AOperation;
     return action;
 }
@@ -179,11 +180,12 @@ std::string BuildWsdl(std::string_view AEndpoint, TWsdlStyle AStyle)
     std::string out;
     out.reserve(6000);
     out += "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
-    out += "<wsdl:definitions"
-           " xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\""
-           " xmlns:soap=\"http://schemas.xmlsoap.org/wsdl/soap/\""
-           " xmlns:s=\"http://www.w3.org/2001/XMLSchema\""
-           " xmlns:tns=\"";
+    out +=
+        "<wsdl:definitions"
+        " xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\""
+        " xmlns:soap=\"http://schemas.xmlsoap.org/wsdl/soap/\""
+        " xmlns:s=\"http://www.w3.org/2001/XMLSchema\""
+        " xmlns:tns=\"";
     out += ServiceNamespace;
     out += "\" targetNamespace=\"";
     out += ServiceNamespace;
@@ -212,8 +214,9 @@ std::string BuildWsdl(std::string_view AEndpoint, TWsdlStyle AStyle)
         out += "SoapOut\"/></wsdl:operation>";
     }
     out += "</wsdl:portType>";
-    out += "<wsdl:binding name=\"ZanWebServiceSoap\" type=\"tns:ZanWebServiceSoap\">"
-           "<soap:binding transport=\"http://schemas.xmlsoap.org/soap/http\"/>";
+    out +=
+        "<wsdl:binding name=\"ZanWebServiceSoap\" type=\"tns:ZanWebServiceSoap\">"
+        "<soap:binding transport=\"http://schemas.xmlsoap.org/soap/http\"/>";
     for (const TOperationShape& op : Operations) {
         out += "<wsdl:operation name=\"";
         out += op.Name;

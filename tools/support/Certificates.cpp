@@ -102,11 +102,11 @@ TCert NewCertificate(EVP_PKEY* AKey, const char* ACommonName, long ADays)
         Fail("Cannot set the validity period");
     }
     X509_NAME* name = X509_get_subject_name(cert.get());
-    Check(X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC,
-                                     reinterpret_cast<const unsigned char*>("qorita sandbox"), -1, -1, 0),
-          "Cannot set the organisation");
-    Check(X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(ACommonName),
+    Check(X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("qorita sandbox"),
                                      -1, -1, 0),
+          "Cannot set the organisation");
+    Check(X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(ACommonName), -1,
+                                     -1, 0),
           "Cannot set the common name");
     Check(X509_set_pubkey(cert.get(), AKey), "Cannot set the public key");
     return cert;
@@ -186,13 +186,14 @@ TCert ReadCert(const std::filesystem::path& APath)
 bool StillValid(X509* ACert)
 {
     time_t tomorrow = time(nullptr) + 24 * 3600;
-    return X509_cmp_time(X509_get0_notAfter(ACert), &tomorrow) > 0 && X509_cmp_current_time(X509_get0_notBefore(ACert)) < 0;
+    return X509_cmp_time(X509_get0_notAfter(ACert), &tomorrow) > 0 &&
+           X509_cmp_current_time(X509_get0_notBefore(ACert)) < 0;
 }
 
 bool Usable(X509* ACert, EVP_PKEY* AKey)
 {
-    const bool fits = ACert != nullptr && AKey != nullptr && X509_check_private_key(ACert, AKey) == 1 &&
-                      StillValid(ACert);
+    const bool fits =
+        ACert != nullptr && AKey != nullptr && X509_check_private_key(ACert, AKey) == 1 && StillValid(ACert);
     ERR_clear_error();
     return fits;
 }
@@ -218,8 +219,7 @@ TCertificateFiles EnsureCertificates(const std::filesystem::path& AFolder, const
 
     TKey serverKey = ReadKey(files.ServerKey);
     TCert server = ReadCert(files.ServerCertificate);
-    const bool signedByCa =
-        !newCa && server != nullptr && X509_verify(server.get(), X509_get0_pubkey(ca.get())) == 1;
+    const bool signedByCa = !newCa && server != nullptr && X509_verify(server.get(), X509_get0_pubkey(ca.get())) == 1;
     ERR_clear_error();
     if (!signedByCa || !Usable(server.get(), serverKey.get())) {
         serverKey = NewKey();

@@ -6,8 +6,7 @@
 namespace qorita::fb {
 namespace {
 
-TDisposable<Firebird::IXpbBuilder> BuildDpb(TStatusWrapper& AStatus, const TFbConnectionOptions& AOptions,
-                                            bool ACreate)
+TDisposable<Firebird::IXpbBuilder> BuildDpb(TStatusWrapper& AStatus, const TFbConnectionOptions& AOptions, bool ACreate)
 {
     Firebird::IUtil* util = Master()->getUtilInterface();
     TDisposable<Firebird::IXpbBuilder> dpb(util->getXpbBuilder(&AStatus, Firebird::IXpbBuilder::DPB, nullptr, 0));
@@ -23,17 +22,16 @@ TDisposable<Firebird::IXpbBuilder> BuildDpb(TStatusWrapper& AStatus, const TFbCo
 
 enum class TAttach { Open, Create };
 
-TRef<Firebird::IAttachment> Attach(const std::string& ALocation, const TFbConnectionOptions& AOptions,
-                                   TAttach AHow)
+TRef<Firebird::IAttachment> Attach(const std::string& ALocation, const TFbConnectionOptions& AOptions, TAttach AHow)
 {
     return Guarded([&](TStatusWrapper& AStatus) {
         const auto dpb = BuildDpb(AStatus, AOptions, AHow == TAttach::Create);
         const TRef<Firebird::IProvider> provider(Master()->getDispatcher());
         const unsigned length = dpb->getBufferLength(&AStatus);
         const unsigned char* buffer = dpb->getBuffer(&AStatus);
-        return TRef<Firebird::IAttachment>(
-            AHow == TAttach::Create ? provider->createDatabase(&AStatus, ALocation.c_str(), length, buffer)
-                                    : provider->attachDatabase(&AStatus, ALocation.c_str(), length, buffer));
+        return TRef<Firebird::IAttachment>(AHow == TAttach::Create
+                                               ? provider->createDatabase(&AStatus, ALocation.c_str(), length, buffer)
+                                               : provider->attachDatabase(&AStatus, ALocation.c_str(), length, buffer));
     });
 }
 

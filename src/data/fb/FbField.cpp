@@ -27,8 +27,7 @@ std::int64_t TFbField::AsInt64() const
     const TRawColumn column = FStatement->FImpl->Column(FIndex);
     if (column.Null) return 0;
     switch (column.Type) {
-    case SQL_INT64:
-        return LoadValue<std::int64_t>(column.Data);
+    case SQL_INT64: return LoadValue<std::int64_t>(column.Data);
     case SQL_DOUBLE: {
         const auto value = LoadValue<double>(column.Data);
         if (!std::isfinite(value) || std::fabs(value) > 9.2e18) {
@@ -36,8 +35,7 @@ std::int64_t TFbField::AsInt64() const
         }
         return std::llround(value);
     }
-    case SQL_BOOLEAN:
-        return *column.Data ? 1 : 0;
+    case SQL_BOOLEAN: return *column.Data ? 1 : 0;
     default: {
         const std::string text = AsText();
         char* end = nullptr;
@@ -66,10 +64,8 @@ double TFbField::AsDouble() const
     const TRawColumn column = FStatement->FImpl->Column(FIndex);
     if (column.Null) return 0.0;
     switch (column.Type) {
-    case SQL_DOUBLE:
-        return LoadValue<double>(column.Data);
-    case SQL_INT64:
-        return static_cast<double>(AsInt64());
+    case SQL_DOUBLE: return LoadValue<double>(column.Data);
+    case SQL_INT64: return static_cast<double>(AsInt64());
     default: {
         const std::string text = AsText();
         char* end = nullptr;
@@ -92,18 +88,12 @@ std::string TFbField::AsText() const
         const auto length = LoadValue<ISC_USHORT>(column.Data);
         return std::string(reinterpret_cast<const char*>(column.Data + sizeof length), length);
     }
-    case SQL_BLOB:
-        return impl.ReadBlob(LoadValue<ISC_QUAD>(column.Data));
-    case SQL_INT64:
-        return FormatInteger(AsInt64());
-    case SQL_DOUBLE:
-        return FormatDouble(AsDouble());
-    case SQL_TIMESTAMP:
-        return FormatIso(AsDateTime()).substr(0, 19);
-    case SQL_BOOLEAN:
-        return *column.Data ? "TRUE" : "FALSE";
-    default:
-        throw Exception(Format("Column %s cannot be read as text", FName.c_str()));
+    case SQL_BLOB: return impl.ReadBlob(LoadValue<ISC_QUAD>(column.Data));
+    case SQL_INT64: return FormatInteger(AsInt64());
+    case SQL_DOUBLE: return FormatDouble(AsDouble());
+    case SQL_TIMESTAMP: return FormatIso(AsDateTime()).substr(0, 19);
+    case SQL_BOOLEAN: return *column.Data ? "TRUE" : "FALSE";
+    default: throw Exception(Format("Column %s cannot be read as text", FName.c_str()));
     }
 }
 
@@ -120,8 +110,7 @@ TDateTime TFbField::AsDateTime() const
         const auto time = LoadValue<ISC_TIME>(column.Data);
         return TruncateToSecond(static_cast<double>(time) / (86400.0 * ISC_TIME_SECONDS_PRECISION));
     }
-    default:
-        throw Exception(Format("Column %s is not a date-time", FName.c_str()));
+    default: throw Exception(Format("Column %s is not a date-time", FName.c_str()));
     }
 }
 

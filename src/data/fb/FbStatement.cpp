@@ -20,8 +20,8 @@ constexpr unsigned kBlobSegment = 32768;
 
 bool IsNumericType(unsigned AType)
 {
-    return AType == SQL_SHORT || AType == SQL_LONG || AType == SQL_INT64 || AType == SQL_FLOAT ||
-           AType == SQL_DOUBLE || AType == SQL_D_FLOAT;
+    return AType == SQL_SHORT || AType == SQL_LONG || AType == SQL_INT64 || AType == SQL_FLOAT || AType == SQL_DOUBLE ||
+           AType == SQL_D_FLOAT;
 }
 
 }  // namespace
@@ -118,8 +118,8 @@ TRef<Firebird::IMessageMetadata> TFbStatement::TImpl::BuildInput(TStatusWrapper&
             builder->setScale(&AStatus, i, 0);
         } else if (const auto* text = std::get_if<std::string>(&value)) {
             if (text->size() > kMaxVarying) {
-                throw Exception(Format("Text of %zu bytes is too long for a parameter of this statement",
-                                       text->size()));
+                throw Exception(
+                    Format("Text of %zu bytes is too long for a parameter of this statement", text->size()));
             }
             builder->setType(&AStatus, i, SQL_VARYING + 1);
             builder->setLength(&AStatus, i, static_cast<unsigned>(std::max<std::size_t>(text->size(), 1)));
@@ -194,8 +194,7 @@ std::string TFbStatement::TImpl::ReadBlob(const ISC_QUAD& AId) const
         std::vector<char> segment(kBlobSegment);
         for (;;) {
             unsigned length = 0;
-            const int code =
-                blob->getSegment(&AStatus, static_cast<unsigned>(segment.size()), segment.data(), &length);
+            const int code = blob->getSegment(&AStatus, static_cast<unsigned>(segment.size()), segment.data(), &length);
             if (code != Firebird::IStatus::RESULT_OK && code != Firebird::IStatus::RESULT_SEGMENT) break;
             result.append(segment.data(), length);
         }
@@ -211,13 +210,12 @@ void TFbStatement::TImpl::Run(TStatusWrapper& AStatus)
     const TRef<Firebird::IMessageMetadata> inputMeta = BuildInput(AStatus, input);
     Firebird::ITransaction* transaction = Transaction.Handle();
     if (IsSelect) {
-        Cursor.reset(
-            Statement->openCursor(&AStatus, transaction, inputMeta.get(), input.data(), OutputMeta.get(), 0));
+        Cursor.reset(Statement->openCursor(&AStatus, transaction, inputMeta.get(), input.data(), OutputMeta.get(), 0));
         FetchNext(AStatus);
     } else {
         const bool hasOutput = !Fields.empty();
-        Statement->execute(&AStatus, transaction, inputMeta.get(), input.data(),
-                           hasOutput ? OutputMeta.get() : nullptr, hasOutput ? OutputBuffer.data() : nullptr);
+        Statement->execute(&AStatus, transaction, inputMeta.get(), input.data(), hasOutput ? OutputMeta.get() : nullptr,
+                           hasOutput ? OutputBuffer.data() : nullptr);
         HasRow = hasOutput;
     }
 }

@@ -46,8 +46,7 @@ struct TFbStatement::TImpl {
     std::vector<TFbField> Fields;
     std::map<std::string, unsigned, std::less<>> FieldIndex;
 
-    TImpl(TFbStatement* AOwner, TFbConnection& AConnection, TFbTransaction& ATransaction, std::string ASql,
-          bool ANamed)
+    TImpl(TFbStatement* AOwner, TFbConnection& AConnection, TFbTransaction& ATransaction, std::string ASql, bool ANamed)
         : Owner(AOwner), Connection(AConnection), Transaction(ATransaction), Sql(std::move(ASql)), Named(ANamed)
     {
         if (Named) {

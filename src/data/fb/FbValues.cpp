@@ -9,8 +9,8 @@ ISC_TIMESTAMP EncodeTimestamp(TDateTime AValue)
     const TDateTimeParts p = DecodeDateTime(AValue);
     Firebird::IUtil* util = Master()->getUtilInterface();
     ISC_TIMESTAMP ts;
-    ts.timestamp_date = util->encodeDate(static_cast<unsigned>(p.Year), static_cast<unsigned>(p.Month),
-                                         static_cast<unsigned>(p.Day));
+    ts.timestamp_date =
+        util->encodeDate(static_cast<unsigned>(p.Year), static_cast<unsigned>(p.Month), static_cast<unsigned>(p.Day));
     ts.timestamp_time = util->encodeTime(static_cast<unsigned>(p.Hour), static_cast<unsigned>(p.Minute),
                                          static_cast<unsigned>(p.Second), 0);
     return ts;

@@ -15,8 +15,7 @@ void EnsureCurlGlobalInit()
     static std::once_flag once;
     static CURLcode code = CURLE_OK;
     std::call_once(once, [] { code = curl_global_init(CURL_GLOBAL_DEFAULT); });
-    if (code != CURLE_OK)
-        throw Exception(Format("libcurl initialisation failed: %s", curl_easy_strerror(code)));
+    if (code != CURLE_OK) throw Exception(Format("libcurl initialisation failed: %s", curl_easy_strerror(code)));
 }
 
 }  // namespace qorita::http

@@ -24,8 +24,7 @@ std::string LastOpenSslError()
 {
     const unsigned long code = ERR_peek_last_error();
     ERR_clear_error();
-    if (code == 0)
-        return "no certificate found";
+    if (code == 0) return "no certificate found";
     char text[256];
     ERR_error_string_n(code, text, sizeof text);
     return text;
@@ -43,12 +42,10 @@ TExtraCaCertificates::TExtraCaCertificates(const std::string& AFileName) : FImpl
     std::unique_ptr<BIO, TBioFree> bio(BIO_new_file(AFileName.c_str(), "r"));
     if (!bio)
         throw Exception(Format("Cannot read the CA file '%s': %s", AFileName.c_str(), LastOpenSslError().c_str()));
-    while (X509* cert = PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr))
-        FImpl->Certificates.emplace_back(cert);
+    while (X509* cert = PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr)) FImpl->Certificates.emplace_back(cert);
     // Reading stops with "no start line" at the end of the file: that is not an error.
     const unsigned long last = ERR_peek_last_error();
-    if (last != 0 && ERR_GET_REASON(last) == PEM_R_NO_START_LINE)
-        ERR_clear_error();
+    if (last != 0 && ERR_GET_REASON(last) == PEM_R_NO_START_LINE) ERR_clear_error();
     if (FImpl->Certificates.empty() || ERR_peek_last_error() != 0)
         throw Exception(Format("Cannot read the CA file '%s': %s", AFileName.c_str(), LastOpenSslError().c_str()));
 }
@@ -58,12 +55,10 @@ TExtraCaCertificates::~TExtraCaCertificates() = default;
 bool TExtraCaCertificates::AddTo(void* ASslCtx) const noexcept
 {
     X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(ASslCtx));
-    if (store == nullptr)
-        return false;
+    if (store == nullptr) return false;
     for (const auto& cert : FImpl->Certificates) {
         // A certificate already in the store is accepted silently by OpenSSL 3.
-        if (X509_STORE_add_cert(store, cert.get()) != 1)
-            return false;
+        if (X509_STORE_add_cert(store, cert.get()) != 1) return false;
     }
     return true;
 }

@@ -45,7 +45,8 @@ struct THttpClient::TImpl {
     {
         const CURLcode code = curl_easy_setopt(Handle.get(), AOption, AValue);
         if (code != CURLE_OK)
-            throw Exception(Format("libcurl option %d refused: %s", static_cast<int>(AOption), curl_easy_strerror(code)));
+            throw Exception(
+                Format("libcurl option %d refused: %s", static_cast<int>(AOption), curl_easy_strerror(code)));
     }
 
     void SetCommonOptions();
@@ -95,22 +96,18 @@ size_t THttpClient::TImpl::OnHeader(char* AData, size_t ASize, size_t ACount, vo
             const size_t blank = rest.find(' ');
             rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
         }
-        while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n'))
-            rest.remove_suffix(1);
+        while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n')) rest.remove_suffix(1);
         self->Response.ReasonPhrase.assign(rest);
     } else if (line.size() > 15 && StartsWithNoCase(line, "content-length:")) {
         // Room for the whole body up front: growing a large answer step by
         // step would copy it over and over. Never more than the limit.
         unsigned long long declared = 0;
         std::string_view digits = line.substr(15);
-        while (!digits.empty() && digits.front() == ' ')
-            digits.remove_prefix(1);
+        while (!digits.empty() && digits.front() == ' ') digits.remove_prefix(1);
         std::from_chars(digits.data(), digits.data() + digits.size(), declared);
         if (declared > 0 && declared <= self->Limits.MaxBodyBytes) {
-            if (self->BodySink != nullptr)
-                self->BodySink->Reserve(static_cast<size_t>(declared));
-            else
-                self->Response.Body.reserve(static_cast<size_t>(declared));
+            if (self->BodySink != nullptr) self->BodySink->Reserve(static_cast<size_t>(declared));
+            else self->Response.Body.reserve(static_cast<size_t>(declared));
         }
     }
     return length;
@@ -166,19 +163,16 @@ void THttpClient::TImpl::UseSystemStoreDirectory()
     // chain needs. The bundle is dropped only when libcurl knows a directory
     // that exists, so the trusted set stays the system's either way.
     char* directory = nullptr;
-    if (curl_easy_getinfo(Handle.get(), CURLINFO_CAPATH, &directory) != CURLE_OK || directory == nullptr)
-        return;
+    if (curl_easy_getinfo(Handle.get(), CURLINFO_CAPATH, &directory) != CURLE_OK || directory == nullptr) return;
     std::error_code error;
-    if (!std::filesystem::is_directory(directory, error))
-        return;
+    if (!std::filesystem::is_directory(directory, error)) return;
     Set(CURLOPT_CAINFO, static_cast<const char*>(nullptr));
 }
 
 std::string THttpClient::TImpl::TotalTimeoutText() const
 {
     const auto milliseconds = static_cast<long long>(Limits.TotalTimeout.count());
-    if (milliseconds % 1000 == 0)
-        return Format("%lld s", milliseconds / 1000);
+    if (milliseconds % 1000 == 0) return Format("%lld s", milliseconds / 1000);
     return Format("%lld ms", milliseconds);
 }
 
@@ -193,13 +187,11 @@ std::string THttpClient::TImpl::TransportMessage(CURLcode ACode, std::chrono::st
         return Format("Request not completed within the overall time limit of %s (QORITA_ServiceTimeout): %s",
                       TotalTimeoutText().c_str(), ErrorBuffer[0] != '\0' ? ErrorBuffer : curl_easy_strerror(ACode));
     }
-    if (BodyNotKept)
-        return "Out of memory receiving the answer";
+    if (BodyNotKept) return "Out of memory receiving the answer";
     // libcurl wanted to send the request again on a new connection (see Post).
     if (ACode == CURLE_SEND_FAIL_REWIND)
         return "The server closed the connection without answering; the request was not sent again";
-    if (ErrorBuffer[0] != '\0')
-        return ErrorBuffer;
+    if (ErrorBuffer[0] != '\0') return ErrorBuffer;
     return curl_easy_strerror(ACode);
 }
 
@@ -210,8 +202,7 @@ THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeader
         // "Name:" without a value removes a header libcurl would add itself.
         const std::string line = value.empty() ? name + ":" : name + ": " + value;
         curl_slist* extended = curl_slist_append(headers.get(), line.c_str());
-        if (extended == nullptr)
-            throw Exception("Out of memory building the request headers");
+        if (extended == nullptr) throw Exception("Out of memory building the request headers");
         (void)headers.release();
         headers.reset(extended);
     }
@@ -228,8 +219,7 @@ THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeader
     const auto elapsed = std::chrono::steady_clock::now() - started;
     // The handle keeps a pointer to the list: detach it before the list goes.
     Set(CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
-    if (code != CURLE_OK)
-        throw Exception(TransportMessage(code, elapsed));
+    if (code != CURLE_OK) throw Exception(TransportMessage(code, elapsed));
 
     curl_easy_getinfo(Handle.get(), CURLINFO_RESPONSE_CODE, &Response.StatusCode);
     const char* contentType = nullptr;
@@ -242,11 +232,9 @@ THttpClient::THttpClient(const std::string& ACaFile, const THttpLimits& ALimits)
 {
     EnsureCurlGlobalInit();
     FImpl->Limits = ALimits;
-    if (!ACaFile.empty())
-        FImpl->ExtraCa.emplace(ACaFile);
+    if (!ACaFile.empty()) FImpl->ExtraCa.emplace(ACaFile);
     FImpl->Handle.reset(curl_easy_init());
-    if (!FImpl->Handle)
-        throw Exception("libcurl could not create a handle");
+    if (!FImpl->Handle) throw Exception("libcurl could not create a handle");
     FImpl->SetCommonOptions();
 }
 
@@ -293,8 +281,7 @@ void THttpClient::Connect(const std::string& AUrl)
     const auto elapsed = std::chrono::steady_clock::now() - started;
     // Later requests of this client are whole requests again.
     FImpl->Set(CURLOPT_CONNECT_ONLY, 0L);
-    if (code != CURLE_OK)
-        throw Exception(FImpl->TransportMessage(code, elapsed));
+    if (code != CURLE_OK) throw Exception(FImpl->TransportMessage(code, elapsed));
 }
 
 }  // namespace qorita::http
