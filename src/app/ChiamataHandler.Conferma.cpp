@@ -13,49 +13,49 @@ namespace qorita {
 
 void TChiamataHandler::EseguiConferma()
 {
-    const std::unique_ptr<TSpedizione> spedizione = LoadSpedizione();
-    RecuperaRisposte(*spedizione);
-    if (spedizione->IsConfermata()) {
+    TSpedizione spedizione = LoadSpedizione();
+    RecuperaRisposte(spedizione);
+    if (spedizione.IsConfermata()) {
         SetEsito(1, "Spedizione già confermata");
         return;
     }
     // Not sent yet: the courier's answer to number 0 decides.
-    ConfermaSpedizione(*spedizione);
+    ConfermaSpedizione(spedizione);
 }
 
 void TChiamataHandler::EseguiCreaConferma()
 {
-    const std::unique_ptr<TSpedizione> spedizione = LoadSpedizione();
-    RecuperaRisposte(*spedizione);
-    if (spedizione->IsInviata() && spedizione->IsConfermata()) {
+    TSpedizione spedizione = LoadSpedizione();
+    RecuperaRisposte(spedizione);
+    if (spedizione.IsInviata() && spedizione.IsConfermata()) {
         SetEsito(1, "Spedizione già confermata");
         return;
     }
     // No confirmation when the creation failed or some parcels were refused.
-    if (!spedizione->IsInviata()) InviaSpedizione(*spedizione);
+    if (!spedizione.IsInviata()) InviaSpedizione(spedizione);
     // The same shipment in memory, so the number just received is confirmed.
-    ConfermaSpedizione(*spedizione);
+    ConfermaSpedizione(spedizione);
 }
 
 void TChiamataHandler::EseguiElimina()
 {
-    const std::unique_ptr<TSpedizione> spedizione = LoadSpedizione();
-    RecuperaRisposte(*spedizione);
-    if (!spedizione->IsInviata()) {
+    TSpedizione spedizione = LoadSpedizione();
+    RecuperaRisposte(spedizione);
+    if (!spedizione.IsInviata()) {
         SetEsito(1, "Spedizione non ancora inviata");
         return;
     }
-    EliminaSpedizione(*spedizione);
+    EliminaSpedizione(spedizione);
 }
 
 std::unique_ptr<cwdbsn_request::TCWDBSNRequest> TChiamataHandler::BuildCWDBSNRequest(TSpedizione& ASpedizione)
 {
     auto request = std::make_unique<cwdbsn_request::TCWDBSNRequest>();
     const cwdbsn_request::IXMLInfoType& info = request->Info();
-    info->SetSedeQor(FParametri->SedeQor());
-    info->SetCodiceClienteQor(FParametri->CodiceClienteQor());
-    info->SetPasswordClienteQor(FParametri->PasswordClienteQor());
-    info->Parcel()->Add()->SetNumeroDiSpedizioneQORDaConfermare(ASpedizione.Testata().NumeroSpedizione());
+    info->SetSedeQor(FParametri.SedeQor);
+    info->SetCodiceClienteQor(FParametri.CodiceClienteQor);
+    info->SetPasswordClienteQor(FParametri.PasswordClienteQor);
+    info->Parcel()->Add()->SetNumeroDiSpedizioneQORDaConfermare(ASpedizione.Testata().NumeroSpedizione);
     return request;
 }
 
@@ -64,21 +64,21 @@ std::unique_ptr<deletesped_request::TDeleteSpedRequest> TChiamataHandler::BuildD
 {
     auto request = std::make_unique<deletesped_request::TDeleteSpedRequest>();
     const deletesped_request::IXMLDeleteSpedType& info = request->Info();
-    info->SetSedeQor(FParametri->SedeQor());
-    info->SetCodiceClienteQor(FParametri->CodiceClienteQor());
-    info->SetPasswordClienteQor(FParametri->PasswordClienteQor());
-    info->SetNumSpedizione(ASpedizione.Testata().NumeroSpedizione());
+    info->SetSedeQor(FParametri.SedeQor);
+    info->SetCodiceClienteQor(FParametri.CodiceClienteQor);
+    info->SetPasswordClienteQor(FParametri.PasswordClienteQor);
+    info->SetNumSpedizione(ASpedizione.Testata().NumeroSpedizione);
     return request;
 }
 
 void TChiamataHandler::ConfermaSpedizione(TSpedizione& ASpedizione)
 {
     const std::unique_ptr<cwdbsn_request::TCWDBSNRequest> request = BuildCWDBSNRequest(ASpedizione);
-    const std::unique_ptr<TQorItaLogData> log = NewLog(ASpedizione, "CWDBSN");
+    TQorItaLogData log = NewLog(ASpedizione, "CWDBSN");
     RunStep(
-        *log, [&] { return ExchangeCWDBSN(*request, *log); },
+        log, [&] { return ExchangeCWDBSN(*request, log); },
         [&](cwdbsn_response::TCWDBSNResponse& AResponse) {
-            ASpedizione.AssignCWDBSNResponse(AResponse, *log);
+            ASpedizione.AssignCWDBSNResponse(AResponse, log);
             // The parcels are not written.
             SaveTestata(ASpedizione.Testata());
         });
@@ -87,11 +87,11 @@ void TChiamataHandler::ConfermaSpedizione(TSpedizione& ASpedizione)
 void TChiamataHandler::EliminaSpedizione(TSpedizione& ASpedizione)
 {
     const std::unique_ptr<deletesped_request::TDeleteSpedRequest> request = BuildDeleteSpedRequest(ASpedizione);
-    const std::unique_ptr<TQorItaLogData> log = NewLog(ASpedizione, "DeleteSped");
+    TQorItaLogData log = NewLog(ASpedizione, "DeleteSped");
     RunStep(
-        *log, [&] { return ExchangeDeleteSped(*request, *log); },
+        log, [&] { return ExchangeDeleteSped(*request, log); },
         [&](deletesped_response::TDeleteSpedResponse& AResponse) {
-            ASpedizione.AssignDeleteSpedResponse(AResponse, *log);
+            ASpedizione.AssignDeleteSpedResponse(AResponse, log);
             ASpedizione.Testata().SetStatusTestata(TStatusTestata::sEliminata);
             // The parcels keep their send data and are not written.
             SaveTestata(ASpedizione.Testata());

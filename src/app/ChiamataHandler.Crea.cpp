@@ -1,12 +1,12 @@
 // Crea: registers the unsent parcels of the shipment with the courier and stores
 // the shipment number, counters and labels it returns.
 #include "app/ChiamataHandler.h"
+#include "app/ChiamataHandler.Sessione.h"
 #include "app/ChiamataHandler.Step.h"
 #include "app/ScambiInSospeso.h"
 
 #include "common/Exception.h"
 #include "common/Text.h"
-#include "data/DataAccess.h"
 #include "labelservice/AddParcel.Request.h"
 #include "labelservice/AddParcel.Response.h"
 
@@ -21,46 +21,46 @@ std::int32_t GeneraPdfCode(TTipoEtichetta ATipo) { return ATipo == TTipoEtichett
 
 void TChiamataHandler::EseguiCrea()
 {
-    const std::unique_ptr<TSpedizione> spedizione = LoadSpedizione();
-    const bool recuperata = RecuperaRisposte(*spedizione);
-    if (spedizione->IsInviata()) {
+    TSpedizione spedizione = LoadSpedizione();
+    const bool recuperata = RecuperaRisposte(spedizione);
+    if (spedizione.IsInviata()) {
         // Registered by this run, from an answer an earlier run received: the
         // call that asked for it is done.
         if (!recuperata) SetEsito(1, "Spedizione già creata");
         return;
     }
-    InviaSpedizione(*spedizione);
+    InviaSpedizione(spedizione);
 }
 
 std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAddParcelRequest(TSpedizione& ASpedizione)
 {
     auto request = std::make_unique<addparcel_request::TAddParcelRequest>();
     const addparcel_request::IXMLInfoType& info = request->Info();
-    info->SetSedeQor(FParametri->SedeQor());
-    info->SetCodiceClienteQor(FParametri->CodiceClienteQor());
-    info->SetPasswordClienteQor(FParametri->PasswordClienteQor());
+    info->SetSedeQor(FParametri.SedeQor);
+    info->SetCodiceClienteQor(FParametri.CodiceClienteQor);
+    info->SetPasswordClienteQor(FParametri.PasswordClienteQor);
     const TQorItaTestateData& testata = ASpedizione.Testata();
-    for (const auto& parcel : ASpedizione.Righe()) {
-        if (parcel->IsInviata()) continue;
+    for (const TQorItaRigheData& parcel : ASpedizione.Righe()) {
+        if (parcel.IsInviata()) continue;
         const addparcel_request::IXMLParcelType item = info->Parcel()->Add();
-        item->SetCodiceContrattoQor(FParametri->CodiceContrattoQor());
-        item->SetRagioneSociale(testata.RagioneSociale());
-        item->SetIndirizzo(testata.Indirizzo());
-        item->SetLocalita(testata.Localita());
-        item->SetZipcode(testata.ZipCode());
-        item->SetProvincia(testata.Provincia());
+        item->SetCodiceContrattoQor(FParametri.CodiceContrattoQor);
+        item->SetRagioneSociale(testata.RagioneSociale);
+        item->SetIndirizzo(testata.Indirizzo);
+        item->SetLocalita(testata.Localita);
+        item->SetZipcode(testata.ZipCode);
+        item->SetProvincia(testata.Provincia);
         item->SetColli(1);  // every item stands for one parcel
-        item->SetPesoReale(parcel->PesoReale());
+        item->SetPesoReale(parcel.PesoReale);
         item->SetGeneraPdf(GeneraPdfCode(testata.GetTipoEtichetta()));
         // One counter per item, drawn now: a parcel the courier refuses gets a
         // new one when it is sent again. One sent without answer keeps its own.
-        item->SetContatoreProgressivo(ContatorePer(*parcel));
-        item->SetEmail(testata.EMail());
-        item->SetCellulare1(testata.Cellulare1());
-        item->SetServiziAccessori(testata.ServiziAccessori());
-        if (std::fabs(parcel->ImportoContrassegno()) > 1e-12) {
-            item->SetImportoContrassegno(parcel->ImportoContrassegno());
-            item->SetModalitaIncasso(testata.ModalitaIncasso());
+        item->SetContatoreProgressivo(ContatorePer(parcel));
+        item->SetEmail(testata.EMail);
+        item->SetCellulare1(testata.Cellulare1);
+        item->SetServiziAccessori(testata.ServiziAccessori);
+        if (std::fabs(parcel.ImportoContrassegno) > 1e-12) {
+            item->SetImportoContrassegno(parcel.ImportoContrassegno);
+            item->SetModalitaIncasso(testata.ModalitaIncasso);
         }
     }
     return request;
@@ -68,8 +68,8 @@ std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAdd
 
 std::int32_t TChiamataHandler::ContatorePer(const TQorItaRigheData& AParcel)
 {
-    if (const auto ripreso = ScambiInSospeso().ContatoreRipreso(AParcel.NCollo())) return *ripreso;
-    return GetRigheAccess().GenContatoreProgressivoOltre(ScambiInSospeso().UltimoContatoreInviato());
+    if (const auto ripreso = ScambiInSospeso().ContatoreRipreso(AParcel.NCollo)) return *ripreso;
+    return FSessione->Righe.GenContatoreProgressivoOltre(ScambiInSospeso().UltimoContatoreInviato());
 }
 
 // The journal entry of a request: the parcels it carries, in item order, with
@@ -78,14 +78,13 @@ TJournalEntry TChiamataHandler::NewJournalEntry(const addparcel_request::TAddPar
                                                 TSpedizione& ASpedizione, const TQorItaLogData& ALog)
 {
     TJournalEntry entry;
-    entry.Operazione = ALog.Operazione();
-    entry.DataOra = ALog.DataOra();
-    entry.Operatore = ALog.Operatore();
+    entry.Operazione = ALog.Operazione;
+    entry.DataOra = ALog.DataOra;
+    entry.Operatore = ALog.Operatore;
     int position = 0;
-    for (const auto& parcel : ASpedizione.Righe()) {
-        if (parcel->IsInviata()) continue;
-        entry.Colli.push_back(
-            {parcel->NCollo(), ARequest.Info()->Parcel()->Parcel(position++)->ContatoreProgressivo()});
+    for (const TQorItaRigheData& parcel : ASpedizione.Righe()) {
+        if (parcel.IsInviata()) continue;
+        entry.Colli.push_back({parcel.NCollo, ARequest.Info()->Parcel()->Parcel(position++)->ContatoreProgressivo()});
     }
     return entry;
 }
@@ -96,13 +95,13 @@ void TChiamataHandler::InviaSpedizione(TSpedizione& ASpedizione)
     // Every parcel has a send time but the header no number: nothing to send.
     if (request->Info()->Parcel()->Count() == 0) return;
 
-    const std::unique_ptr<TQorItaLogData> log = NewLog(ASpedizione, "AddParcel");
-    TJournalEntry journal = NewJournalEntry(*request, ASpedizione, *log);
+    TQorItaLogData log = NewLog(ASpedizione, "AddParcel");
+    TJournalEntry journal = NewJournalEntry(*request, ASpedizione, log);
     RunStep(
-        *log,
+        log,
         [&] {
             try {
-                return ExchangeAddParcel(*request, *log, &journal);
+                return ExchangeAddParcel(*request, log, &journal);
             } catch (...) {
                 // A refusal registered nothing: the parcels get new counters.
                 if (journal.HasAnswer()) ScambiInSospeso().Chiudi(journal);
@@ -110,14 +109,14 @@ void TChiamataHandler::InviaSpedizione(TSpedizione& ASpedizione)
             }
         },
         [&](addparcel_response::TAddParcelResponse& AResponse) {
-            ASpedizione.AssignAddParcelResponse(AResponse, *log);
+            ASpedizione.AssignAddParcelResponse(AResponse, log);
             SaveSpedizione(ASpedizione);
             ScambiInSospeso().Chiudi(journal);
             if (!AResponse.ParcelErrors().empty()) {
                 // Some parcels refused: the accepted ones are saved, the
                 // exchange itself succeeded, the call reports the refusals.
                 const std::string errors = JoinLines(AResponse.ParcelErrors());
-                log->SetEsitoMessaggio(errors);
+                log.EsitoMessaggio = errors;
                 throw Exception(errors);
             }
         });

@@ -29,8 +29,8 @@ std::vector<TQorItaRigheData*> ColliDellaRichiesta(TChiamataHandler::TSpedizione
     std::vector<TQorItaRigheData*> colli;
     for (const TJournalCollo& collo : AEntry.Colli) {
         TQorItaRigheData* found = nullptr;
-        for (const auto& parcel : ASpedizione.Righe()) {
-            if (parcel->NCollo() == collo.NCollo && !parcel->IsInviata()) found = parcel.get();
+        for (TQorItaRigheData& parcel : ASpedizione.Righe()) {
+            if (parcel.NCollo == collo.NCollo && !parcel.IsInviata()) found = &parcel;
         }
         colli.push_back(found);
     }
@@ -97,23 +97,22 @@ bool TChiamataHandler::RegistraRispostaTardiva(TSpedizione& ASpedizione, const T
         return false;
     }
     const std::vector<TQorItaRigheData*> colli = ColliDellaRichiesta(ASpedizione, AEntry);
-    auto log = std::make_unique<TQorItaLogData>();
-    log->SetTestata(ASpedizione.Testata().Id());
     // The exchange's own stamp and operator, so that the parcels' send stamps
     // equal the log row's as with any exchange.
-    log->SetDataOra(AEntry.DataOra);
-    log->SetOperatore(AEntry.Operatore);
-    log->SetOperazione("AddParcel");
-    log->SetFileXmlRequest(AEntry.FileXmlRequest);
-    log->SetFileXmlResponse(AEntry.FileXmlResponse);
-    log->SetEsitoCodice(0);
-    log->SetEsitoMessaggio(kRispostaTardiva);
+    TQorItaLogData log{.Testata = ASpedizione.Testata().Id,
+                       .DataOra = AEntry.DataOra,
+                       .Operatore = AEntry.Operatore,
+                       .Operazione = "AddParcel",
+                       .FileXmlRequest = AEntry.FileXmlRequest,
+                       .FileXmlResponse = AEntry.FileXmlResponse,
+                       .EsitoCodice = 0,
+                       .EsitoMessaggio = kRispostaTardiva};
     try {
         if (!RecordsSomething(*response, colli)) {
             scambi.Chiudi(AEntry);  // recorded before, or only refusals
             return false;
         }
-        ASpedizione.AssignAddParcelResponse(*response, *log, colli);
+        ASpedizione.AssignAddParcelResponse(*response, log, colli);
     } catch (const std::exception&) {
         // An answer that cannot be taken over (items missing, two shipment
         // numbers) is treated as no answer: the same counters go out again.
@@ -124,9 +123,9 @@ bool TChiamataHandler::RegistraRispostaTardiva(TSpedizione& ASpedizione, const T
     // parcels and the entry stays for the next run.
     SaveSpedizione(ASpedizione);
     if (!response->ParcelErrors().empty()) {
-        log->SetEsitoMessaggio(ComposeMessage(kRispostaTardiva, JoinLines(response->ParcelErrors())));
+        log.EsitoMessaggio = ComposeMessage(kRispostaTardiva, JoinLines(response->ParcelErrors()));
     }
-    SaveLog(*log);
+    SaveLog(log);
     scambi.Chiudi(AEntry);
     return true;
 }

@@ -2,12 +2,12 @@
 // files, calls the service, judges the answer and is recorded in one log row.
 #include "app/ChiamataHandler.h"
 
+#include "app/ChiamataHandler.Sessione.h"
 #include "app/Console.h"
 #include "app/Failpoint.h"
 #include "app/ScambiInSospeso.h"
 #include "common/Exception.h"
 #include "common/Text.h"
-#include "data/DataAccess.h"
 #include "labelservice/AddParcel.Request.h"
 #include "labelservice/AddParcel.Response.h"
 #include "labelservice/CWDBSN.Request.h"
@@ -45,8 +45,7 @@ std::string Archive(const TMessage& AMessage, const std::string& AFileName)
 
 labelservice::TServiceSettings Settings(const TQorItaParametri& AParametri)
 {
-    return {AParametri.ServiceUrl(), AParametri.ServiceCaFile(),
-            std::chrono::seconds(AParametri.ServiceTimeoutSeconds())};
+    return {AParametri.ServiceUrl, AParametri.ServiceCaFile, std::chrono::seconds(AParametri.ServiceTimeoutSeconds())};
 }
 
 // Calls the service; every failure of the call becomes the connection error.
@@ -91,26 +90,25 @@ std::string TChiamataHandler::XmlFileName(const std::string& AFolder, std::int32
 
 std::string TChiamataHandler::XmlFileName(const TQorItaLogData& ALog, const std::string& AKind) const
 {
-    return XmlFileName(FParametri->RequestResponseDir(), ALog.Testata(), ALog.DataOra(), ALog.Operazione(), AKind);
+    return XmlFileName(FParametri.RequestResponseDir, ALog.Testata, ALog.DataOra, ALog.Operazione, AKind);
 }
 
-std::unique_ptr<TQorItaLogData> TChiamataHandler::NewLog(const TSpedizione& ASpedizione,
-                                                         const std::string& AOperazione) const
+TQorItaLogData TChiamataHandler::NewLog(const TSpedizione& ASpedizione, const std::string& AOperazione) const
 {
-    auto log = std::make_unique<TQorItaLogData>();
-    log->SetTestata(ASpedizione.Testata().Id());
-    log->SetDataOra(Now());
-    log->SetOperatore(FChiamata->Operatore());
-    log->SetOperazione(AOperazione);
-    log->SetEsitoCodice(0);
-    log->SetEsitoMessaggio("OK");
+    TQorItaLogData log;
+    log.Testata = ASpedizione.Testata().Id;
+    log.DataOra = Now();
+    log.Operatore = FChiamata.Operatore;
+    log.Operazione = AOperazione;
+    log.EsitoCodice = 0;
+    log.EsitoMessaggio = "OK";
     return log;
 }
 
 void TChiamataHandler::SaveLog(TQorItaLogData& AData)
 {
     try {
-        GetLogAccess().Save(AData);
+        FSessione->Log.Save(AData);
     } catch (const std::exception& error) {
         WriteLines("(Errore non bloccante) Fallita scrittura QORITA_LOG:");
         WriteLines(error.what());
@@ -120,17 +118,16 @@ void TChiamataHandler::SaveLog(TQorItaLogData& AData)
 std::unique_ptr<addparcel_response::TAddParcelResponse> TChiamataHandler::ExchangeAddParcel(
     const addparcel_request::TAddParcelRequest& ARequest, TQorItaLogData& ALog, TJournalEntry* AJournal)
 {
-    ALog.SetFileXmlRequest(Archive(ARequest, XmlFileName(ALog, "Request")));
-    ALog.SetFileXmlResponse({});
+    ALog.FileXmlRequest = Archive(ARequest, XmlFileName(ALog, "Request"));
+    ALog.FileXmlResponse = {};
     if (AJournal) {
-        AJournal->FileXmlRequest = ALog.FileXmlRequest();
+        AJournal->FileXmlRequest = ALog.FileXmlRequest;
         ScambiInSospeso().Invio(*AJournal);
     }
     QORITA_FAILPOINT("prima-dell-invio");
-    auto response =
-        CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings(*FParametri)); });
-    ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
-    if (AJournal) ScambiInSospeso().Risposta(*AJournal, ALog.FileXmlResponse());
+    auto response = CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings(FParametri)); });
+    ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
+    if (AJournal) ScambiInSospeso().Risposta(*AJournal, ALog.FileXmlResponse);
     QORITA_FAILPOINT("dopo-la-risposta");
     const auto sent = static_cast<std::size_t>(ARequest.Info()->Parcel()->Count());
     if (const auto negative = AddParcelNegativeAnswer(*response, sent)) {
@@ -142,11 +139,11 @@ std::unique_ptr<addparcel_response::TAddParcelResponse> TChiamataHandler::Exchan
 std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TChiamataHandler::ExchangeCWDBSN(
     const cwdbsn_request::TCWDBSNRequest& ARequest, TQorItaLogData& ALog)
 {
-    ALog.SetFileXmlRequest(Archive(ARequest, XmlFileName(ALog, "Request")));
-    ALog.SetFileXmlResponse({});
+    ALog.FileXmlRequest = Archive(ARequest, XmlFileName(ALog, "Request"));
+    ALog.FileXmlResponse = {};
     auto response = CallService(
-        [&] { return labelservice::TLabelService::CloseWorkDayByShipmentNumber(ARequest, Settings(*FParametri)); });
-    ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
+        [&] { return labelservice::TLabelService::CloseWorkDayByShipmentNumber(ARequest, Settings(FParametri)); });
+    ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     const std::string descrizione = response->CloseWorkDayByShipmentNumberResult()->DescrizioneErrore();
     if (!descrizione.empty() && UpperCase(descrizione) != "OK") {
         throw Exception(ComposeMessage(kNegativeAnswer, descrizione));
@@ -166,11 +163,11 @@ std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TChiamataHandler::ExchangeCWDB
 std::unique_ptr<deletesped_response::TDeleteSpedResponse> TChiamataHandler::ExchangeDeleteSped(
     const deletesped_request::TDeleteSpedRequest& ARequest, TQorItaLogData& ALog)
 {
-    ALog.SetFileXmlRequest(Archive(ARequest, XmlFileName(ALog, "Request")));
-    ALog.SetFileXmlResponse({});
+    ALog.FileXmlRequest = Archive(ARequest, XmlFileName(ALog, "Request"));
+    ALog.FileXmlResponse = {};
     auto response =
-        CallService([&] { return labelservice::TLabelService::DeleteSped(ARequest, Settings(*FParametri)); });
-    ALog.SetFileXmlResponse(Archive(*response, XmlFileName(ALog, "Response")));
+        CallService([&] { return labelservice::TLabelService::DeleteSped(ARequest, Settings(FParametri)); });
+    ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     // The courier answers in words: a deletion done, or a shipment it does not
     // know (already gone), both count as deleted.
     const std::string descrizione = response->DescrizioneErrore();

@@ -2,8 +2,8 @@
 // courier's answers, and saving header and parcels.
 #include "app/ChiamataHandler.h"
 
+#include "app/ChiamataHandler.Sessione.h"
 #include "common/Exception.h"
-#include "data/DataAccess.h"
 #include "data/Savepoint.h"
 #include "data/fb/FbTransaction.h"
 #include "labelservice/AddParcel.Response.h"
@@ -15,15 +15,15 @@ namespace qorita {
 std::size_t TChiamataHandler::TSpedizione::CountInviate() const
 {
     std::size_t count = 0;
-    for (const auto& parcel : FRighe) {
-        if (parcel->IsInviata()) ++count;
+    for (const TQorItaRigheData& parcel : FRighe) {
+        if (parcel.IsInviata()) ++count;
     }
     return count;
 }
 
 bool TChiamataHandler::TSpedizione::IsInviata() const
 {
-    return CountInviate() == FRighe.size() && FTestata.NumeroSpedizione() != 0;
+    return CountInviate() == FRighe.size() && FTestata.NumeroSpedizione != 0;
 }
 
 // The request carried one item per unsent parcel, in list order, and the answer
@@ -32,8 +32,8 @@ void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::
                                                             const TQorItaLogData& ALog)
 {
     std::vector<TQorItaRigheData*> inviati;
-    for (const auto& parcel : FRighe) {
-        if (!parcel->IsInviata()) inviati.push_back(parcel.get());
+    for (TQorItaRigheData& parcel : FRighe) {
+        if (!parcel.IsInviata()) inviati.push_back(&parcel);
     }
     AssignAddParcelResponse(AFrom, ALog, inviati);
 }
@@ -60,37 +60,37 @@ void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::
         TQorItaRigheData* parcel = AColli[position];
         const addparcel_response::IXMLParcelType item = AFrom.InfoLabel()->Parcel(static_cast<int>(position));
         if (parcel == nullptr || item->HasError()) continue;
-        parcel->SetContatoreProgressivo(item->ContatoreProgressivo());
+        parcel->ContatoreProgressivo = item->ContatoreProgressivo();
         // The answer is archived already: its labels move to the parcels.
-        parcel->SetEtichetta(item->TakeEtichetta());
-        parcel->SetInvioDataOra(ALog.DataOra());
-        parcel->SetInvioOperatore(ALog.Operatore());
+        parcel->Etichetta = item->TakeEtichetta();
+        parcel->InvioDataOra = ALog.DataOra;
+        parcel->InvioOperatore = ALog.Operatore;
     }
-    FTestata.SetNumeroSpedizione(numero);
+    FTestata.NumeroSpedizione = numero;
 }
 
 void TChiamataHandler::TSpedizione::AssignCWDBSNResponse(const cwdbsn_response::TCWDBSNResponse&,
                                                          const TQorItaLogData& ALog)
 {
-    FTestata.SetConfermaDataOra(ALog.DataOra());
-    FTestata.SetConfermaOperatore(ALog.Operatore());
+    FTestata.ConfermaDataOra = ALog.DataOra;
+    FTestata.ConfermaOperatore = ALog.Operatore;
 }
 
 void TChiamataHandler::TSpedizione::AssignDeleteSpedResponse(const deletesped_response::TDeleteSpedResponse&,
                                                              const TQorItaLogData& ALog)
 {
-    FTestata.SetEliminazioneDataOra(ALog.DataOra());
-    FTestata.SetEliminazioneOperatore(ALog.Operatore());
+    FTestata.EliminazioneDataOra = ALog.DataOra;
+    FTestata.EliminazioneOperatore = ALog.Operatore;
 }
 
-std::unique_ptr<TChiamataHandler::TSpedizione> TChiamataHandler::LoadSpedizione()
+TChiamataHandler::TSpedizione TChiamataHandler::LoadSpedizione()
 {
-    auto spedizione = std::make_unique<TSpedizione>();
-    const std::int32_t testata = FChiamata->Testata();
-    if (!GetTestateAccess().Load(testata, spedizione->Testata())) {
+    TSpedizione spedizione;
+    const std::int32_t testata = FChiamata.Testata;
+    if (!FSessione->Testate.Load(testata, spedizione.Testata())) {
         throw Exception(Format("Record ID %d non trovato in QORITA_TESTATE", testata));
     }
-    if (!GetRigheAccess().Load(testata, spedizione->Righe())) {
+    if (!FSessione->Righe.Load(testata, spedizione.Righe())) {
         throw Exception(Format("Nessun record trovato in QORITA_RIGHE con TESTATA=%d", testata));
     }
     return spedizione;
@@ -99,7 +99,7 @@ std::unique_ptr<TChiamataHandler::TSpedizione> TChiamataHandler::LoadSpedizione(
 void TChiamataHandler::SaveTestata(TQorItaTestateData& AData)
 {
     try {
-        GetTestateAccess().Save(AData);
+        FSessione->Testate.Save(AData);
     } catch (const std::exception& error) {
         throw Exception(ComposeMessage("Fallito aggiornamento QORITA_TESTATE:", error.what()));
     }
@@ -110,7 +110,7 @@ void TChiamataHandler::SaveTestata(TQorItaTestateData& AData)
 // number whose labels are missing.
 void TChiamataHandler::SaveSpedizione(TSpedizione& ASpedizione)
 {
-    TSavepoint savepoint(*FDatabase, GetTransaction(), "QORITA_SPEDIZIONE");
+    TSavepoint savepoint(FDatabase, FSessione->Transaction, "QORITA_SPEDIZIONE");
     SaveTestata(ASpedizione.Testata());
     SaveRighe(ASpedizione.Righe());
     savepoint.Release();
@@ -119,7 +119,7 @@ void TChiamataHandler::SaveSpedizione(TSpedizione& ASpedizione)
 void TChiamataHandler::SaveRighe(TQorItaRigheList& AData)
 {
     try {
-        GetRigheAccess().Save(AData);
+        FSessione->Righe.Save(AData);
     } catch (const std::exception& error) {
         throw Exception(ComposeMessage("Fallito aggiornamento QORITA_RIGHE:", error.what()));
     }

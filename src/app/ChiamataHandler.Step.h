@@ -15,8 +15,8 @@ void TChiamataHandler::RunStep(TQorItaLogData& ALog, TExchange&& AExchange, TTak
             try {
                 return AExchange();
             } catch (const std::exception& error) {
-                ALog.SetEsitoCodice(-1);
-                ALog.SetEsitoMessaggio(error.what());
+                ALog.EsitoCodice = -1;
+                ALog.EsitoMessaggio = error.what();
                 throw;
             }
         }();

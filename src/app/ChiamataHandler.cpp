@@ -1,17 +1,15 @@
 #include "app/ChiamataHandler.h"
 
+#include "app/ChiamataHandler.Sessione.h"
 #include "app/CmdParams.h"
 #include "app/Console.h"
 #include "app/CredenzialiDatabase.h"
 #include "app/Failpoint.h"
 #include "app/ScambiInSospeso.h"
 #include "common/Exception.h"
-#include "data/DataAccess.h"
-#include "data/KelTabX.h"
-#include "data/fb/FbConnection.h"
-#include "data/fb/FbTransaction.h"
 
 #include <exception>
+#include <optional>
 
 namespace qorita {
 
@@ -29,7 +27,7 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
                    AParams.NomeComando().c_str()));
     }
     ConnectDatabase(comando->DatabaseName);
-    GetTransaction().Start();
+    FSessione->Transaction.Start();
 
     std::exception_ptr escaping;
     try {
@@ -42,7 +40,9 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
             case TTipoComando::Conferma: EseguiConferma(); break;
             case TTipoComando::CreaConferma: EseguiCreaConferma(); break;
             case TTipoComando::Elimina: EseguiElimina(); break;
-            case TTipoComando::Verifica: break;  // never a call: the entry runs the check itself
+            case TTipoComando::Verifica:
+                // Run by the entry without a call row (Verifica.h).
+                break;
             }
         } catch (const std::exception& error) {
             SetEsito(-1, error.what());
@@ -52,7 +52,7 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
     }
     if (FChiamataTrovata) SaveChiamata();
     QORITA_FAILPOINT("prima-del-commit");
-    GetTransaction().Commit();
+    FSessione->Transaction.Commit();
     QORITA_FAILPOINT("dopo-il-commit");
     // Only answers the database now holds leave the journal.
     if (FScambiInSospeso) FScambiInSospeso->DopoCommit();
@@ -62,7 +62,7 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
 TScambiInSospeso& TChiamataHandler::ScambiInSospeso()
 {
     if (!FScambiInSospeso) {
-        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri->RequestResponseDir(), FChiamata->Testata());
+        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri.RequestResponseDir, FChiamata.Testata);
     }
     return *FScambiInSospeso;
 }
@@ -70,16 +70,9 @@ TScambiInSospeso& TChiamataHandler::ScambiInSospeso()
 bool TChiamataHandler::DisconnectDatabase() noexcept
 {
     // Statements first, then the transactions they ran in, then the connection.
-    FParametriAccess.reset();
-    FLogAccess.reset();
-    FRigheAccess.reset();
-    FTestateAccess.reset();
-    FChiamateAccess.reset();
-    FKelTabX.reset();
-    FTransaction.reset();
-    if (!FDatabase) return true;
+    FSessione.reset();
     try {
-        FDatabase->Close();
+        FDatabase.Close();
         return true;
     } catch (...) {
         return false;
@@ -88,51 +81,32 @@ bool TChiamataHandler::DisconnectDatabase() noexcept
 
 void TChiamataHandler::SetEsito(std::int32_t ACodice, const std::string& AMessaggio)
 {
-    FChiamata->SetEsitoCodice(ACodice);
-    FChiamata->SetEsitoMessaggio(AMessaggio);
+    FChiamata.EsitoCodice = ACodice;
+    FChiamata.EsitoMessaggio = AMessaggio;
 }
 
 void TChiamataHandler::ConnectDatabase(const std::string& ADatabaseName)
 {
-    FDatabase = std::make_unique<fb::TFbConnection>();
     try {
-        FDatabase->Open(ADatabaseName, CredenzialiDatabase());
+        FDatabase.Open(ADatabaseName, CredenzialiDatabase());
     } catch (const std::exception& error) {
         throw Exception(ComposeMessage(Format("Impossibile stabilire la connessione al DB %s", ADatabaseName.c_str()),
                                        error.what()));
     }
-    // Everything that works in the database, in the order of the members: the
-    // run's single transaction, then the objects that prepare their
-    // statements in it on first use (nothing here touches the database yet).
-    FTransaction = std::make_unique<fb::TFbTransaction>(*FDatabase, fb::TFbTransactionOptions{true, true, false});
-    FKelTabX = std::make_unique<TKelTabX>(FDatabase.get());
-    FChiamateAccess = std::make_unique<TQorItaChiamateAccess>(FDatabase.get(), FTransaction.get());
-    FTestateAccess = std::make_unique<TQorItaTestateAccess>(FDatabase.get(), FTransaction.get());
-    FRigheAccess = std::make_unique<TQorItaRigheAccess>(FDatabase.get(), FTransaction.get());
-    FLogAccess = std::make_unique<TQorItaLogAccess>(FDatabase.get(), FTransaction.get());
-    FParametriAccess = std::make_unique<TQorItaParametriAccess>(FKelTabX.get());
+    FSessione = std::make_unique<TSessione>(FDatabase);
 }
-
-fb::TFbTransaction& TChiamataHandler::GetTransaction() { return *FTransaction; }
-TQorItaChiamateAccess& TChiamataHandler::GetChiamateAccess() { return *FChiamateAccess; }
-TQorItaTestateAccess& TChiamataHandler::GetTestateAccess() { return *FTestateAccess; }
-TQorItaRigheAccess& TChiamataHandler::GetRigheAccess() { return *FRigheAccess; }
-TQorItaLogAccess& TChiamataHandler::GetLogAccess() { return *FLogAccess; }
-TQorItaParametriAccess& TChiamataHandler::GetParametriAccess() { return *FParametriAccess; }
 
 void TChiamataHandler::LoadParametri()
 {
-    FParametri = std::make_unique<TQorItaParametri>();
-    GetParametriAccess().Load(*FParametri);
-    FParametri->Validate();
+    FSessione->Parametri.Load(FParametri);
+    FParametri.Validate();
 }
 
 void TChiamataHandler::LoadChiamata(std::int32_t AId)
 {
-    FChiamata = std::make_unique<TQorItaChiamateData>();
-    FChiamataTrovata = GetChiamateAccess().Load(AId, *FChiamata);
+    FChiamataTrovata = FSessione->Chiamate.Load(AId, FChiamata);
     if (!FChiamataTrovata) throw Exception(Format("Record ID %d non trovato in QORITA_CHIAMATE", AId));
-    if (FChiamata->Testata() == 0) {
+    if (FChiamata.Testata == 0) {
         throw Exception(Format("Record ID %d in QORITA_CHIAMATE senza valore nel campo TESTATA", AId));
     }
 }
@@ -140,7 +114,7 @@ void TChiamataHandler::LoadChiamata(std::int32_t AId)
 void TChiamataHandler::SaveChiamata()
 {
     try {
-        GetChiamateAccess().Save(*FChiamata);
+        FSessione->Chiamate.Save(FChiamata);
     } catch (const std::exception& error) {
         WriteLines("(Errore non bloccante) Fallito aggiornamento QORITA_CHIAMATE:");
         WriteLines(error.what());

@@ -6,7 +6,7 @@
 // before a failure are committed together with the outcome.
 #include "common/DateTime.h"
 #include "data/DataObject.h"
-#include "data/fb/FbForward.h"
+#include "data/fb/FbConnection.h"
 
 #include <cstdint>
 #include <memory>
@@ -36,14 +36,8 @@ class TDeleteSpedResponse;
 }
 
 class TCmdParams;
-class TKelTabX;
 class TScambiInSospeso;
 struct TJournalEntry;
-class TQorItaChiamateAccess;
-class TQorItaTestateAccess;
-class TQorItaRigheAccess;
-class TQorItaLogAccess;
-class TQorItaParametriAccess;
 
 // The judgement of an AddParcel answer to a request of ASent parcels: the
 // text of a negative answer, or nothing when it is accepted (also when some
@@ -99,26 +93,23 @@ public:
                                    const std::string& AOperazione, const std::string& AKind);
 
 private:
+    // The run's single transaction and everything that works on the open
+    // database (ChiamataHandler.Sessione.h).
+    struct TSessione;
+
     void ConnectDatabase(const std::string& ADatabaseName);
-    // The run's transaction and access objects, all created by ConnectDatabase.
-    fb::TFbTransaction& GetTransaction();
-    TQorItaChiamateAccess& GetChiamateAccess();
-    TQorItaTestateAccess& GetTestateAccess();
-    TQorItaRigheAccess& GetRigheAccess();
-    TQorItaLogAccess& GetLogAccess();
-    TQorItaParametriAccess& GetParametriAccess();
     void LoadParametri();
     void LoadChiamata(std::int32_t AId);
     void SaveChiamata();
 
-    std::unique_ptr<TSpedizione> LoadSpedizione();
+    TSpedizione LoadSpedizione();
     void SaveTestata(TQorItaTestateData& AData);
     void SaveRighe(TQorItaRigheList& AData);
     // Header and parcels in one savepoint: all written, or none.
     void SaveSpedizione(TSpedizione& ASpedizione);
     void SaveLog(TQorItaLogData& AData);
 
-    std::unique_ptr<TQorItaLogData> NewLog(const TSpedizione& ASpedizione, const std::string& AOperazione) const;
+    TQorItaLogData NewLog(const TSpedizione& ASpedizione, const std::string& AOperazione) const;
     std::string XmlFileName(const TQorItaLogData& ALog, const std::string& AKind) const;
     // AJournal, when given, is written before the request goes out and again
     // once the answer is archived (ScambiInSospeso.h).
@@ -163,19 +154,17 @@ private:
     template <typename TExchange, typename TTakeOver>
     void RunStep(TQorItaLogData& ALog, TExchange&& AExchange, TTakeOver&& ATakeOver);
 
-    // Created together by ConnectDatabase, in the order declared; destroyed in
-    // reverse, so the statements go before the transactions and the connection.
-    std::unique_ptr<fb::TFbConnection> FDatabase;
-    std::unique_ptr<fb::TFbTransaction> FTransaction;
-    std::unique_ptr<TKelTabX> FKelTabX;
-    std::unique_ptr<TQorItaChiamateAccess> FChiamateAccess;
-    std::unique_ptr<TQorItaTestateAccess> FTestateAccess;
-    std::unique_ptr<TQorItaRigheAccess> FRigheAccess;
-    std::unique_ptr<TQorItaLogAccess> FLogAccess;
-    std::unique_ptr<TQorItaParametriAccess> FParametriAccess;
-    std::unique_ptr<TQorItaParametri> FParametri;
-    std::unique_ptr<TQorItaChiamateData> FChiamata;
+    // The connection outlives what works on it: DisconnectDatabase lets go of
+    // the session (its statements, then its transactions) before it detaches.
+    fb::TFbConnection FDatabase;
+    // Made in one go once the database is open, so a failed connection leaves
+    // nothing to let go of.
+    std::unique_ptr<TSessione> FSessione;
+    TQorItaParametri FParametri;
+    TQorItaChiamateData FChiamata;
     bool FChiamataTrovata = false;
+    // Made on first use: it needs the parameters and the call row, and only a
+    // run that used it cleans the journal after the commit.
     std::unique_ptr<TScambiInSospeso> FScambiInSospeso;
 };
 

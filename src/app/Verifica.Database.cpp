@@ -20,19 +20,14 @@ std::string Joined(const std::vector<std::string>& AItems, const char* ASeparato
 
 void TVerifica::ConnectDatabase()
 {
-    FDatabase = std::make_unique<fb::TFbConnection>();
-    FDatabase->Open(FDatabaseName, CredenzialiDatabase());
-    // Read-only: the check looks at the catalogue and prepares statements,
-    // nothing more, and must not be able to change anything.
-    FTransaction = std::make_unique<fb::TFbTransaction>(*FDatabase, fb::TFbTransactionOptions{true, true, true});
-    FTransaction->Start();
+    FDatabase.Open(FDatabaseName, CredenzialiDatabase());
+    FTransaction.Start();
 }
 
 // The tables, columns and generators come from the statements a run sends.
 void TVerifica::CheckObjects()
 {
-    const std::vector<std::string> missing =
-        MissingObjects(*FDatabase, *FTransaction, SqlObjects(sql::RunStatements()));
+    const std::vector<std::string> missing = MissingObjects(FDatabase, FTransaction, SqlObjects(sql::RunStatements()));
     if (!missing.empty()) throw Exception("missing " + Joined(missing, ", "));
 }
 
@@ -40,7 +35,7 @@ void TVerifica::CheckObjects()
 // statement of a run is prepared, and none is run.
 void TVerifica::CheckPermissions()
 {
-    const std::vector<std::string> refused = RefusedStatements(*FDatabase, *FTransaction, sql::RunStatements());
+    const std::vector<std::string> refused = RefusedStatements(FDatabase, FTransaction, sql::RunStatements());
     if (!refused.empty()) throw Exception(Joined(refused, "; "));
 }
 

@@ -53,7 +53,7 @@ bool TVerifica::Esegui()
         Skip("permissions", "tables, columns or generators are missing");
     }
     // Read only: nothing to keep.
-    FTransaction->Rollback();
+    FTransaction.Rollback();
     Check("TABX parameters", [this] { LoadParametri(); });
     if (!FParametri) {
         for (const char* label : {"archive folder", "courier description", "courier endpoint"}) {
@@ -61,7 +61,7 @@ bool TVerifica::Esegui()
         }
         return false;
     }
-    const std::string& folder = FParametri->RequestResponseDir();
+    const std::string& folder = FParametri->RequestResponseDir;
     if (folder.empty()) {
         Skip("archive folder", "QORITA_RequestResponseDir is not set");
     } else {
@@ -73,9 +73,8 @@ bool TVerifica::Esegui()
 
 void TVerifica::LoadParametri()
 {
-    auto parametri = std::make_unique<TQorItaParametri>();
-    FKelTabX = std::make_unique<TKelTabX>(FDatabase.get());
-    TQorItaParametriAccess(FKelTabX.get()).Load(*parametri);
+    TQorItaParametri parametri;
+    TQorItaParametriAccess(&FKelTabX).Load(parametri);
     FParametri = std::move(parametri);
     // The same checks as a run, all of them at once.
     std::string problemi;
@@ -85,7 +84,7 @@ void TVerifica::LoadParametri()
 
 void TVerifica::CheckServizio()
 {
-    const labelservice::TServiceSettings settings{FParametri->ServiceUrl(), FParametri->ServiceCaFile()};
+    const labelservice::TServiceSettings settings{FParametri->ServiceUrl, FParametri->ServiceCaFile};
     std::string endpoint;
     if (Check("courier description " + labelservice::DescriptionLocation(settings),
               [&] { endpoint = labelservice::CheckDescription(settings); })) {

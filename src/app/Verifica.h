@@ -9,16 +9,16 @@
 // One line per check on standard output, "<check>: ok" or "<check>: <reason>".
 // A check that needs what an earlier one could not give is reported as
 // "<check>: skipped (<why>)".
-#include "data/fb/FbForward.h"
+#include "data/DataObject.h"
+#include "data/KelTabX.h"
+#include "data/fb/FbConnection.h"
+#include "data/fb/FbTransaction.h"
 
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 
 namespace qorita {
-
-class TKelTabX;
-class TQorItaParametri;
 
 class TVerifica {
 public:
@@ -43,11 +43,15 @@ private:
 
     std::string FDatabaseName;
     bool FAllOk = true;
-    // Declared in the order they are created; destroyed in reverse.
-    std::unique_ptr<fb::TFbConnection> FDatabase;
-    std::unique_ptr<fb::TFbTransaction> FTransaction;
-    std::unique_ptr<TKelTabX> FKelTabX;
-    std::unique_ptr<TQorItaParametri> FParametri;
+    // Destroyed in reverse order: the parameter table and the transaction
+    // before the connection they use.
+    fb::TFbConnection FDatabase;
+    // Read-only: the check looks at the catalogue and prepares statements,
+    // nothing more, and must not be able to change anything.
+    fb::TFbTransaction FTransaction{FDatabase, fb::TFbTransactionOptions{true, true, true}};
+    TKelTabX FKelTabX{&FDatabase};
+    // Set once TABX was read.
+    std::optional<TQorItaParametri> FParametri;
 };
 
 // The archive folder exists and a file can be created and removed there.

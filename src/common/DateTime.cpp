@@ -98,6 +98,8 @@ TDateTime TruncateToSecond(TDateTime AValue)
     return EncodeDateTime(parts);
 }
 
+// Written with snprintf rather than strftime: strftime's %Y drops the leading
+// zeros of the years before 1000 that a database date can hold.
 std::string FormatStamp(TDateTime AValue)
 {
     const TDateTimeParts p = DecodeDateTime(AValue);

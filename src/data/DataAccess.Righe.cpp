@@ -10,15 +10,8 @@ bool TQorItaRigheAccess::Load(std::int32_t ATestata, TQorItaRigheList& ATo)
     sql.Execute();
     const bool found = !sql.Eof();
     while (!sql.Eof()) {
-        auto parcel = std::make_unique<TQorItaRigheData>();
-        parcel->SetTestata(GetFieldInteger(sql.Field("TESTATA")));
-        parcel->SetNCollo(GetFieldInteger(sql.Field("NCOLLO")));
-        parcel->SetPesoReale(GetFieldDouble(sql.Field("PESOREALE")));
-        parcel->SetContatoreProgressivo(GetFieldInteger(sql.Field("CONTATOREPROGRESSIVO")));
-        parcel->SetEtichetta(GetFieldString(sql.Field("ETICHETTA")));
-        parcel->SetInvioDataOra(GetFieldDateTime(sql.Field("INVIO_DATAORA")));
-        parcel->SetInvioOperatore(GetFieldInteger(sql.Field("INVIO_OPERATORE")));
-        parcel->SetImportoContrassegno(GetFieldDouble(sql.Field("IMPORTOCONTRASSEGNO")));
+        TQorItaRigheData parcel;
+        ReadColumns(sql, RigheColumns, parcel);
         ATo.push_back(std::move(parcel));
         sql.Fetch();
     }
@@ -28,19 +21,10 @@ bool TQorItaRigheAccess::Load(std::int32_t ATestata, TQorItaRigheList& ATo)
 
 void TQorItaRigheAccess::Save(const TQorItaRigheList& AData)
 {
-    if (!FSQLUpdateOrInsert) {
-        FSQLUpdateOrInsert = NewStatement(sql::RigheUpdateOrInsert);
-    }
+    if (!FSQLUpdateOrInsert) FSQLUpdateOrInsert = NewStatement(sql::RigheUpdateOrInsert());
     fb::TFbStatement& sql = *FSQLUpdateOrInsert;
-    for (const auto& parcel : AData) {
-        SetParamInteger(parcel->Testata(), sql.Param("TESTATA"), false);
-        SetParamInteger(parcel->NCollo(), sql.Param("NCOLLO"), false);
-        SetParamDouble(parcel->PesoReale(), sql.Param("PESOREALE"), false);
-        SetParamInteger(parcel->ContatoreProgressivo(), sql.Param("CONTATOREPROGRESSIVO"), true);
-        SetParamString(parcel->Etichetta(), sql.Param("ETICHETTA"));
-        SetParamDateTime(parcel->InvioDataOra(), sql.Param("INVIO_DATAORA"));
-        SetParamInteger(parcel->InvioOperatore(), sql.Param("INVIO_OPERATORE"), true);
-        SetParamDouble(parcel->ImportoContrassegno(), sql.Param("IMPORTOCONTRASSEGNO"), true);
+    for (const TQorItaRigheData& parcel : AData) {
+        BindColumns(parcel, RigheColumns, sql);
         sql.Execute();
     }
 }

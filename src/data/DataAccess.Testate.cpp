@@ -11,73 +11,17 @@ bool TQorItaTestateAccess::Load(std::int32_t AId, TQorItaTestateData& ATo)
     SetParamInteger(AId, sql.Param("ID"), false);
     sql.Execute();
     const bool found = !sql.Eof();
-    if (found) {
-        ATo.SetId(GetFieldInteger(sql.Field("ID")));
-        ATo.SetDocumentoId(GetFieldInteger(sql.Field("DOCUMENTO_ID")));
-        ATo.SetDocumentoLinea(GetFieldString(sql.Field("DOCUMENTO_LINEA")));
-        ATo.SetRagioneSociale(GetFieldString(sql.Field("RAGIONESOCIALE")));
-        ATo.SetIndirizzo(GetFieldString(sql.Field("INDIRIZZO")));
-        ATo.SetLocalita(GetFieldString(sql.Field("LOCALITA")));
-        ATo.SetZipCode(GetFieldString(sql.Field("ZIPCODE")));
-        ATo.SetProvincia(GetFieldString(sql.Field("PROVINCIA")));
-        ATo.SetColli(GetFieldInteger(sql.Field("COLLI")));
-        ATo.SetTipoEtichetta(GetFieldString(sql.Field("TIPOETICHETTA")));
-        ATo.SetNumeroSpedizione(GetFieldInteger(sql.Field("NUMEROSPEDIZIONE")));
-        ATo.SetCreazioneDataOra(GetFieldDateTime(sql.Field("CREAZIONE_DATAORA")));
-        ATo.SetCreazioneOperatore(GetFieldInteger(sql.Field("CREAZIONE_OPERATORE")));
-        ATo.SetStampaDataOra(GetFieldDateTime(sql.Field("STAMPA_DATAORA")));
-        ATo.SetStampaOperatore(GetFieldInteger(sql.Field("STAMPA_OPERATORE")));
-        ATo.SetConfermaDataOra(GetFieldDateTime(sql.Field("CONFERMA_DATAORA")));
-        ATo.SetConfermaOperatore(GetFieldInteger(sql.Field("CONFERMA_OPERATORE")));
-        ATo.SetPesoTotale(GetFieldDouble(sql.Field("PESOTOTALE")));
-        ATo.SetContrassegnoTotale(GetFieldDouble(sql.Field("CONTRASSEGNOTOTALE")));
-        ATo.SetModalitaIncasso(GetFieldString(sql.Field("MODALITAINCASSO")));
-        ATo.SetIdBordero(GetFieldInteger(sql.Field("IDBORDERO")));
-        ATo.SetEliminazioneDataOra(GetFieldDateTime(sql.Field("ELIMINAZIONE_DATAORA")));
-        ATo.SetEliminazioneOperatore(GetFieldInteger(sql.Field("ELIMINAZIONE_OPERATORE")));
-        ATo.SetEMail(GetFieldString(sql.Field("EMAIL")));
-        ATo.SetCellulare1(GetFieldString(sql.Field("CELLULARE1")));
-        ATo.SetServiziAccessori(GetFieldString(sql.Field("SERVIZIACCESSORI")));
-        ATo.SetStatus(GetFieldString(sql.Field("STATUS")));
-    }
+    if (found) ReadColumns(sql, TestateColumns, ATo);
     sql.Close();
     return found;
 }
 
 void TQorItaTestateAccess::Save(TQorItaTestateData& AData)
 {
-    if (AData.Id() == 0) AData.SetId(GenId(sql::GenTestateId));
-    if (!FSQLUpdateOrInsert) {
-        FSQLUpdateOrInsert = NewStatement(sql::TestateUpdateOrInsert);
-    }
+    if (AData.Id == 0) AData.Id = GenId(sql::GenTestateId);
+    if (!FSQLUpdateOrInsert) FSQLUpdateOrInsert = NewStatement(sql::TestateUpdateOrInsert());
     fb::TFbStatement& sql = *FSQLUpdateOrInsert;
-    SetParamInteger(AData.Id(), sql.Param("ID"), false);
-    SetParamInteger(AData.DocumentoId(), sql.Param("DOCUMENTO_ID"), true);
-    SetParamString(AData.DocumentoLinea(), sql.Param("DOCUMENTO_LINEA"));
-    SetParamString(AData.RagioneSociale(), sql.Param("RAGIONESOCIALE"));
-    SetParamString(AData.Indirizzo(), sql.Param("INDIRIZZO"));
-    SetParamString(AData.Localita(), sql.Param("LOCALITA"));
-    SetParamString(AData.ZipCode(), sql.Param("ZIPCODE"));
-    SetParamString(AData.Provincia(), sql.Param("PROVINCIA"));
-    SetParamInteger(AData.Colli(), sql.Param("COLLI"), false);
-    SetParamString(AData.TipoEtichetta(), sql.Param("TIPOETICHETTA"));
-    SetParamInteger(AData.NumeroSpedizione(), sql.Param("NUMEROSPEDIZIONE"), true);
-    SetParamDateTime(AData.CreazioneDataOra(), sql.Param("CREAZIONE_DATAORA"));
-    SetParamInteger(AData.CreazioneOperatore(), sql.Param("CREAZIONE_OPERATORE"), true);
-    SetParamDateTime(AData.StampaDataOra(), sql.Param("STAMPA_DATAORA"));
-    SetParamInteger(AData.StampaOperatore(), sql.Param("STAMPA_OPERATORE"), true);
-    SetParamDateTime(AData.ConfermaDataOra(), sql.Param("CONFERMA_DATAORA"));
-    SetParamInteger(AData.ConfermaOperatore(), sql.Param("CONFERMA_OPERATORE"), true);
-    SetParamDouble(AData.PesoTotale(), sql.Param("PESOTOTALE"), true);
-    SetParamDouble(AData.ContrassegnoTotale(), sql.Param("CONTRASSEGNOTOTALE"), true);
-    SetParamString(AData.ModalitaIncasso(), sql.Param("MODALITAINCASSO"));
-    SetParamInteger(AData.IdBordero(), sql.Param("IDBORDERO"), true);
-    SetParamDateTime(AData.EliminazioneDataOra(), sql.Param("ELIMINAZIONE_DATAORA"));
-    SetParamInteger(AData.EliminazioneOperatore(), sql.Param("ELIMINAZIONE_OPERATORE"), true);
-    SetParamString(AData.EMail(), sql.Param("EMAIL"));
-    SetParamString(AData.Cellulare1(), sql.Param("CELLULARE1"));
-    SetParamString(AData.ServiziAccessori(), sql.Param("SERVIZIACCESSORI"));
-    SetParamString(AData.Status(), sql.Param("STATUS"));
+    BindColumns(AData, TestateColumns, sql);
     sql.Execute();
 }
 

@@ -62,7 +62,12 @@ std::int32_t TDataAccess::GenId(const std::string& AGenerator)
 
 std::unique_ptr<fb::TFbStatement> TDataAccess::NewStatement(sql::TLines ALines)
 {
-    return std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction, sql::Text(ALines));
+    return NewStatement(sql::Text(ALines));
+}
+
+std::unique_ptr<fb::TFbStatement> TDataAccess::NewStatement(std::string AText)
+{
+    return std::make_unique<fb::TFbStatement>(*FDatabase, *FTransaction, std::move(AText));
 }
 
 }  // namespace qorita

@@ -4,6 +4,7 @@
 // table. They run in the connection and transaction their owner gives them and
 // never start, commit or roll back; database errors reach the caller with the
 // database's own message.
+#include "data/DataColumns.h"
 #include "data/DataObject.h"
 #include "data/DataSql.h"
 #include "data/fb/FbForward.h"
@@ -13,7 +14,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
+#include <type_traits>
 
 namespace qorita {
 
@@ -44,11 +47,21 @@ protected:
     static std::string GetFieldString(const fb::TFbField& AField);
     static TDateTime GetFieldDateTime(const fb::TFbField& AField);
 
+    // Every column of the table from the statement's current row into ATo.
+    template <typename TRecord>
+    static void ReadColumns(fb::TFbStatement& AStatement,
+                            std::span<const TColumn<std::type_identity_t<TRecord>>> AColumns, TRecord& ATo);
+    // Every column of the table from AFrom into the parameter of its name.
+    template <typename TRecord>
+    static void BindColumns(const TRecord& AFrom, std::span<const TColumn<std::type_identity_t<TRecord>>> AColumns,
+                            fb::TFbStatement& AStatement);
+
     // Next value of the named generator; every call advances it by one.
     std::int32_t GenId(const std::string& AGenerator);
 
     // A statement whose text is the given lines, each ending with CR LF.
     std::unique_ptr<fb::TFbStatement> NewStatement(sql::TLines ALines);
+    std::unique_ptr<fb::TFbStatement> NewStatement(std::string AText);
 
     fb::TFbConnection* FDatabase;
     fb::TFbTransaction* FTransaction;
@@ -59,6 +72,44 @@ private:
     // prepare and a free per parcel.
     std::map<std::string, std::unique_ptr<fb::TFbStatement>, std::less<>> FGenIdStatements;
 };
+
+template <typename TRecord>
+void TDataAccess::ReadColumns(fb::TFbStatement& AStatement,
+                              std::span<const TColumn<std::type_identity_t<TRecord>>> AColumns, TRecord& ATo)
+{
+    for (const TColumn<TRecord>& column : AColumns) {
+        const fb::TFbField& field = AStatement.Field(column.Name);
+        switch (column.Kind) {
+        case TColumnKind::Integer:
+            ATo.*std::get<std::int32_t TRecord::*>(column.Member) = GetFieldInteger(field);
+            break;
+        case TColumnKind::Double: ATo.*std::get<double TRecord::*>(column.Member) = GetFieldDouble(field); break;
+        case TColumnKind::Text: ATo.*std::get<std::string TRecord::*>(column.Member) = GetFieldString(field); break;
+        case TColumnKind::DateTime: ATo.*std::get<TDateTime TRecord::*>(column.Member) = GetFieldDateTime(field); break;
+        }
+    }
+}
+
+template <typename TRecord>
+void TDataAccess::BindColumns(const TRecord& AFrom, std::span<const TColumn<std::type_identity_t<TRecord>>> AColumns,
+                              fb::TFbStatement& AStatement)
+{
+    for (const TColumn<TRecord>& column : AColumns) {
+        fb::TFbParam& param = AStatement.Param(column.Name);
+        switch (column.Kind) {
+        case TColumnKind::Integer:
+            SetParamInteger(AFrom.*std::get<std::int32_t TRecord::*>(column.Member), param, column.Has(kZeroIsNull));
+            break;
+        case TColumnKind::Double:
+            SetParamDouble(AFrom.*std::get<double TRecord::*>(column.Member), param, column.Has(kZeroIsNull));
+            break;
+        case TColumnKind::Text: SetParamString(AFrom.*std::get<std::string TRecord::*>(column.Member), param); break;
+        case TColumnKind::DateTime:
+            SetParamDateTime(AFrom.*std::get<TDateTime TRecord::*>(column.Member), param);
+            break;
+        }
+    }
+}
 
 class TQorItaChiamateAccess : public TDataAccess {
 public:

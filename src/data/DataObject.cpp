@@ -23,23 +23,23 @@ std::string StatusTestataToStr(TStatusTestata AValue)
 std::vector<std::string> TQorItaParametri::Problemi() const
 {
     std::vector<std::string> problemi;
-    if (FSedeQor.empty()) problemi.push_back("Sede QOR non specificata");
-    if (FCodiceClienteQor == 0) problemi.push_back("Codice Cliente QOR non specificato");
-    if (FPasswordClienteQor.empty()) problemi.push_back("Password Cliente QOR non specificata");
-    if (FCodiceContrattoQor == 0) problemi.push_back("Codice Contratto QOR non specificato");
+    if (SedeQor.empty()) problemi.push_back("Sede QOR non specificata");
+    if (CodiceClienteQor == 0) problemi.push_back("Codice Cliente QOR non specificato");
+    if (PasswordClienteQor.empty()) problemi.push_back("Password Cliente QOR non specificata");
+    if (CodiceContrattoQor == 0) problemi.push_back("Codice Contratto QOR non specificato");
     std::error_code error;
-    if (FRequestResponseDir.empty()) {
+    if (RequestResponseDir.empty()) {
         problemi.push_back("Percorso XML scambi rest QOR non specificata");
-    } else if (!std::filesystem::is_directory(FRequestResponseDir, error)) {
+    } else if (!std::filesystem::is_directory(RequestResponseDir, error)) {
         // is_directory follows symbolic links, so a link to a folder counts as one.
-        problemi.push_back(Format("Percorso XML scambi rest QOR %s non trovata", FRequestResponseDir.c_str()));
+        problemi.push_back(Format("Percorso XML scambi rest QOR %s non trovata", RequestResponseDir.c_str()));
     }
-    if (FTipoEtichetta.empty()) problemi.push_back("Tipo etichetta QOR non specificata");
+    if (TipoEtichetta.empty()) problemi.push_back("Tipo etichetta QOR non specificata");
     if (ServiceTimeoutSeconds() <= 0) {
         problemi.push_back(
             Format("Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: %s; "
                    "indicare i secondi, un intero maggiore di 0",
-                   FServiceTimeout.c_str()));
+                   ServiceTimeout.c_str()));
     }
     return problemi;
 }
@@ -52,8 +52,8 @@ void TQorItaParametri::Validate() const
 
 std::int32_t TQorItaParametri::ServiceTimeoutSeconds() const
 {
-    if (FServiceTimeout.empty()) return DefaultServiceTimeout;
-    return StrToIntDef(FServiceTimeout, 0);
+    if (ServiceTimeout.empty()) return DefaultServiceTimeout;
+    return StrToIntDef(ServiceTimeout, 0);
 }
 
 }  // namespace qorita

@@ -34,10 +34,10 @@ TEST_F(DataAccessTest, CallRowLoadsWithNullsAsZeroAndSavesThemBackAsNull)
     TQorItaChiamateAccess access(&Connection, &Transaction);
     TQorItaChiamateData call;
     ASSERT_TRUE(access.Load(5, call));
-    EXPECT_EQ(call.Testata(), 0);
-    EXPECT_EQ(call.DataOra(), 0.0);
-    EXPECT_EQ(call.Operatore(), 0);
-    EXPECT_EQ(call.EsitoCodice(), 0);
+    EXPECT_EQ(call.Testata, 0);
+    EXPECT_EQ(call.DataOra, 0.0);
+    EXPECT_EQ(call.Operatore, 0);
+    EXPECT_EQ(call.EsitoCodice, 0);
     access.Save(call);
     Commit();
     const auto row = Db.Query("SELECT * FROM QORITA_CHIAMATE WHERE ID=5").at(0);
@@ -53,11 +53,11 @@ TEST_F(DataAccessTest, CallRowMissingLeavesTheRecordUntouched)
     Begin();
     TQorItaChiamateAccess access(&Connection, &Transaction);
     TQorItaChiamateData call;
-    call.SetEsitoMessaggio("keep");
-    call.SetTestata(9);
+    call.EsitoMessaggio = "keep";
+    call.Testata = 9;
     EXPECT_FALSE(access.Load(0, call));
-    EXPECT_EQ(call.EsitoMessaggio(), "keep");
-    EXPECT_EQ(call.Testata(), 9);
+    EXPECT_EQ(call.EsitoMessaggio, "keep");
+    EXPECT_EQ(call.Testata, 9);
 }
 
 TEST_F(DataAccessTest, CallRowSaveDrawsAnIdOnceAndStoresTextExactly)
@@ -65,17 +65,17 @@ TEST_F(DataAccessTest, CallRowSaveDrawsAnIdOnceAndStoresTextExactly)
     Begin();
     TQorItaChiamateAccess access(&Connection, &Transaction);
     TQorItaChiamateData call;
-    call.SetTestata(3);
-    call.SetOperatore(0);
-    call.SetDataOra(EncodeDateTime({2026, 12, 10, 8, 30, 15, 0}));
-    call.SetEsitoCodice(-1);
-    call.SetEsitoMessaggio("l'indirizzo \"già\" €\r\nseconda riga");
+    call.Testata = 3;
+    call.Operatore = 0;
+    call.DataOra = EncodeDateTime({2026, 12, 10, 8, 30, 15, 0});
+    call.EsitoCodice = -1;
+    call.EsitoMessaggio = "l'indirizzo \"già\" €\r\nseconda riga";
     access.Save(call);
-    const std::int32_t id = call.Id();
+    const std::int32_t id = call.Id;
     EXPECT_GT(id, 0);
-    call.SetEsitoCodice(1);
+    call.EsitoCodice = 1;
     access.Save(call);  // updates the same row
-    EXPECT_EQ(call.Id(), id);
+    EXPECT_EQ(call.Id, id);
     Commit();
     const auto rows = Db.Query("SELECT * FROM QORITA_CHIAMATE");
     ASSERT_EQ(rows.size(), 1u);
@@ -94,12 +94,12 @@ TEST_F(DataAccessTest, HeaderRoundTripsWithTheNullRules)
     TQorItaTestateAccess access(&Connection, &Transaction);
     TQorItaTestateData header;
     ASSERT_TRUE(access.Load(7, header));
-    EXPECT_EQ(header.Colli(), 0);
+    EXPECT_EQ(header.Colli, 0);
     EXPECT_EQ(header.GetTipoEtichetta(), TTipoEtichetta::tePdf);
     EXPECT_FALSE(header.IsConfermata());
-    EXPECT_EQ(header.Status(), "");
-    header.SetContrassegnoTotale(1E-13);
-    header.SetNumeroSpedizione(123456);
+    EXPECT_EQ(header.Status, "");
+    header.ContrassegnoTotale = 1E-13;
+    header.NumeroSpedizione = 123456;
     access.Save(header);
     Commit();
     const auto row = Db.Query("SELECT * FROM QORITA_TESTATE WHERE ID=7").at(0);
@@ -118,13 +118,13 @@ TEST_F(DataAccessTest, HeaderStatusAndConfirmationDates)
     TQorItaTestateAccess access(&Connection, &Transaction);
     TQorItaTestateData header;
     header.SetStatusTestata(TStatusTestata::sEliminata);
-    header.SetConfermaDataOra(-10.5);  // 1899-12-20 12:00: before 1899 still counts as set
+    header.ConfermaDataOra = -10.5;  // 1899-12-20 12:00: before 1899 still counts as set
     EXPECT_TRUE(header.IsConfermata());
-    header.SetPesoTotale(12.345);
+    header.PesoTotale = 12.345;
     access.Save(header);
     Commit();
     const auto row = Db.Query("SELECT * FROM QORITA_TESTATE").at(0);
-    EXPECT_EQ(row.at("ID"), std::to_string(header.Id()));
+    EXPECT_EQ(row.at("ID"), std::to_string(header.Id));
     EXPECT_EQ(row.at("STATUS"), "ELIMINATA");
     EXPECT_EQ(row.at("CONFERMA_DATAORA"), "1899-12-20 12:00:00");
     EXPECT_EQ(row.at("PESOTOTALE"), "12.345");
@@ -150,16 +150,16 @@ TEST_F(DataAccessTest, ParcelsLoadAppendAndSaveInPlace)
     ASSERT_TRUE(access.Load(4, parcels));  // appends
     EXPECT_EQ(parcels.size(), 4u);
     parcels.resize(2);
-    const auto& first = parcels[0]->NCollo() == 1 ? parcels[0] : parcels[1];
-    EXPECT_EQ(first->ImportoContrassegno(), 0.0);
-    EXPECT_FALSE(first->IsInviata());
+    TQorItaRigheData& first = parcels[0].NCollo == 1 ? parcels[0] : parcels[1];
+    EXPECT_EQ(first.ImportoContrassegno, 0.0);
+    EXPECT_FALSE(first.IsInviata());
     const std::string label(200000, 'L');
-    first->SetEtichetta(label);
-    first->SetInvioDataOra(EncodeDateTime({2026, 1, 1, 10, 0, 0, 0}));
-    auto added = std::make_unique<TQorItaRigheData>();
-    added->SetTestata(4);
-    added->SetNCollo(3);
-    parcels.push_back(std::move(added));
+    first.Etichetta = label;
+    first.InvioDataOra = EncodeDateTime({2026, 1, 1, 10, 0, 0, 0});
+    TQorItaRigheData added;
+    added.Testata = 4;
+    added.NCollo = 3;
+    parcels.push_back(added);
     access.Save(parcels);
     Commit();
     const auto rows = Db.Query("SELECT * FROM QORITA_RIGHE WHERE TESTATA=4 ORDER BY NCOLLO");
@@ -223,12 +223,12 @@ TEST_F(DataAccessTest, LogRowsAreInsertedOnceWithTheirNullRules)
     Begin();
     TQorItaLogAccess access(&Connection, &Transaction);
     TQorItaLogData log;
-    log.SetDataOra(EncodeDateTime({2026, 2, 3, 4, 5, 6, 789}));
-    log.SetOperazione("AddParcel");
-    log.SetFileXmlRequest("/tmp/x_request.xml");
-    log.SetEsitoMessaggio("Collo 1: CAP errato\r\nCollo 2: peso 'zero'");
+    log.DataOra = EncodeDateTime({2026, 2, 3, 4, 5, 6, 789});
+    log.Operazione = "AddParcel";
+    log.FileXmlRequest = "/tmp/x_request.xml";
+    log.EsitoMessaggio = "Collo 1: CAP errato\r\nCollo 2: peso 'zero'";
     access.Save(log);
-    EXPECT_GT(log.Id(), 0);
+    EXPECT_GT(log.Id, 0);
     EXPECT_THROW(access.Save(log), Exception);  // a second insert of the same ID
     Commit();
     const auto row = Db.Query("SELECT * FROM QORITA_LOG").at(0);

@@ -108,14 +108,14 @@ TEST_F(KelTabXTest, ParametersLoadExactlyAsStoredAndValidate)
     TQorItaParametriAccess access(&tabx);
     TQorItaParametri parametri;
     access.Load(parametri);
-    EXPECT_EQ(parametri.SedeQor(), "MI1");
-    EXPECT_EQ(parametri.CodiceClienteQor(), 31);
-    EXPECT_EQ(parametri.PasswordClienteQor(), " secret ");
-    EXPECT_EQ(parametri.CodiceContrattoQor(), -7);
-    EXPECT_EQ(parametri.TipoEtichetta(), "PDF");
-    EXPECT_EQ(parametri.ServiceUrl(), "https://127.0.0.1:1/zanwebservice.asmx?WSDL");
-    EXPECT_EQ(parametri.ServiceCaFile(), "");
-    EXPECT_EQ(parametri.ServiceTimeout(), "90");
+    EXPECT_EQ(parametri.SedeQor, "MI1");
+    EXPECT_EQ(parametri.CodiceClienteQor, 31);
+    EXPECT_EQ(parametri.PasswordClienteQor, " secret ");
+    EXPECT_EQ(parametri.CodiceContrattoQor, -7);
+    EXPECT_EQ(parametri.TipoEtichetta, "PDF");
+    EXPECT_EQ(parametri.ServiceUrl, "https://127.0.0.1:1/zanwebservice.asmx?WSDL");
+    EXPECT_EQ(parametri.ServiceCaFile, "");
+    EXPECT_EQ(parametri.ServiceTimeout, "90");
     EXPECT_NO_THROW(parametri.Validate());
     EXPECT_EQ(parametri.ServiceTimeoutSeconds(), 90);
     EXPECT_FALSE(tabx.InTransaction());
@@ -128,7 +128,7 @@ TEST_F(KelTabXTest, UserValuesAreNotServiceParameters)
     TQorItaParametriAccess access(&tabx);
     TQorItaParametri parametri;
     access.Load(parametri);
-    EXPECT_EQ(parametri.SedeQor(), "");
+    EXPECT_EQ(parametri.SedeQor, "");
 }
 
 TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
@@ -142,12 +142,12 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
     std::filesystem::create_directory_symlink(dir.Path(), link);
     auto valid = [&] {
         TQorItaParametri p;
-        p.SetSedeQor("S");
-        p.SetCodiceClienteQor(1);
-        p.SetPasswordClienteQor("P");
-        p.SetCodiceContrattoQor(2);
-        p.SetRequestResponseDir(link);  // a link to a folder counts as a folder
-        p.SetTipoEtichetta("anything");
+        p.SedeQor = "S";
+        p.CodiceClienteQor = 1;
+        p.PasswordClienteQor = "P";
+        p.CodiceContrattoQor = 2;
+        p.RequestResponseDir = link;  // a link to a folder counts as a folder
+        p.TipoEtichetta = "anything";
         return p;
     };
     EXPECT_NO_THROW(valid().Validate());
@@ -159,22 +159,22 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
     };
     const std::vector<Case> cases = {
         {[](auto& p) {
-             p.SetSedeQor("");
-             p.SetPasswordClienteQor("");
+             p.SedeQor = "";
+             p.PasswordClienteQor = "";
          },
          "Sede QOR non specificata"},
-        {[](auto& p) { p.SetCodiceClienteQor(0); }, "Codice Cliente QOR non specificato"},
-        {[](auto& p) { p.SetPasswordClienteQor(""); }, "Password Cliente QOR non specificata"},
-        {[](auto& p) { p.SetCodiceContrattoQor(0); }, "Codice Contratto QOR non specificato"},
-        {[](auto& p) { p.SetRequestResponseDir(""); }, "Percorso XML scambi rest QOR non specificata"},
-        {[&](auto& p) { p.SetRequestResponseDir(file); }, "Percorso XML scambi rest QOR " + file + " non trovata"},
-        {[](auto& p) { p.SetRequestResponseDir("/no/such/dir"); },
+        {[](auto& p) { p.CodiceClienteQor = 0; }, "Codice Cliente QOR non specificato"},
+        {[](auto& p) { p.PasswordClienteQor = ""; }, "Password Cliente QOR non specificata"},
+        {[](auto& p) { p.CodiceContrattoQor = 0; }, "Codice Contratto QOR non specificato"},
+        {[](auto& p) { p.RequestResponseDir = ""; }, "Percorso XML scambi rest QOR non specificata"},
+        {[&](auto& p) { p.RequestResponseDir = file; }, "Percorso XML scambi rest QOR " + file + " non trovata"},
+        {[](auto& p) { p.RequestResponseDir = "/no/such/dir"; },
          "Percorso XML scambi rest QOR /no/such/dir non trovata"},
-        {[](auto& p) { p.SetTipoEtichetta(""); }, "Tipo etichetta QOR non specificata"},
-        {[](auto& p) { p.SetServiceTimeout("0"); },
+        {[](auto& p) { p.TipoEtichetta = ""; }, "Tipo etichetta QOR non specificata"},
+        {[](auto& p) { p.ServiceTimeout = "0"; },
          "Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: 0; "
          "indicare i secondi, un intero maggiore di 0"},
-        {[](auto& p) { p.SetServiceTimeout("10 min"); },
+        {[](auto& p) { p.ServiceTimeout = "10 min"; },
          "Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: 10 min; "
          "indicare i secondi, un intero maggiore di 0"},
     };
@@ -194,10 +194,10 @@ TEST(ParametriValidateTest, ProblemiListsEveryFailingCheckInOrder)
                                         "Percorso XML scambi rest QOR non specificata",
                                         "Tipo etichetta QOR non specificata"}));
     TQorItaParametri partial;
-    partial.SetSedeQor("S");
-    partial.SetCodiceContrattoQor(-3);  // only 0 is refused
-    partial.SetRequestResponseDir("/no/such/dir");
-    partial.SetTipoEtichetta("ZPL");
+    partial.SedeQor = "S";
+    partial.CodiceContrattoQor = -3;  // only 0 is refused
+    partial.RequestResponseDir = "/no/such/dir";
+    partial.TipoEtichetta = "ZPL";
     EXPECT_EQ(partial.Problemi(),
               (std::vector<std::string>{"Codice Cliente QOR non specificato", "Password Cliente QOR non specificata",
                                         "Percorso XML scambi rest QOR /no/such/dir non trovata"}));
