@@ -2,9 +2,9 @@
 
 #include "common/Exception.h"
 #include "labelservice/Rest.Answer.h"
+#include "labelservice/Rest.AnswerBody.h"
 #include "labelservice/Rest.Description.h"
 #include "labelservice/Rest.Envelope.h"
-#include "labelservice/Rest.AnswerBody.h"
 #include "labelservice/http/HttpClient.h"
 
 #include <optional>
@@ -59,8 +59,7 @@ private:
 
     // Posts the operation's envelope; the answer's body goes into AAnswer, where
     // the parser reads it.
-    TCall Call(const std::string& AOperation, const std::vector<TSoapParameter>& AParameters,
-               TAnswerBody& AAnswer)
+    TCall Call(const std::string& AOperation, const std::vector<TSoapParameter>& AParameters, TAnswerBody& AAnswer)
     {
         // One handle for the description and the call: same host, one TLS handshake.
         if (!FClient) FClient.emplace(FCaFile, FLimits);
