@@ -56,6 +56,19 @@ protected:
     static void BindColumns(const TRecord& AFrom, std::span<const TColumn<std::type_identity_t<TRecord>>> AColumns,
                             fb::TFbStatement& AStatement);
 
+    // The row that ASelect finds by its ID parameter, read into ATo; false when
+    // there is none. The statement is prepared into AStatement on first use.
+    template <typename TRecord>
+    bool LoadRowById(std::unique_ptr<fb::TFbStatement>& AStatement, sql::TLines ASelect, std::int32_t AId,
+                     std::span<const TColumn<std::type_identity_t<TRecord>>> AColumns, TRecord& ATo);
+    // Writes ARecord with the statement AWriteText gives (prepared into
+    // AStatement on first use), after drawing its Id from AGenerator when it has
+    // none.
+    template <typename TRecord>
+    void SaveRowWithId(std::unique_ptr<fb::TFbStatement>& AStatement, std::string (*AWriteText)(),
+                       const char* AGenerator, std::span<const TColumn<std::type_identity_t<TRecord>>> AColumns,
+                       TRecord& ARecord);
+
     // Next value of the named generator; every call advances it by one.
     std::int32_t GenId(const std::string& AGenerator);
 
@@ -109,6 +122,31 @@ void TDataAccess::BindColumns(const TRecord& AFrom, std::span<const TColumn<std:
             break;
         }
     }
+}
+
+template <typename TRecord>
+bool TDataAccess::LoadRowById(std::unique_ptr<fb::TFbStatement>& AStatement, sql::TLines ASelect, std::int32_t AId,
+                              std::span<const TColumn<std::type_identity_t<TRecord>>> AColumns, TRecord& ATo)
+{
+    if (!AStatement) AStatement = NewStatement(ASelect);
+    fb::TFbStatement& sql = *AStatement;
+    SetParamInteger(AId, sql.Param("ID"), false);
+    sql.Execute();
+    const bool found = !sql.Eof();
+    if (found) ReadColumns(sql, AColumns, ATo);
+    sql.Close();
+    return found;
+}
+
+template <typename TRecord>
+void TDataAccess::SaveRowWithId(std::unique_ptr<fb::TFbStatement>& AStatement, std::string (*AWriteText)(),
+                                const char* AGenerator,
+                                std::span<const TColumn<std::type_identity_t<TRecord>>> AColumns, TRecord& ARecord)
+{
+    if (ARecord.Id == 0) ARecord.Id = GenId(AGenerator);
+    if (!AStatement) AStatement = NewStatement(AWriteText());
+    BindColumns(ARecord, AColumns, *AStatement);
+    AStatement->Execute();
 }
 
 class TQorItaChiamateAccess : public TDataAccess {

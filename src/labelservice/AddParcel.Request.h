@@ -6,21 +6,13 @@
 // holds. Property convention in all message units: the getter has the element's
 // name (SedeQor()), the setter adds "Set" (SetSedeQor(v)).
 
-#include "xml/RestMessage.h"
-#include "xml/XMLNodeCollection.h"
+#include "labelservice/MessageParts.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace qorita::addparcel_request {
-
-class TXMLInfoType;
-class TXMLParcelType;
-class TXMLParcelTypeList;
-using IXMLInfoType = std::shared_ptr<TXMLInfoType>;
-using IXMLParcelType = std::shared_ptr<TXMLParcelType>;
-using IXMLParcelTypeList = std::shared_ptr<TXMLParcelTypeList>;
 
 // The collection modes the courier knows, in the order Validate compares them.
 inline constexpr std::string_view ModalitaIncassoCodes[] = {"CONT", "AC",  "AB",  "AP",   "ASS", "ABP",
@@ -67,45 +59,13 @@ public:
     void Validate();
 };
 
-class TXMLParcelTypeList : public xml::TXMLNodeCollection {
-public:
-    // Lists the Parcel children of the Info element AHost.
-    TXMLParcelTypeList(const xml::IXMLDocument& ADocument, _xmlNode* AHost);
+using TXMLParcelTypeList = labelservice::TXMLParcelList<TXMLParcelType>;
+using TXMLInfoType = labelservice::TXMLRequestInfo<TXMLParcelType>;
+using IXMLParcelType = std::shared_ptr<TXMLParcelType>;
+using IXMLParcelTypeList = std::shared_ptr<TXMLParcelTypeList>;
+using IXMLInfoType = std::shared_ptr<TXMLInfoType>;
 
-    IXMLParcelType Add();
-    IXMLParcelType Insert(int AIndex);
-    IXMLParcelType Parcel(int AIndex);
-};
-
-class TXMLInfoType : public xml::TXMLNode {
-public:
-    TXMLInfoType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
-
-    std::string SedeQor();
-    std::int32_t CodiceClienteQor();
-    std::string PasswordClienteQor();
-    const IXMLParcelTypeList& Parcel() const { return FParcel; }
-
-    void SetSedeQor(std::string_view AValue);             // first 2
-    void SetCodiceClienteQor(std::int32_t AValue);        // capped at 999999
-    void SetPasswordClienteQor(std::string_view AValue);  // first 10
-
-private:
-    IXMLParcelTypeList FParcel;
-};
-
-// The document's root bound as Info (appended when the document has none).
-IXMLInfoType GetInfo(const xml::IXMLDocument& ADocument);
-
-class TAddParcelRequest : public xml::TRestMessage {
-public:
-    // The declaration and an empty Info element.
-    TAddParcelRequest();
-
-    const IXMLInfoType& Info() const { return FInfo; }
-
-private:
-    IXMLInfoType FInfo;
-};
+// The declaration and an empty Info element.
+class TAddParcelRequest : public labelservice::TInfoRequest<TXMLParcelType> {};
 
 }  // namespace qorita::addparcel_request

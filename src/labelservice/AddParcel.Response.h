@@ -7,7 +7,7 @@
 // NoteSpedizione, gathered into ParcelErrors when the answer is read.
 // Getters have the element's name, setters add "Set"; values are written as given.
 
-#include "xml/RestMessage.h"
+#include "labelservice/RestMessage.h"
 #include "xml/XMLNodeCollection.h"
 
 #include <cstdint>
@@ -138,7 +138,7 @@ public:
 // has another name.
 IXMLInfoLabelType GetInfoLabel(const xml::IXMLDocument& ADocument);
 
-class TAddParcelResponse : public xml::TRestMessage {
+class TAddParcelResponse : public labelservice::TRestMessage {
 public:
     // Parses the answer (an empty or malformed text throws the parse message) and
     // reads it: the reason of a DescrizioneErrore root, or the InfoLabel root and

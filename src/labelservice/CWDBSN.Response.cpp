@@ -16,30 +16,6 @@ void TXMLParcelType::SetNumeroDiSpedizioneQORDaConfermare(std::int32_t AValue)
 void TXMLParcelType::Setesito(std::string_view AValue) { SetChildText("esito", AValue); }
 bool TXMLParcelType::HasError() { return esito() != "OK"; }
 
-TXMLParcelTypeList::TXMLParcelTypeList(const xml::IXMLDocument& ADocument, _xmlNode* AHost)
-    : TXMLNodeCollection(ADocument, AHost, "Parcel", &xml::MakeNode<TXMLParcelType>)
-{
-}
-
-IXMLParcelType TXMLParcelTypeList::Add() { return xml::Supports<TXMLParcelType>(TXMLNodeCollection::Add()); }
-
-IXMLParcelType TXMLParcelTypeList::Insert(int AIndex)
-{
-    return xml::Supports<TXMLParcelType>(TXMLNodeCollection::Insert(AIndex));
-}
-
-IXMLParcelType TXMLParcelTypeList::Parcel(int AIndex)
-{
-    return xml::Supports<TXMLParcelType>(TXMLNodeCollection::Item(AIndex));
-}
-
-TXMLCloseWorkDayByShipmentNumberResultType::TXMLCloseWorkDayByShipmentNumberResultType(
-    const xml::IXMLDocument& ADocument, _xmlNode* ANode)
-    : TXMLNode(ADocument, ANode), FParcel(std::make_shared<TXMLParcelTypeList>(ADocument, ANode))
-{
-    RegisterChildNode("Parcel", &xml::MakeNode<TXMLParcelType>);
-}
-
 std::string TXMLCloseWorkDayByShipmentNumberResultType::xmlns() const { return Attribute("xmlns"); }
 std::string TXMLCloseWorkDayByShipmentNumberResultType::DescrizioneErrore() { return ChildText("DescrizioneErrore"); }
 void TXMLCloseWorkDayByShipmentNumberResultType::Setxmlns(std::string_view AValue) { SetAttribute("xmlns", AValue); }

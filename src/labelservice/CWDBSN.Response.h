@@ -6,8 +6,7 @@
 // ParcelErrors when the answer is read. Getters have the element's name, setters
 // add "Set".
 
-#include "xml/RestMessage.h"
-#include "xml/XMLNodeCollection.h"
+#include "labelservice/MessageParts.h"
 
 #include <cstdint>
 #include <string>
@@ -15,13 +14,6 @@
 #include <vector>
 
 namespace qorita::cwdbsn_response {
-
-class TXMLCloseWorkDayByShipmentNumberResultType;
-class TXMLParcelType;
-class TXMLParcelTypeList;
-using IXMLCloseWorkDayByShipmentNumberResultType = std::shared_ptr<TXMLCloseWorkDayByShipmentNumberResultType>;
-using IXMLParcelType = std::shared_ptr<TXMLParcelType>;
-using IXMLParcelTypeList = std::shared_ptr<TXMLParcelTypeList>;
 
 class TXMLParcelType : public xml::TXMLNode {
 public:
@@ -35,38 +27,29 @@ public:
     bool HasError();
 };
 
-class TXMLParcelTypeList : public xml::TXMLNodeCollection {
-public:
-    // Lists the Parcel children of the root element AHost.
-    TXMLParcelTypeList(const xml::IXMLDocument& ADocument, _xmlNode* AHost);
+using TXMLParcelTypeList = labelservice::TXMLParcelList<TXMLParcelType>;
+using IXMLParcelType = std::shared_ptr<TXMLParcelType>;
+using IXMLParcelTypeList = std::shared_ptr<TXMLParcelTypeList>;
 
-    IXMLParcelType Add();
-    IXMLParcelType Insert(int AIndex);
-    IXMLParcelType Parcel(int AIndex);
-};
-
-class TXMLCloseWorkDayByShipmentNumberResultType : public xml::TXMLNode {
+class TXMLCloseWorkDayByShipmentNumberResultType : public labelservice::TXMLParcelHost<TXMLParcelType> {
 public:
-    TXMLCloseWorkDayByShipmentNumberResultType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
+    using TXMLParcelHost::TXMLParcelHost;
 
     // The root's xmlns attribute (its default namespace declaration).
     std::string xmlns() const;
     std::string DescrizioneErrore();
-    const IXMLParcelTypeList& Parcel() const { return FParcel; }
     void Setxmlns(std::string_view AValue);
     void SetDescrizioneErrore(std::string_view AValue);
     // True unless DescrizioneErrore is exactly "OK".
     bool HasError();
-
-private:
-    IXMLParcelTypeList FParcel;
 };
+using IXMLCloseWorkDayByShipmentNumberResultType = std::shared_ptr<TXMLCloseWorkDayByShipmentNumberResultType>;
 
 // The document's root bound as CloseWorkDayByShipmentNumberResult, in any
 // namespace; "Interface not supported" when the root has another name.
 IXMLCloseWorkDayByShipmentNumberResultType GetCloseWorkDayByShipmentNumberResult(const xml::IXMLDocument& ADocument);
 
-class TCWDBSNResponse : public xml::TRestMessage {
+class TCWDBSNResponse : public labelservice::TRestMessage {
 public:
     // Parses the answer (an empty or malformed text throws the parse message),
     // binds the root and gathers the esito of every item in error.

@@ -5,7 +5,7 @@
 // document, which is kept as the archived copy; values are written whole, with no
 // cut or cap. Getters have the element's name, setters add "Set".
 
-#include "xml/RestMessage.h"
+#include "labelservice/RestMessage.h"
 #include "xml/XMLNode.h"
 
 #include <cstdint>
@@ -34,7 +34,7 @@ public:
 // The document's root bound as DeleteSped (appended when the document has none).
 IXMLDeleteSpedType GetDeleteSped(const xml::IXMLDocument& ADocument);
 
-class TDeleteSpedRequest : public xml::TRestMessage {
+class TDeleteSpedRequest : public labelservice::TRestMessage {
 public:
     // The declaration and an empty DeleteSped element.
     TDeleteSpedRequest();

@@ -4,7 +4,7 @@
 // Nothing is read while the answer is parsed; a root holding child elements fails
 // only when its text is asked for.
 
-#include "xml/RestMessage.h"
+#include "labelservice/RestMessage.h"
 #include "xml/XMLNode.h"
 
 #include <string>
@@ -28,7 +28,7 @@ public:
 // supported" when the root has another name.
 IXMLDeleteSpedResultType GetDeleteSpedResult(const xml::IXMLDocument& ADocument);
 
-class TDeleteSpedResponse : public xml::TRestMessage {
+class TDeleteSpedResponse : public labelservice::TRestMessage {
 public:
     // Parses the answer (an empty or malformed text throws the parse message) and
     // binds its root.

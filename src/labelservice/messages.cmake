@@ -6,6 +6,8 @@ add_library(qorita_messages STATIC
   CWDBSN.Response.cpp
   DeleteSped.Request.cpp
   DeleteSped.Response.cpp
+  CourierRules.cpp
+  RestMessage.cpp
 )
 target_link_libraries(qorita_messages PUBLIC qorita_xml)
 target_compile_options(qorita_messages PRIVATE -Wconversion)

@@ -1,9 +1,7 @@
 #pragma once
 
 // Every conversion between a value and the text of an XML element lives here:
-// integers, doubles (locale-free, at most 15 significant digits, NaN/INF), and the
-// caps and roundings that the courier's request documents apply on writing (the
-// cuts of text to UTF-16 code units are in common/Utf8.h).
+// integers, doubles (locale-free, at most 15 significant digits, NaN/INF).
 
 #include <cstdint>
 #include <string>
@@ -30,13 +28,5 @@ std::int32_t TextToInteger(std::string_view AText);
 // with "." and an optional exponent, or the read fails with
 // "'<text>' is not a valid floating point value".
 double TextToDecimal(std::string_view AText);
-
-// ALimit when AValue >= ALimit (signed comparison), AValue otherwise.
-std::int32_t CapInteger(std::int32_t AValue, std::int32_t ALimit);
-
-// Rounds to APlaces decimal places, half to even, with the scaling done in extended
-// precision so that the decision follows the double actually held: 2.25 -> 2.2,
-// 2.35 -> 2.4 (held slightly above 2.35), 0.125 -> 0.12.
-double RoundHalfEven(double AValue, int APlaces);
 
 }  // namespace qorita::xml

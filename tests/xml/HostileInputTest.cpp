@@ -1,4 +1,3 @@
-#include "xml/RestMessage.h"
 #include "xml/XMLDocument.h"
 #include "xml/XMLNode.h"
 
@@ -74,10 +73,11 @@ TEST_F(ExternalEntities, AreNeverRead)
 
 TEST_F(ExternalEntities, DoNotReachTheSavedFile)
 {
-    TRestMessage message("<!DOCTYPE InfoLabel [<!ENTITY x SYSTEM \"" + Url(FSecretFile) +
-                         "\">]><InfoLabel><Parcel><NoteSpedizione>&x;</NoteSpedizione></Parcel></InfoLabel>");
+    const auto document =
+        TXMLDocument::Parse("<!DOCTYPE InfoLabel [<!ENTITY x SYSTEM \"" + Url(FSecretFile) +
+                            "\">]><InfoLabel><Parcel><NoteSpedizione>&x;</NoteSpedizione></Parcel></InfoLabel>");
     const auto path = FFolder / "saved.xml";
-    message.SaveToFile(path.string());
+    document->SaveToFile(path.string());
     std::ifstream in(path);
     const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(saved.find(Secret), std::string::npos) << saved;

@@ -1,16 +1,10 @@
-#include "xml/RestMessage.h"
 #include "xml/XMLDocument.h"
 #include "xml/XMLNode.h"
 
 #include "ErrorOf.h"
-#include "TempFolder.h"
 #include "common/Exception.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace qorita::xml {
 namespace {
@@ -20,26 +14,6 @@ using test::ErrorOf;
 std::string ParseError(const std::string& AText)
 {
     return ErrorOf([&] { TXMLDocument::Parse(AText); });
-}
-
-// Files written into a private folder of each test's own.
-class TempFolder : public ::testing::Test {
-protected:
-    static std::string ReadFile(const std::filesystem::path& APath)
-    {
-        std::ifstream in(APath, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-    const support::TTempFolder FTemp{"qorita-xml"};
-    const std::filesystem::path FFolder = FTemp.Path();
-};
-
-TEST(XMLDocument, ANewMessageIsTheDeclarationAlone)
-{
-    TRestMessage message("");
-    EXPECT_EQ(message.XMLDocument()->XML(), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n");
-    EXPECT_EQ(message.XMLDocument()->DocumentElement(), nullptr);
 }
 
 TEST(XMLDocument, DeclarationAttributesKeepTheirOrderWhateverTheOrderSet)
@@ -59,12 +33,12 @@ TEST(XMLDocument, DeclarationAttributesKeepTheirOrderWhateverTheOrderSet)
 
 TEST(XMLDocument, ADocumentFromTextKeepsOnlyWhatTheTextHolds)
 {
-    TRestMessage plain("<DescrizioneErrore/>");
-    EXPECT_FALSE(plain.XMLDocument()->HasDeclaration());
-    EXPECT_EQ(plain.XMLDocument()->XML(), "<DescrizioneErrore/>\n");
+    const auto plain = TXMLDocument::Parse("<DescrizioneErrore/>");
+    EXPECT_FALSE(plain->HasDeclaration());
+    EXPECT_EQ(plain->XML(), "<DescrizioneErrore/>\n");
 
-    TRestMessage declared("<?xml version=\"1.0\" standalone=\"no\"?><a>x</a>");
-    EXPECT_EQ(declared.XMLDocument()->XML(), "<?xml version=\"1.0\" standalone=\"no\"?>\n<a>x</a>\n");
+    const auto declared = TXMLDocument::Parse("<?xml version=\"1.0\" standalone=\"no\"?><a>x</a>");
+    EXPECT_EQ(declared->XML(), "<?xml version=\"1.0\" standalone=\"no\"?>\n<a>x</a>\n");
 }
 
 TEST(XMLDocument, TheTextIsReadAsUtf8WhateverEncodingItsDeclarationNames)
@@ -129,15 +103,6 @@ TEST(XMLDocument, RootBindingTypesTheRootByNameInAnyNamespace)
               nullptr);
 }
 
-TEST(XMLDocument, BindingAnEmptyDocumentAppendsTheRootAfterTheDeclaration)
-{
-    TRestMessage message("");
-    const IXMLNode root = message.XMLDocument()->BindRoot("Info", &MakeNode<TXMLNode>, "");
-    root->SetChildText("SedeQor", "MI");
-    EXPECT_EQ(message.XMLDocument()->XML(),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Info><SedeQor>MI</SedeQor></Info>\n");
-}
-
 TEST(XMLDocument, AMaskedCopyHidesTheTextOfEveryElementOfThatNameAndOnlyThere)
 {
     const TTextMask mask{"PasswordClienteQor", "********"};
@@ -162,15 +127,15 @@ TEST(XMLDocument, AMaskedCopyHidesTheTextOfEveryElementOfThatNameAndOnlyThere)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        TRestMessage message(c.Text);
-        const std::string original = message.XMLDocument()->XML();
-        EXPECT_EQ(message.XMLDocument()->XML(mask), c.Masked);
+        const auto document = TXMLDocument::Parse(c.Text);
+        const std::string original = document->XML();
+        EXPECT_EQ(document->XML(mask), c.Masked);
         // The document itself still holds every text as it was.
-        EXPECT_EQ(message.XMLDocument()->XML(), original);
+        EXPECT_EQ(document->XML(), original);
     }
-    TRestMessage message("<Info><PasswordClienteQor>s3cret</PasswordClienteQor></Info>");
-    const IXMLNode root = message.XMLDocument()->DocumentElement();
-    message.XMLDocument()->XML(mask);
+    const auto document = TXMLDocument::Parse("<Info><PasswordClienteQor>s3cret</PasswordClienteQor></Info>");
+    const IXMLNode root = document->DocumentElement();
+    document->XML(mask);
     EXPECT_EQ(root->ChildText("PasswordClienteQor"), "s3cret");
 }
 
@@ -178,58 +143,10 @@ TEST(XMLDocument, AHeldRootViewKeepsTheDocumentAlive)
 {
     IXMLNode root;
     {
-        TRestMessage message("<a><b>kept</b></a>");
-        root = message.XMLDocument()->DocumentElement();
+        const auto document = TXMLDocument::Parse("<a><b>kept</b></a>");
+        root = document->DocumentElement();
     }
     EXPECT_EQ(root->ChildText("b"), "kept");
-}
-
-using XMLDocumentFile = TempFolder;
-
-TEST_F(XMLDocumentFile, SavedFilesAreUtf8AndReadBack)
-{
-    TRestMessage request("");
-    const IXMLNode root = request.XMLDocument()->BindRoot("Info", &MakeNode<TXMLNode>, "");
-    root->SetChildText("RagioneSociale", "Caffè & Co. <Città> 😀");
-    const auto path = FFolder / "request.xml";
-    request.SaveToFile(path.string());
-    const std::string written = ReadFile(path);
-    EXPECT_EQ(written,
-              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-              "<Info><RagioneSociale>Caffè &amp; Co. &lt;Città&gt; 😀</RagioneSociale></Info>\n");
-    TRestMessage readBack(written);
-    EXPECT_EQ(readBack.XMLDocument()->DocumentElement()->ChildText("RagioneSociale"), "Caffè & Co. <Città> 😀");
-
-    TRestMessage response("<DescrizioneErrore>Già presente</DescrizioneErrore>");
-    response.SaveToFile((FFolder / "response.xml").string());
-    EXPECT_EQ(ReadFile(FFolder / "response.xml"), "<DescrizioneErrore>Già presente</DescrizioneErrore>\n");
-}
-
-TEST_F(XMLDocumentFile, AMaskedFileLeavesTheDocumentAsItWas)
-{
-    TRestMessage request("");
-    const IXMLNode root = request.XMLDocument()->BindRoot("Info", &MakeNode<TXMLNode>, "");
-    root->SetChildText("PasswordClienteQor", "pw");
-    root->SetChildText("SedeQor", "MI");
-    const auto path = FFolder / "request.xml";
-    request.SaveToFile(path.string(), {"PasswordClienteQor", "********"});
-    EXPECT_EQ(ReadFile(path),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-              "<Info><PasswordClienteQor>********</PasswordClienteQor><SedeQor>MI</SedeQor></Info>\n");
-    EXPECT_EQ(root->XML(), "<Info><PasswordClienteQor>pw</PasswordClienteQor><SedeQor>MI</SedeQor></Info>");
-
-    // A file that cannot be written leaves the document unmasked too.
-    EXPECT_THROW(request.SaveToFile((FFolder / "missing" / "a.xml").string(), {"PasswordClienteQor", "x"}), Exception);
-    EXPECT_EQ(root->ChildText("PasswordClienteQor"), "pw");
-}
-
-TEST_F(XMLDocumentFile, AFileThatCannotBeWrittenFails)
-{
-    TRestMessage message("<a/>");
-    const auto path = FFolder / "missing" / "a.xml";
-    EXPECT_EQ(ErrorOf([&] { message.SaveToFile(path.string()); }),
-              "Cannot create file \"" + path.string() + "\". No such file or directory");
-    EXPECT_EQ(message.XMLDocument()->XML(), "<a/>\n");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace qorita::xml {
+namespace qorita::labelservice {
 
 class TRestMessage {
 public:
@@ -20,11 +20,11 @@ public:
     TRestMessage(const TRestMessage&) = delete;
     TRestMessage& operator=(const TRestMessage&) = delete;
 
-    const IXMLDocument& XMLDocument() const { return FXMLDocument; }
+    const xml::IXMLDocument& XMLDocument() const { return FXMLDocument; }
     // The whole document, declaration included when it has one, as UTF-8.
     void SaveToFile(const std::string& AFileName) const;
     // The same with the text of the masked elements replaced in the file only.
-    void SaveToFile(const std::string& AFileName, const TTextMask& AMask) const;
+    void SaveToFile(const std::string& AFileName, const xml::TTextMask& AMask) const;
 
 protected:
     struct TParseAlways {};
@@ -32,10 +32,10 @@ protected:
     // error and never an empty document without root.
     TRestMessage(TParseAlways, const std::string& AXml);
     // For responses read already, as a document of their own.
-    explicit TRestMessage(IXMLDocument ADocument);
+    explicit TRestMessage(xml::IXMLDocument ADocument);
 
 private:
-    IXMLDocument FXMLDocument;
+    xml::IXMLDocument FXMLDocument;
 };
 
-}  // namespace qorita::xml
+}  // namespace qorita::labelservice
