@@ -85,19 +85,19 @@ struct TSetup {
 
         Settings = {WsdlUrl, Certificates.CaCertificate.string()};
         Request = std::make_unique<addparcel_request::TAddParcelRequest>();
-        Request->Info()->SetSedeQor("MI");
-        Request->Info()->SetCodiceClienteQor(4711);
-        Request->Info()->SetPasswordClienteQor("secret");
+        Request->Info()->SedeQor.Set("MI");
+        Request->Info()->CodiceClienteQor.Set(4711);
+        Request->Info()->PasswordClienteQor.Set("secret");
         for (int i = 0; i < Parcels; ++i) {
             auto parcel = Request->Info()->Parcel()->Add();
-            parcel->SetRagioneSociale("Rossi & Figli srl");
-            parcel->SetIndirizzo("Via Roma 1");
-            parcel->SetLocalita("Milano");
-            parcel->SetZipcode("20100");
-            parcel->SetProvincia("MI");
-            parcel->SetColli(1);
-            parcel->SetPesoReale(2.5);
-            parcel->SetContatoreProgressivo(i + 1);
+            parcel->RagioneSociale.Set("Rossi & Figli srl");
+            parcel->Indirizzo.Set("Via Roma 1");
+            parcel->Localita.Set("Milano");
+            parcel->Zipcode.Set("20100");
+            parcel->Provincia.Set("MI");
+            parcel->Colli.Set(1);
+            parcel->PesoReale.Set(2.5);
+            parcel->ContatoreProgressivo.Set(i + 1);
         }
         // The floor posts a body of the envelope's size: measure it once.
         const std::string markup = Request->Info()->XML();

@@ -137,27 +137,27 @@ std::size_t BuildRequest(int AParcels)
 {
     addparcel_request::TAddParcelRequest request;
     const auto& info = request.Info();
-    info->SetSedeQor("MI");
-    info->SetCodiceClienteQor(123456);
-    info->SetPasswordClienteQor("password");
+    info->SedeQor.Set("MI");
+    info->CodiceClienteQor.Set(123456);
+    info->PasswordClienteQor.Set("password");
     for (int i = 0; i < AParcels; ++i) {
         const auto parcel = info->Parcel()->Add();
-        parcel->SetCodiceContrattoQor(77);
-        parcel->SetRagioneSociale("Rossi Mario & Figli S.r.l.");
-        parcel->SetIndirizzo("Via Roma 1");
-        parcel->SetLocalita("Roma");
-        parcel->SetZipcode("00100");
-        parcel->SetProvincia("RM");
-        parcel->SetColli(1 + i % 3);
-        parcel->SetPesoReale(2.25 + i);
-        parcel->SetGeneraPdf(4);
-        parcel->SetContatoreProgressivo(100000 + i);
-        parcel->SetEmail("cliente@example.com");
-        parcel->SetCellulare1("3331234567");
-        parcel->SetServiziAccessori("");
+        parcel->CodiceContrattoQor.Set(77);
+        parcel->RagioneSociale.Set("Rossi Mario & Figli S.r.l.");
+        parcel->Indirizzo.Set("Via Roma 1");
+        parcel->Localita.Set("Roma");
+        parcel->Zipcode.Set("00100");
+        parcel->Provincia.Set("RM");
+        parcel->Colli.Set(1 + i % 3);
+        parcel->PesoReale.Set(2.25 + i);
+        parcel->GeneraPdf.Set(4);
+        parcel->ContatoreProgressivo.Set(100000 + i);
+        parcel->Email.Set("cliente@example.com");
+        parcel->Cellulare1.Set("3331234567");
+        parcel->ServiziAccessori.Set("");
         if (i % 4 == 0) {
-            parcel->SetImportoContrassegno(19.999);
-            parcel->SetModalitaIncasso("CONT");
+            parcel->ImportoContrassegno.Set(19.999);
+            parcel->ModalitaIncasso.Set("CONT");
         }
     }
     return info->XML().size();

@@ -52,10 +52,10 @@ std::unique_ptr<cwdbsn_request::TCWDBSNRequest> TChiamataHandler::BuildCWDBSNReq
 {
     auto request = std::make_unique<cwdbsn_request::TCWDBSNRequest>();
     const cwdbsn_request::IXMLInfoType& info = request->Info();
-    info->SetSedeQor(FParametri.SedeQor);
-    info->SetCodiceClienteQor(FParametri.CodiceClienteQor);
-    info->SetPasswordClienteQor(FParametri.PasswordClienteQor);
-    info->Parcel()->Add()->SetNumeroDiSpedizioneQORDaConfermare(ASpedizione.Testata().NumeroSpedizione);
+    info->SedeQor.Set(FParametri.SedeQor);
+    info->CodiceClienteQor.Set(FParametri.CodiceClienteQor);
+    info->PasswordClienteQor.Set(FParametri.PasswordClienteQor);
+    info->Parcel()->Add()->NumeroDiSpedizioneQORDaConfermare.Set(ASpedizione.Testata().NumeroSpedizione);
     return request;
 }
 
@@ -64,10 +64,10 @@ std::unique_ptr<deletesped_request::TDeleteSpedRequest> TChiamataHandler::BuildD
 {
     auto request = std::make_unique<deletesped_request::TDeleteSpedRequest>();
     const deletesped_request::IXMLDeleteSpedType& info = request->Info();
-    info->SetSedeQor(FParametri.SedeQor);
-    info->SetCodiceClienteQor(FParametri.CodiceClienteQor);
-    info->SetPasswordClienteQor(FParametri.PasswordClienteQor);
-    info->SetNumSpedizione(ASpedizione.Testata().NumeroSpedizione);
+    info->SedeQor.Set(FParametri.SedeQor);
+    info->CodiceClienteQor.Set(FParametri.CodiceClienteQor);
+    info->PasswordClienteQor.Set(FParametri.PasswordClienteQor);
+    info->NumSpedizione.Set(ASpedizione.Testata().NumeroSpedizione);
     return request;
 }
 

@@ -36,31 +36,31 @@ std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAdd
 {
     auto request = std::make_unique<addparcel_request::TAddParcelRequest>();
     const addparcel_request::IXMLInfoType& info = request->Info();
-    info->SetSedeQor(FParametri.SedeQor);
-    info->SetCodiceClienteQor(FParametri.CodiceClienteQor);
-    info->SetPasswordClienteQor(FParametri.PasswordClienteQor);
+    info->SedeQor.Set(FParametri.SedeQor);
+    info->CodiceClienteQor.Set(FParametri.CodiceClienteQor);
+    info->PasswordClienteQor.Set(FParametri.PasswordClienteQor);
     const TQorItaTestateData& testata = ASpedizione.Testata();
     for (const TQorItaRigheData& parcel : ASpedizione.Righe()) {
         if (parcel.IsInviata()) continue;
         const addparcel_request::IXMLParcelType item = info->Parcel()->Add();
-        item->SetCodiceContrattoQor(FParametri.CodiceContrattoQor);
-        item->SetRagioneSociale(testata.RagioneSociale);
-        item->SetIndirizzo(testata.Indirizzo);
-        item->SetLocalita(testata.Localita);
-        item->SetZipcode(testata.ZipCode);
-        item->SetProvincia(testata.Provincia);
-        item->SetColli(1);  // every item stands for one parcel
-        item->SetPesoReale(parcel.PesoReale);
-        item->SetGeneraPdf(GeneraPdfCode(testata.GetTipoEtichetta()));
+        item->CodiceContrattoQor.Set(FParametri.CodiceContrattoQor);
+        item->RagioneSociale.Set(testata.RagioneSociale);
+        item->Indirizzo.Set(testata.Indirizzo);
+        item->Localita.Set(testata.Localita);
+        item->Zipcode.Set(testata.ZipCode);
+        item->Provincia.Set(testata.Provincia);
+        item->Colli.Set(1);  // every item stands for one parcel
+        item->PesoReale.Set(parcel.PesoReale);
+        item->GeneraPdf.Set(GeneraPdfCode(testata.GetTipoEtichetta()));
         // One counter per item, drawn now: a parcel the courier refuses gets a
         // new one when it is sent again. One sent without answer keeps its own.
-        item->SetContatoreProgressivo(ContatorePer(parcel));
-        item->SetEmail(testata.EMail);
-        item->SetCellulare1(testata.Cellulare1);
-        item->SetServiziAccessori(testata.ServiziAccessori);
+        item->ContatoreProgressivo.Set(ContatorePer(parcel));
+        item->Email.Set(testata.EMail);
+        item->Cellulare1.Set(testata.Cellulare1);
+        item->ServiziAccessori.Set(testata.ServiziAccessori);
         if (std::fabs(parcel.ImportoContrassegno) > 1e-12) {
-            item->SetImportoContrassegno(parcel.ImportoContrassegno);
-            item->SetModalitaIncasso(testata.ModalitaIncasso);
+            item->ImportoContrassegno.Set(parcel.ImportoContrassegno);
+            item->ModalitaIncasso.Set(testata.ModalitaIncasso);
         }
     }
     return request;

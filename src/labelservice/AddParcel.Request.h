@@ -3,9 +3,9 @@
 // The AddParcel request: the courier account and one Parcel element per parcel to
 // register. Writers cut texts (UTF-16 code units), cap integers and round decimals
 // to what the courier accepts and never fail; readers return what the element
-// holds. Property convention in all message units: the getter has the element's
-// name (SedeQor()), the setter adds "Set" (SetSedeQor(v)).
+// holds (MessageElements.h: SedeQor() reads, SedeQor.Set(v) writes).
 
+#include "labelservice/MessageElements.h"
 #include "labelservice/MessageParts.h"
 
 #include <cstdint>
@@ -22,37 +22,21 @@ class TXMLParcelType : public xml::TXMLNode {
 public:
     TXMLParcelType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
 
-    std::int32_t CodiceContrattoQor();
-    std::string RagioneSociale();
-    std::string Indirizzo();
-    std::string Localita();
-    std::string Zipcode();
-    std::string Provincia();
-    std::int32_t Colli();
-    double PesoReale();
-    double ImportoContrassegno();
-    std::string ModalitaIncasso();
-    std::int32_t GeneraPdf();
-    std::int32_t ContatoreProgressivo();
-    std::string Email();
-    std::string Cellulare1();
-    std::string ServiziAccessori();
-
-    void SetCodiceContrattoQor(std::int32_t AValue);   // capped at 9999
-    void SetRagioneSociale(std::string_view AValue);   // first 35
-    void SetIndirizzo(std::string_view AValue);        // first 35
-    void SetLocalita(std::string_view AValue);         // first 30
-    void SetZipcode(std::string_view AValue);          // first 5
-    void SetProvincia(std::string_view AValue);        // first 2
-    void SetColli(std::int32_t AValue);                // capped at 999
-    void SetPesoReale(double AValue);                  // 1 decimal place
-    void SetImportoContrassegno(double AValue);        // 2 decimal places
-    void SetModalitaIncasso(std::string_view AValue);  // first 4
-    void SetGeneraPdf(std::int32_t AValue);
-    void SetContatoreProgressivo(std::int32_t AValue);  // capped at 999999999
-    void SetEmail(std::string_view AValue);             // first 70
-    void SetCellulare1(std::string_view AValue);        // first 20
-    void SetServiziAccessori(std::string_view AValue);  // first 50
+    labelservice::TIntegerElement CodiceContrattoQor{*this, "CodiceContrattoQor", 9999};
+    labelservice::TTextElement RagioneSociale{*this, "RagioneSociale", 35};
+    labelservice::TTextElement Indirizzo{*this, "Indirizzo", 35};
+    labelservice::TTextElement Localita{*this, "Localita", 30};
+    labelservice::TTextElement Zipcode{*this, "Zipcode", 5};
+    labelservice::TTextElement Provincia{*this, "Provincia", 2};
+    labelservice::TIntegerElement Colli{*this, "Colli", 999};
+    labelservice::TDecimalElement PesoReale{*this, "PesoReale", 1};
+    labelservice::TDecimalElement ImportoContrassegno{*this, "ImportoContrassegno", 2};
+    labelservice::TTextElement ModalitaIncasso{*this, "ModalitaIncasso", 4};
+    labelservice::TIntegerElement GeneraPdf{*this, "GeneraPdf"};
+    labelservice::TIntegerElement ContatoreProgressivo{*this, "ContatoreProgressivo", 999999999};
+    labelservice::TTextElement Email{*this, "Email", 70};
+    labelservice::TTextElement Cellulare1{*this, "Cellulare1", 20};
+    labelservice::TTextElement ServiziAccessori{*this, "ServiziAccessori", 50};
 
     // An empty mode or one of ModalitaIncassoCodes (exact, case-sensitive) passes;
     // any other fails with "Modalità incasso <mode> non riconosciuta".

@@ -5,10 +5,11 @@
 // per parcel sent. A registered parcel carries NumeroSpedizione, its counter and
 // its label; a refused one has no NumeroSpedizione and gives its reason in
 // NoteSpedizione, gathered into ParcelErrors when the answer is read.
-// Getters have the element's name, setters add "Set"; values are written as given.
+// Values are written as given.
 
+#include "labelservice/MessageElements.h"
+#include "labelservice/MessageParts.h"
 #include "labelservice/RestMessage.h"
-#include "xml/XMLNodeCollection.h"
 
 #include <cstdint>
 #include <string>
@@ -26,93 +27,49 @@ class TXMLParcelType : public xml::TXMLNode {
 public:
     TXMLParcelType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
 
-    std::string SiglaMittente();
-    std::int32_t NumeroSpedizione();
-    std::int32_t TotaleColli();
-    std::string TipoCollo();
-    std::string SiglaSedeDestino();
-    std::string DenominazioneMittente();
-    std::string DenominazioneDestinatario();
-    std::string IndirizzoDestinatario();
-    std::string CittaDestinatario();
-    std::string ProvinciaDestinatario();
-    std::string DataSpedizione();
-    std::string DescrizioneSedeDestino();
-    std::string PesoSpedizione();
-    std::string ImportoAssegnato();
-    std::string ImportoCassegno();
-    std::string TotaleImportodaIncassare();
-    std::string TelefonoSede();
-    std::string NoteSpedizione();
-    std::string DescrizioneTipoPorto();
-    std::string SiglaCSM();
-    std::string DescrizioneCSM1();
-    std::string DescrizioneCSM2();
-    std::string Percorso1();
-    std::string Percorso2();
-    std::string Percorso3();
-    std::int32_t RapportoPesoVolume();
-    std::int32_t ProgressivoCollo();
-    std::string CodiceZona();
-    std::string RiferimentiCliente();
-    std::string Reverse();
-    std::string Sprinter();
-    std::int32_t Bda();
-    std::int32_t ContatoreProgressivo();
-    std::string PdfLabel();
-    std::string Zpl();
-    std::string InfoPrivacy();
-    std::string SiglaCSMEmergenza();
-    std::string Priorita();
-    std::string Barcode2D();
-    std::string ReverseA();
-    std::string ReverseB();
-    std::string ReverseC();
-    std::string ReverseD();
-
-    void SetSiglaMittente(std::string_view AValue);
-    void SetNumeroSpedizione(std::int32_t AValue);
-    void SetTotaleColli(std::int32_t AValue);
-    void SetTipoCollo(std::string_view AValue);
-    void SetSiglaSedeDestino(std::string_view AValue);
-    void SetDenominazioneMittente(std::string_view AValue);
-    void SetDenominazioneDestinatario(std::string_view AValue);
-    void SetIndirizzoDestinatario(std::string_view AValue);
-    void SetCittaDestinatario(std::string_view AValue);
-    void SetProvinciaDestinatario(std::string_view AValue);
-    void SetDataSpedizione(std::string_view AValue);
-    void SetDescrizioneSedeDestino(std::string_view AValue);
-    void SetPesoSpedizione(std::string_view AValue);
-    void SetImportoAssegnato(std::string_view AValue);
-    void SetImportoCassegno(std::string_view AValue);
-    void SetTotaleImportodaIncassare(std::string_view AValue);
-    void SetTelefonoSede(std::string_view AValue);
-    void SetNoteSpedizione(std::string_view AValue);
-    void SetDescrizioneTipoPorto(std::string_view AValue);
-    void SetSiglaCSM(std::string_view AValue);
-    void SetDescrizioneCSM1(std::string_view AValue);
-    void SetDescrizioneCSM2(std::string_view AValue);
-    void SetPercorso1(std::string_view AValue);
-    void SetPercorso2(std::string_view AValue);
-    void SetPercorso3(std::string_view AValue);
-    void SetRapportoPesoVolume(std::int32_t AValue);
-    void SetProgressivoCollo(std::int32_t AValue);
-    void SetCodiceZona(std::string_view AValue);
-    void SetRiferimentiCliente(std::string_view AValue);
-    void SetReverse(std::string_view AValue);
-    void SetSprinter(std::string_view AValue);
-    void SetBda(std::int32_t AValue);
-    void SetContatoreProgressivo(std::int32_t AValue);
-    void SetPdfLabel(std::string_view AValue);
-    void SetZpl(std::string_view AValue);
-    void SetInfoPrivacy(std::string_view AValue);
-    void SetSiglaCSMEmergenza(std::string_view AValue);
-    void SetPriorita(std::string_view AValue);
-    void SetBarcode2D(std::string_view AValue);
-    void SetReverseA(std::string_view AValue);
-    void SetReverseB(std::string_view AValue);
-    void SetReverseC(std::string_view AValue);
-    void SetReverseD(std::string_view AValue);
+    labelservice::TTextElement SiglaMittente{*this, "SiglaMittente"};
+    labelservice::TIntegerElement NumeroSpedizione{*this, "NumeroSpedizione"};
+    labelservice::TIntegerElement TotaleColli{*this, "TotaleColli"};
+    labelservice::TTextElement TipoCollo{*this, "TipoCollo"};
+    labelservice::TTextElement SiglaSedeDestino{*this, "SiglaSedeDestino"};
+    labelservice::TTextElement DenominazioneMittente{*this, "DenominazioneMittente"};
+    labelservice::TTextElement DenominazioneDestinatario{*this, "DenominazioneDestinatario"};
+    labelservice::TTextElement IndirizzoDestinatario{*this, "IndirizzoDestinatario"};
+    labelservice::TTextElement CittaDestinatario{*this, "CittaDestinatario"};
+    labelservice::TTextElement ProvinciaDestinatario{*this, "ProvinciaDestinatario"};
+    labelservice::TTextElement DataSpedizione{*this, "DataSpedizione"};
+    labelservice::TTextElement DescrizioneSedeDestino{*this, "DescrizioneSedeDestino"};
+    labelservice::TTextElement PesoSpedizione{*this, "PesoSpedizione"};
+    labelservice::TTextElement ImportoAssegnato{*this, "ImportoAssegnato"};
+    labelservice::TTextElement ImportoCassegno{*this, "ImportoCassegno"};
+    labelservice::TTextElement TotaleImportodaIncassare{*this, "TotaleImportodaIncassare"};
+    labelservice::TTextElement TelefonoSede{*this, "TelefonoSede"};
+    labelservice::TTextElement NoteSpedizione{*this, "NoteSpedizione"};
+    labelservice::TTextElement DescrizioneTipoPorto{*this, "DescrizioneTipoPorto"};
+    labelservice::TTextElement SiglaCSM{*this, "SiglaCSM"};
+    labelservice::TTextElement DescrizioneCSM1{*this, "DescrizioneCSM1"};
+    labelservice::TTextElement DescrizioneCSM2{*this, "DescrizioneCSM2"};
+    labelservice::TTextElement Percorso1{*this, "Percorso1"};
+    labelservice::TTextElement Percorso2{*this, "Percorso2"};
+    labelservice::TTextElement Percorso3{*this, "Percorso3"};
+    labelservice::TIntegerElement RapportoPesoVolume{*this, "RapportoPesoVolume"};
+    labelservice::TIntegerElement ProgressivoCollo{*this, "ProgressivoCollo"};
+    labelservice::TTextElement CodiceZona{*this, "CodiceZona"};
+    labelservice::TTextElement RiferimentiCliente{*this, "RiferimentiCliente"};
+    labelservice::TTextElement Reverse{*this, "Reverse"};
+    labelservice::TTextElement Sprinter{*this, "Sprinter"};
+    labelservice::TIntegerElement Bda{*this, "Bda"};
+    labelservice::TIntegerElement ContatoreProgressivo{*this, "ContatoreProgressivo"};
+    labelservice::TTextElement PdfLabel{*this, "PdfLabel"};
+    labelservice::TTextElement Zpl{*this, "Zpl"};
+    labelservice::TTextElement InfoPrivacy{*this, "InfoPrivacy"};
+    labelservice::TTextElement SiglaCSMEmergenza{*this, "SiglaCSMEmergenza"};
+    labelservice::TTextElement Priorita{*this, "Priorita"};
+    labelservice::TTextElement Barcode2D{*this, "Barcode2D"};
+    labelservice::TTextElement ReverseA{*this, "ReverseA"};
+    labelservice::TTextElement ReverseB{*this, "ReverseB"};
+    labelservice::TTextElement ReverseC{*this, "ReverseC"};
+    labelservice::TTextElement ReverseD{*this, "ReverseD"};
 
     // True when the parcel has no NumeroSpedizione child; asking creates nothing.
     bool HasError() const;
@@ -125,13 +82,9 @@ public:
 };
 
 // The InfoLabel root, itself the list of its Parcel children.
-class TXMLInfoLabelType : public xml::TXMLNodeCollection {
+class TXMLInfoLabelType : public labelservice::TXMLParcelList<TXMLParcelType> {
 public:
     TXMLInfoLabelType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
-
-    IXMLParcelType Parcel(int AIndex);
-    IXMLParcelType Add();
-    IXMLParcelType Insert(int AIndex);
 };
 
 // The document's root bound as InfoLabel; "Interface not supported" when the root

@@ -2,8 +2,9 @@
 
 // The CloseWorkDayByShipmentNumber request: the courier account and one Parcel
 // holding the shipment number to confirm. Writers cut and cap like the AddParcel
-// request and never fail. Getters have the element's name, setters add "Set".
+// request and never fail.
 
+#include "labelservice/MessageElements.h"
 #include "labelservice/MessageParts.h"
 
 #include <cstdint>
@@ -16,8 +17,8 @@ class TXMLParcelType : public xml::TXMLNode {
 public:
     TXMLParcelType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
 
-    std::int32_t NumeroDiSpedizioneQORDaConfermare();
-    void SetNumeroDiSpedizioneQORDaConfermare(std::int32_t AValue);  // capped at 999999999
+    labelservice::TIntegerElement NumeroDiSpedizioneQORDaConfermare{*this, "NumeroDiSpedizioneQORDaConfermare",
+                                                                    999999999};
 };
 
 using TXMLParcelTypeList = labelservice::TXMLParcelList<TXMLParcelType>;

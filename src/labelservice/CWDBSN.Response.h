@@ -3,9 +3,9 @@
 // The CloseWorkDayByShipmentNumber answer: the overall outcome in
 // DescrizioneErrore ("OK" when confirmed) and one Parcel per shipment number with
 // its own esito; the esito of every item that is not "OK" is gathered into
-// ParcelErrors when the answer is read. Getters have the element's name, setters
-// add "Set".
+// ParcelErrors when the answer is read.
 
+#include "labelservice/MessageElements.h"
 #include "labelservice/MessageParts.h"
 
 #include <cstdint>
@@ -19,10 +19,9 @@ class TXMLParcelType : public xml::TXMLNode {
 public:
     TXMLParcelType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
 
-    std::int32_t NumeroDiSpedizioneQORDaConfermare();
-    std::string esito();
-    void SetNumeroDiSpedizioneQORDaConfermare(std::int32_t AValue);  // no cap in the answer
-    void Setesito(std::string_view AValue);
+    labelservice::TIntegerElement NumeroDiSpedizioneQORDaConfermare{*this, "NumeroDiSpedizioneQORDaConfermare"};
+    labelservice::TTextElement esito{*this, "esito"};
+
     // True unless esito is exactly "OK" (a missing esito is added empty).
     bool HasError();
 };
@@ -35,11 +34,11 @@ class TXMLCloseWorkDayByShipmentNumberResultType : public labelservice::TXMLParc
 public:
     using TXMLParcelHost::TXMLParcelHost;
 
+    labelservice::TTextElement DescrizioneErrore{*this, "DescrizioneErrore"};
+
     // The root's xmlns attribute (its default namespace declaration).
     std::string xmlns() const;
-    std::string DescrizioneErrore();
     void Setxmlns(std::string_view AValue);
-    void SetDescrizioneErrore(std::string_view AValue);
     // True unless DescrizioneErrore is exactly "OK".
     bool HasError();
 };

@@ -3,8 +3,9 @@
 // The DeleteSped request: the courier account and the shipment number to delete.
 // The service takes the four values as separate parameters read back from this
 // document, which is kept as the archived copy; values are written whole, with no
-// cut or cap. Getters have the element's name, setters add "Set".
+// cut or cap.
 
+#include "labelservice/MessageElements.h"
 #include "labelservice/RestMessage.h"
 #include "xml/XMLNode.h"
 
@@ -21,14 +22,10 @@ class TXMLDeleteSpedType : public xml::TXMLNode {
 public:
     TXMLDeleteSpedType(const xml::IXMLDocument& ADocument, _xmlNode* ANode);
 
-    std::string SedeQor();
-    std::int32_t CodiceClienteQor();
-    std::string PasswordClienteQor();
-    std::int32_t NumSpedizione();
-    void SetSedeQor(std::string_view AValue);
-    void SetCodiceClienteQor(std::int32_t AValue);
-    void SetPasswordClienteQor(std::string_view AValue);
-    void SetNumSpedizione(std::int32_t AValue);
+    labelservice::TTextElement SedeQor{*this, "SedeQor"};
+    labelservice::TIntegerElement CodiceClienteQor{*this, "CodiceClienteQor"};
+    labelservice::TTextElement PasswordClienteQor{*this, "PasswordClienteQor"};
+    labelservice::TIntegerElement NumSpedizione{*this, "NumSpedizione"};
 };
 
 // The document's root bound as DeleteSped (appended when the document has none).

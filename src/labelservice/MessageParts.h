@@ -4,8 +4,7 @@
 // Parcel elements, the courier account that heads every request's Info element
 // (with what the courier accepts in it), and a request made of that Info element.
 
-#include "common/Utf8.h"
-#include "labelservice/CourierRules.h"
+#include "labelservice/MessageElements.h"
 #include "labelservice/RestMessage.h"
 #include "xml/XMLNodeCollection.h"
 
@@ -55,19 +54,9 @@ class TXMLRequestInfo : public TXMLParcelHost<TParcel> {
 public:
     using TXMLParcelHost<TParcel>::TXMLParcelHost;
 
-    std::string SedeQor() { return this->ChildText("SedeQor"); }
-    std::int32_t CodiceClienteQor() { return this->ChildInteger("CodiceClienteQor"); }
-    std::string PasswordClienteQor() { return this->ChildText("PasswordClienteQor"); }
-
-    void SetSedeQor(std::string_view AValue) { this->SetChildText("SedeQor", CutUtf16(AValue, 2)); }
-    void SetCodiceClienteQor(std::int32_t AValue)
-    {
-        this->SetChildInteger("CodiceClienteQor", CapInteger(AValue, 999999));
-    }
-    void SetPasswordClienteQor(std::string_view AValue)
-    {
-        this->SetChildText("PasswordClienteQor", CutUtf16(AValue, 10));
-    }
+    TTextElement SedeQor{*this, "SedeQor", 2};
+    TIntegerElement CodiceClienteQor{*this, "CodiceClienteQor", 999999};
+    TTextElement PasswordClienteQor{*this, "PasswordClienteQor", 10};
 };
 
 // A request whose root is Info: the declaration and an empty Info element.

@@ -10,4 +10,3 @@ add_library(qorita_messages STATIC
   RestMessage.cpp
 )
 target_link_libraries(qorita_messages PUBLIC qorita_xml)
-target_compile_options(qorita_messages PRIVATE -Wconversion)

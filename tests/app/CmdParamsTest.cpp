@@ -1,6 +1,8 @@
 #include "app/CmdParams.h"
 #include "common/Exception.h"
 
+#include "ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -70,19 +72,15 @@ TEST(CmdParamsTest, VerificaNeedsTheDatabaseButNoCallRow)
     ASSERT_TRUE(comando.has_value());
     EXPECT_EQ(comando->Tipo, TTipoComando::Verifica);
     EXPECT_EQ(comando->DatabaseName, "x");
-    try {
-        TCmdParams({"-Verifica", "ChiamataId=1"}).Validate();
-        ADD_FAILURE() << "no error without DatabaseName";
-    } catch (const Exception& error) {
-        EXPECT_EQ(error.Message(), "Parametro CMD DatabaseName non rilevato");
-    }
+    EXPECT_EQ(test::ErrorOf([] {
+                  TCmdParams({"-Verifica", "ChiamataId=1"}).Validate();
+              }),
+              "Parametro CMD DatabaseName non rilevato");
     // Every other command still needs its call row.
-    try {
-        TCmdParams({"-Elimina", "DatabaseName=x"}).Validate();
-        ADD_FAILURE() << "no error without ChiamataId";
-    } catch (const Exception& error) {
-        EXPECT_EQ(error.Message(), "Parametro CMD ChiamataId non rilevato");
-    }
+    EXPECT_EQ(test::ErrorOf([] {
+                  TCmdParams({"-Elimina", "DatabaseName=x"}).Validate();
+              }),
+              "Parametro CMD ChiamataId non rilevato");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "app/Journal.h"
 #include "common/Exception.h"
 
+#include "ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -91,13 +93,8 @@ TEST(CounterMarkTest, OnlyEverRises)
     // Where the folder cannot be made the error says where and why.
     std::ofstream(archive.Path() / "file") << "x";
     TCounterMark blocked(TJournal::Root(archive.Path() / "file"));
-    try {
-        blocked.Raise(1);
-        ADD_FAILURE() << "no error";
-    } catch (const Exception& error) {
-        EXPECT_NE(error.Message().find((archive.Path() / "file" / ".journal").string()), std::string::npos)
-            << error.Message();
-    }
+    const std::string error = test::ErrorOf([&] { blocked.Raise(1); });
+    EXPECT_NE(error.find((archive.Path() / "file" / ".journal").string()), std::string::npos) << error;
 }
 
 }  // namespace

@@ -26,43 +26,43 @@ TEST(AddParcelRequest, ElementsStandInTheOrderTheCreationSetsThem)
 {
     TAddParcelRequest request;
     const IXMLInfoType& info = request.Info();
-    info->SetSedeQor("MI");
-    info->SetCodiceClienteQor(123456);
-    info->SetPasswordClienteQor("secret");
+    info->SedeQor.Set("MI");
+    info->CodiceClienteQor.Set(123456);
+    info->PasswordClienteQor.Set("secret");
     EXPECT_EQ(info->XML(),
               "<Info><SedeQor>MI</SedeQor><CodiceClienteQor>123456</CodiceClienteQor>"
               "<PasswordClienteQor>secret</PasswordClienteQor></Info>");
 
     const IXMLParcelType first = info->Parcel()->Add();
-    first->SetCodiceContrattoQor(77);
-    first->SetRagioneSociale("Rossi & Figli");
-    first->SetIndirizzo("Via Roma 1");
-    first->SetLocalita("Milano");
-    first->SetZipcode("20100");
-    first->SetProvincia("MI");
-    first->SetColli(2);
-    first->SetPesoReale(2.25);
-    first->SetGeneraPdf(4);
-    first->SetContatoreProgressivo(1001);
-    first->SetEmail("");
-    first->SetCellulare1("3331234567");
-    first->SetServiziAccessori("");
+    first->CodiceContrattoQor.Set(77);
+    first->RagioneSociale.Set("Rossi & Figli");
+    first->Indirizzo.Set("Via Roma 1");
+    first->Localita.Set("Milano");
+    first->Zipcode.Set("20100");
+    first->Provincia.Set("MI");
+    first->Colli.Set(2);
+    first->PesoReale.Set(2.25);
+    first->GeneraPdf.Set(4);
+    first->ContatoreProgressivo.Set(1001);
+    first->Email.Set("");
+    first->Cellulare1.Set("3331234567");
+    first->ServiziAccessori.Set("");
     const IXMLParcelType second = info->Parcel()->Add();
-    second->SetCodiceContrattoQor(77);
-    second->SetRagioneSociale("Bianchi");
-    second->SetIndirizzo("Corso Italia 5");
-    second->SetLocalita("Roma");
-    second->SetZipcode("00100");
-    second->SetProvincia("RM");
-    second->SetColli(1);
-    second->SetPesoReale(10);
-    second->SetGeneraPdf(6);
-    second->SetContatoreProgressivo(1002);
-    second->SetEmail("b@example.com");
-    second->SetCellulare1("");
-    second->SetServiziAccessori("");
-    second->SetImportoContrassegno(19.999);
-    second->SetModalitaIncasso("CONT");
+    second->CodiceContrattoQor.Set(77);
+    second->RagioneSociale.Set("Bianchi");
+    second->Indirizzo.Set("Corso Italia 5");
+    second->Localita.Set("Roma");
+    second->Zipcode.Set("00100");
+    second->Provincia.Set("RM");
+    second->Colli.Set(1);
+    second->PesoReale.Set(10);
+    second->GeneraPdf.Set(6);
+    second->ContatoreProgressivo.Set(1002);
+    second->Email.Set("b@example.com");
+    second->Cellulare1.Set("");
+    second->ServiziAccessori.Set("");
+    second->ImportoContrassegno.Set(19.999);
+    second->ModalitaIncasso.Set("CONT");
 
     EXPECT_EQ(info->Parcel()->Count(), 2);
     EXPECT_EQ(info->Parcel()->Parcel(1)->RagioneSociale(), "Bianchi");
@@ -111,55 +111,56 @@ const std::string SeventyFive(75, 'e');
 INSTANTIATE_TEST_SUITE_P(
     Table, AddParcelRequestWrite,
     ::testing::Values(
-        WriteCase{"SedeThreeChars", [](auto& i, auto&) { i.SetSedeQor("MIL"); }, "<SedeQor>MI</SedeQor>"},
-        WriteCase{"SedeOneChar", [](auto& i, auto&) { i.SetSedeQor("M"); }, "<SedeQor>M</SedeQor>"},
-        WriteCase{"ClienteSevenDigits", [](auto& i, auto&) { i.SetCodiceClienteQor(1234567); },
+        WriteCase{"SedeThreeChars", [](auto& i, auto&) { i.SedeQor.Set("MIL"); }, "<SedeQor>MI</SedeQor>"},
+        WriteCase{"SedeOneChar", [](auto& i, auto&) { i.SedeQor.Set("M"); }, "<SedeQor>M</SedeQor>"},
+        WriteCase{"ClienteSevenDigits", [](auto& i, auto&) { i.CodiceClienteQor.Set(1234567); },
                   "<CodiceClienteQor>999999</CodiceClienteQor>"},
-        WriteCase{"ClienteAtLimit", [](auto& i, auto&) { i.SetCodiceClienteQor(999999); },
+        WriteCase{"ClienteAtLimit", [](auto& i, auto&) { i.CodiceClienteQor.Set(999999); },
                   "<CodiceClienteQor>999999</CodiceClienteQor>"},
-        WriteCase{"ClienteNegative", [](auto& i, auto&) { i.SetCodiceClienteQor(-3); },
+        WriteCase{"ClienteNegative", [](auto& i, auto&) { i.CodiceClienteQor.Set(-3); },
                   "<CodiceClienteQor>-3</CodiceClienteQor>"},
-        WriteCase{"PasswordTwelve", [](auto& i, auto&) { i.SetPasswordClienteQor("abcdefghijkl"); },
+        WriteCase{"PasswordTwelve", [](auto& i, auto&) { i.PasswordClienteQor.Set("abcdefghijkl"); },
                   "<PasswordClienteQor>abcdefghij</PasswordClienteQor>"},
-        WriteCase{"Contratto", [](auto&, auto& p) { p.SetCodiceContrattoQor(10000); },
+        WriteCase{"Contratto", [](auto&, auto& p) { p.CodiceContrattoQor.Set(10000); },
                   "<CodiceContrattoQor>9999</CodiceContrattoQor>"},
-        WriteCase{"RagioneSocialeForty", [](auto&, auto& p) { p.SetRagioneSociale(Forty); },
+        WriteCase{"RagioneSocialeForty", [](auto&, auto& p) { p.RagioneSociale.Set(Forty); },
                   "<RagioneSociale>RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR</RagioneSociale>"},
         WriteCase{"RagioneSocialePairAtTheCut",
-                  [](auto&, auto& p) { p.SetRagioneSociale(std::string(34, 'A') + "😀tail"); },
+                  [](auto&, auto& p) { p.RagioneSociale.Set(std::string(34, 'A') + "😀tail"); },
                   "<RagioneSociale>AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA</RagioneSociale>"},
         WriteCase{"RagioneSocialeAccentsCountOnce",
-                  [](auto&, auto& p) { p.SetRagioneSociale(std::string(33, 'A') + "èèè"); },
+                  [](auto&, auto& p) { p.RagioneSociale.Set(std::string(33, 'A') + "èèè"); },
                   "<RagioneSociale>AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAèè</RagioneSociale>"},
-        WriteCase{"Indirizzo", [](auto&, auto& p) { p.SetIndirizzo(Forty); },
+        WriteCase{"Indirizzo", [](auto&, auto& p) { p.Indirizzo.Set(Forty); },
                   "<Indirizzo>RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR</Indirizzo>"},
-        WriteCase{"Localita", [](auto&, auto& p) { p.SetLocalita(Forty); },
+        WriteCase{"Localita", [](auto&, auto& p) { p.Localita.Set(Forty); },
                   "<Localita>RRRRRRRRRRRRRRRRRRRRRRRRRRRRRR</Localita>"},
-        WriteCase{"Zipcode", [](auto&, auto& p) { p.SetZipcode("201000"); }, "<Zipcode>20100</Zipcode>"},
-        WriteCase{"Provincia", [](auto&, auto& p) { p.SetProvincia("MIL"); }, "<Provincia>MI</Provincia>"},
-        WriteCase{"ColliThousand", [](auto&, auto& p) { p.SetColli(1000); }, "<Colli>999</Colli>"},
-        WriteCase{"ColliZero", [](auto&, auto& p) { p.SetColli(0); }, "<Colli>0</Colli>"},
-        WriteCase{"PesoHalfToEven", [](auto&, auto& p) { p.SetPesoReale(2.25); }, "<PesoReale>2.2</PesoReale>"},
-        WriteCase{"PesoHeldAboveHalf", [](auto&, auto& p) { p.SetPesoReale(2.35); }, "<PesoReale>2.4</PesoReale>"},
-        WriteCase{"PesoUp", [](auto&, auto& p) { p.SetPesoReale(2.75); }, "<PesoReale>2.8</PesoReale>"},
-        WriteCase{"PesoWhole", [](auto&, auto& p) { p.SetPesoReale(10); }, "<PesoReale>10</PesoReale>"},
-        WriteCase{"ImportoHalfToEven", [](auto&, auto& p) { p.SetImportoContrassegno(0.125); },
+        WriteCase{"Zipcode", [](auto&, auto& p) { p.Zipcode.Set("201000"); }, "<Zipcode>20100</Zipcode>"},
+        WriteCase{"Provincia", [](auto&, auto& p) { p.Provincia.Set("MIL"); }, "<Provincia>MI</Provincia>"},
+        WriteCase{"ColliThousand", [](auto&, auto& p) { p.Colli.Set(1000); }, "<Colli>999</Colli>"},
+        WriteCase{"ColliZero", [](auto&, auto& p) { p.Colli.Set(0); }, "<Colli>0</Colli>"},
+        WriteCase{"PesoHalfToEven", [](auto&, auto& p) { p.PesoReale.Set(2.25); }, "<PesoReale>2.2</PesoReale>"},
+        WriteCase{"PesoHeldAboveHalf", [](auto&, auto& p) { p.PesoReale.Set(2.35); }, "<PesoReale>2.4</PesoReale>"},
+        WriteCase{"PesoUp", [](auto&, auto& p) { p.PesoReale.Set(2.75); }, "<PesoReale>2.8</PesoReale>"},
+        WriteCase{"PesoWhole", [](auto&, auto& p) { p.PesoReale.Set(10); }, "<PesoReale>10</PesoReale>"},
+        WriteCase{"ImportoHalfToEven", [](auto&, auto& p) { p.ImportoContrassegno.Set(0.125); },
                   "<ImportoContrassegno>0.12</ImportoContrassegno>"},
-        WriteCase{"ImportoCarries", [](auto&, auto& p) { p.SetImportoContrassegno(19.999); },
+        WriteCase{"ImportoCarries", [](auto&, auto& p) { p.ImportoContrassegno.Set(19.999); },
                   "<ImportoContrassegno>20</ImportoContrassegno>"},
-        WriteCase{"ImportoTwoPlaces", [](auto&, auto& p) { p.SetImportoContrassegno(35.5); },
+        WriteCase{"ImportoTwoPlaces", [](auto&, auto& p) { p.ImportoContrassegno.Set(35.5); },
                   "<ImportoContrassegno>35.5</ImportoContrassegno>"},
-        WriteCase{"ModalitaSevenChars", [](auto&, auto& p) { p.SetModalitaIncasso("ASSEGNO"); },
+        WriteCase{"ModalitaSevenChars", [](auto&, auto& p) { p.ModalitaIncasso.Set("ASSEGNO"); },
                   "<ModalitaIncasso>ASSE</ModalitaIncasso>"},
-        WriteCase{"GeneraPdfUncapped", [](auto&, auto& p) { p.SetGeneraPdf(123456); }, "<GeneraPdf>123456</GeneraPdf>"},
-        WriteCase{"Contatore", [](auto&, auto& p) { p.SetContatoreProgressivo(1000000000); },
+        WriteCase{"GeneraPdfUncapped", [](auto&, auto& p) { p.GeneraPdf.Set(123456); },
+                  "<GeneraPdf>123456</GeneraPdf>"},
+        WriteCase{"Contatore", [](auto&, auto& p) { p.ContatoreProgressivo.Set(1000000000); },
                   "<ContatoreProgressivo>999999999</ContatoreProgressivo>"},
-        WriteCase{"EmailSeventy", [](auto&, auto& p) { p.SetEmail(SeventyFive); },
+        WriteCase{"EmailSeventy", [](auto&, auto& p) { p.Email.Set(SeventyFive); },
                   "<Email>eeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee</Email>"},
-        WriteCase{"EmailEmpty", [](auto&, auto& p) { p.SetEmail(""); }, "<Email></Email>"},
-        WriteCase{"Cellulare", [](auto&, auto& p) { p.SetCellulare1("+39 333 123 4567 890 12"); },
+        WriteCase{"EmailEmpty", [](auto&, auto& p) { p.Email.Set(""); }, "<Email></Email>"},
+        WriteCase{"Cellulare", [](auto&, auto& p) { p.Cellulare1.Set("+39 333 123 4567 890 12"); },
                   "<Cellulare1>+39 333 123 4567 890</Cellulare1>"},
-        WriteCase{"Servizi", [](auto&, auto& p) { p.SetServiziAccessori(SeventyFive); },
+        WriteCase{"Servizi", [](auto&, auto& p) { p.ServiziAccessori.Set(SeventyFive); },
                   "<ServiziAccessori>eeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee</ServiziAccessori>"}),
     [](const auto& AInfo) { return std::string(AInfo.param.Name); });
 
@@ -167,9 +168,9 @@ TEST(AddParcelRequest, ReadsGiveBackWhatTheElementsHold)
 {
     TAddParcelRequest request;
     const IXMLParcelType parcel = request.Info()->Parcel()->Add();
-    parcel->SetPesoReale(2.25);
-    parcel->SetImportoContrassegno(0.125);
-    parcel->SetColli(1000);
+    parcel->PesoReale.Set(2.25);
+    parcel->ImportoContrassegno.Set(0.125);
+    parcel->Colli.Set(1000);
     EXPECT_EQ(parcel->PesoReale(), 2.2);
     EXPECT_EQ(parcel->ImportoContrassegno(), 0.12);
     EXPECT_EQ(parcel->Colli(), 999);
@@ -180,15 +181,15 @@ TEST(AddParcelRequest, ValidateAcceptsOnlyTheCourierCollectionModes)
 {
     TAddParcelRequest request;
     const IXMLParcelType parcel = request.Info()->Parcel()->Add();
-    parcel->SetColli(1);
+    parcel->Colli.Set(1);
     EXPECT_NO_THROW(parcel->Validate());  // no mode: valid, and the element now exists, empty
     EXPECT_EQ(parcel->XML(), "<Parcel><Colli>1</Colli><ModalitaIncasso></ModalitaIncasso></Parcel>");
     for (const auto code : ModalitaIncassoCodes) {
-        parcel->SetModalitaIncasso(code);
+        parcel->ModalitaIncasso.Set(code);
         EXPECT_NO_THROW(parcel->Validate()) << code;
     }
     for (const char* wrong : {"cont", "XX", "ASRX"}) {
-        parcel->SetModalitaIncasso(wrong);
+        parcel->ModalitaIncasso.Set(wrong);
         EXPECT_EQ(ErrorOf([&] { parcel->Validate(); }), "Modalità incasso " + std::string(wrong) + " non riconosciuta");
     }
 }

@@ -159,69 +159,57 @@ TEST(AddParcelResponse, TheSavedAnswerShowsTheNoteAddedToARefusedParcel)
     EXPECT_EQ(saved, "<InfoLabel><Parcel><Colli>1</Colli><NoteSpedizione></NoteSpedizione></Parcel></InfoLabel>\n");
 }
 
-// Every property of the answer's parcel, in the order of the type.
+// Every element of the answer's parcel, in the order of the type.
 struct Property {
     const char* Name;
-    std::string (TXMLParcelType::*GetText)();
-    void (TXMLParcelType::*SetText)(std::string_view);
-    std::int32_t (TXMLParcelType::*GetInteger)();
-    void (TXMLParcelType::*SetInteger)(std::int32_t);
+    labelservice::TTextElement TXMLParcelType::*Text;
+    labelservice::TIntegerElement TXMLParcelType::*Integer;
 };
 
 const Property Properties[] = {
-    {"SiglaMittente", &TXMLParcelType::SiglaMittente, &TXMLParcelType::SetSiglaMittente, nullptr, nullptr},
-    {"NumeroSpedizione", nullptr, nullptr, &TXMLParcelType::NumeroSpedizione, &TXMLParcelType::SetNumeroSpedizione},
-    {"TotaleColli", nullptr, nullptr, &TXMLParcelType::TotaleColli, &TXMLParcelType::SetTotaleColli},
-    {"TipoCollo", &TXMLParcelType::TipoCollo, &TXMLParcelType::SetTipoCollo, nullptr, nullptr},
-    {"SiglaSedeDestino", &TXMLParcelType::SiglaSedeDestino, &TXMLParcelType::SetSiglaSedeDestino, nullptr, nullptr},
-    {"DenominazioneMittente", &TXMLParcelType::DenominazioneMittente, &TXMLParcelType::SetDenominazioneMittente,
-     nullptr, nullptr},
-    {"DenominazioneDestinatario", &TXMLParcelType::DenominazioneDestinatario,
-     &TXMLParcelType::SetDenominazioneDestinatario, nullptr, nullptr},
-    {"IndirizzoDestinatario", &TXMLParcelType::IndirizzoDestinatario, &TXMLParcelType::SetIndirizzoDestinatario,
-     nullptr, nullptr},
-    {"CittaDestinatario", &TXMLParcelType::CittaDestinatario, &TXMLParcelType::SetCittaDestinatario, nullptr, nullptr},
-    {"ProvinciaDestinatario", &TXMLParcelType::ProvinciaDestinatario, &TXMLParcelType::SetProvinciaDestinatario,
-     nullptr, nullptr},
-    {"DataSpedizione", &TXMLParcelType::DataSpedizione, &TXMLParcelType::SetDataSpedizione, nullptr, nullptr},
-    {"DescrizioneSedeDestino", &TXMLParcelType::DescrizioneSedeDestino, &TXMLParcelType::SetDescrizioneSedeDestino,
-     nullptr, nullptr},
-    {"PesoSpedizione", &TXMLParcelType::PesoSpedizione, &TXMLParcelType::SetPesoSpedizione, nullptr, nullptr},
-    {"ImportoAssegnato", &TXMLParcelType::ImportoAssegnato, &TXMLParcelType::SetImportoAssegnato, nullptr, nullptr},
-    {"ImportoCassegno", &TXMLParcelType::ImportoCassegno, &TXMLParcelType::SetImportoCassegno, nullptr, nullptr},
-    {"TotaleImportodaIncassare", &TXMLParcelType::TotaleImportodaIncassare,
-     &TXMLParcelType::SetTotaleImportodaIncassare, nullptr, nullptr},
-    {"TelefonoSede", &TXMLParcelType::TelefonoSede, &TXMLParcelType::SetTelefonoSede, nullptr, nullptr},
-    {"NoteSpedizione", &TXMLParcelType::NoteSpedizione, &TXMLParcelType::SetNoteSpedizione, nullptr, nullptr},
-    {"DescrizioneTipoPorto", &TXMLParcelType::DescrizioneTipoPorto, &TXMLParcelType::SetDescrizioneTipoPorto, nullptr,
-     nullptr},
-    {"SiglaCSM", &TXMLParcelType::SiglaCSM, &TXMLParcelType::SetSiglaCSM, nullptr, nullptr},
-    {"DescrizioneCSM1", &TXMLParcelType::DescrizioneCSM1, &TXMLParcelType::SetDescrizioneCSM1, nullptr, nullptr},
-    {"DescrizioneCSM2", &TXMLParcelType::DescrizioneCSM2, &TXMLParcelType::SetDescrizioneCSM2, nullptr, nullptr},
-    {"Percorso1", &TXMLParcelType::Percorso1, &TXMLParcelType::SetPercorso1, nullptr, nullptr},
-    {"Percorso2", &TXMLParcelType::Percorso2, &TXMLParcelType::SetPercorso2, nullptr, nullptr},
-    {"Percorso3", &TXMLParcelType::Percorso3, &TXMLParcelType::SetPercorso3, nullptr, nullptr},
-    {"RapportoPesoVolume", nullptr, nullptr, &TXMLParcelType::RapportoPesoVolume,
-     &TXMLParcelType::SetRapportoPesoVolume},
-    {"ProgressivoCollo", nullptr, nullptr, &TXMLParcelType::ProgressivoCollo, &TXMLParcelType::SetProgressivoCollo},
-    {"CodiceZona", &TXMLParcelType::CodiceZona, &TXMLParcelType::SetCodiceZona, nullptr, nullptr},
-    {"RiferimentiCliente", &TXMLParcelType::RiferimentiCliente, &TXMLParcelType::SetRiferimentiCliente, nullptr,
-     nullptr},
-    {"Reverse", &TXMLParcelType::Reverse, &TXMLParcelType::SetReverse, nullptr, nullptr},
-    {"Sprinter", &TXMLParcelType::Sprinter, &TXMLParcelType::SetSprinter, nullptr, nullptr},
-    {"Bda", nullptr, nullptr, &TXMLParcelType::Bda, &TXMLParcelType::SetBda},
-    {"ContatoreProgressivo", nullptr, nullptr, &TXMLParcelType::ContatoreProgressivo,
-     &TXMLParcelType::SetContatoreProgressivo},
-    {"PdfLabel", &TXMLParcelType::PdfLabel, &TXMLParcelType::SetPdfLabel, nullptr, nullptr},
-    {"Zpl", &TXMLParcelType::Zpl, &TXMLParcelType::SetZpl, nullptr, nullptr},
-    {"InfoPrivacy", &TXMLParcelType::InfoPrivacy, &TXMLParcelType::SetInfoPrivacy, nullptr, nullptr},
-    {"SiglaCSMEmergenza", &TXMLParcelType::SiglaCSMEmergenza, &TXMLParcelType::SetSiglaCSMEmergenza, nullptr, nullptr},
-    {"Priorita", &TXMLParcelType::Priorita, &TXMLParcelType::SetPriorita, nullptr, nullptr},
-    {"Barcode2D", &TXMLParcelType::Barcode2D, &TXMLParcelType::SetBarcode2D, nullptr, nullptr},
-    {"ReverseA", &TXMLParcelType::ReverseA, &TXMLParcelType::SetReverseA, nullptr, nullptr},
-    {"ReverseB", &TXMLParcelType::ReverseB, &TXMLParcelType::SetReverseB, nullptr, nullptr},
-    {"ReverseC", &TXMLParcelType::ReverseC, &TXMLParcelType::SetReverseC, nullptr, nullptr},
-    {"ReverseD", &TXMLParcelType::ReverseD, &TXMLParcelType::SetReverseD, nullptr, nullptr},
+    {"SiglaMittente", &TXMLParcelType::SiglaMittente, nullptr},
+    {"NumeroSpedizione", nullptr, &TXMLParcelType::NumeroSpedizione},
+    {"TotaleColli", nullptr, &TXMLParcelType::TotaleColli},
+    {"TipoCollo", &TXMLParcelType::TipoCollo, nullptr},
+    {"SiglaSedeDestino", &TXMLParcelType::SiglaSedeDestino, nullptr},
+    {"DenominazioneMittente", &TXMLParcelType::DenominazioneMittente, nullptr},
+    {"DenominazioneDestinatario", &TXMLParcelType::DenominazioneDestinatario, nullptr},
+    {"IndirizzoDestinatario", &TXMLParcelType::IndirizzoDestinatario, nullptr},
+    {"CittaDestinatario", &TXMLParcelType::CittaDestinatario, nullptr},
+    {"ProvinciaDestinatario", &TXMLParcelType::ProvinciaDestinatario, nullptr},
+    {"DataSpedizione", &TXMLParcelType::DataSpedizione, nullptr},
+    {"DescrizioneSedeDestino", &TXMLParcelType::DescrizioneSedeDestino, nullptr},
+    {"PesoSpedizione", &TXMLParcelType::PesoSpedizione, nullptr},
+    {"ImportoAssegnato", &TXMLParcelType::ImportoAssegnato, nullptr},
+    {"ImportoCassegno", &TXMLParcelType::ImportoCassegno, nullptr},
+    {"TotaleImportodaIncassare", &TXMLParcelType::TotaleImportodaIncassare, nullptr},
+    {"TelefonoSede", &TXMLParcelType::TelefonoSede, nullptr},
+    {"NoteSpedizione", &TXMLParcelType::NoteSpedizione, nullptr},
+    {"DescrizioneTipoPorto", &TXMLParcelType::DescrizioneTipoPorto, nullptr},
+    {"SiglaCSM", &TXMLParcelType::SiglaCSM, nullptr},
+    {"DescrizioneCSM1", &TXMLParcelType::DescrizioneCSM1, nullptr},
+    {"DescrizioneCSM2", &TXMLParcelType::DescrizioneCSM2, nullptr},
+    {"Percorso1", &TXMLParcelType::Percorso1, nullptr},
+    {"Percorso2", &TXMLParcelType::Percorso2, nullptr},
+    {"Percorso3", &TXMLParcelType::Percorso3, nullptr},
+    {"RapportoPesoVolume", nullptr, &TXMLParcelType::RapportoPesoVolume},
+    {"ProgressivoCollo", nullptr, &TXMLParcelType::ProgressivoCollo},
+    {"CodiceZona", &TXMLParcelType::CodiceZona, nullptr},
+    {"RiferimentiCliente", &TXMLParcelType::RiferimentiCliente, nullptr},
+    {"Reverse", &TXMLParcelType::Reverse, nullptr},
+    {"Sprinter", &TXMLParcelType::Sprinter, nullptr},
+    {"Bda", nullptr, &TXMLParcelType::Bda},
+    {"ContatoreProgressivo", nullptr, &TXMLParcelType::ContatoreProgressivo},
+    {"PdfLabel", &TXMLParcelType::PdfLabel, nullptr},
+    {"Zpl", &TXMLParcelType::Zpl, nullptr},
+    {"InfoPrivacy", &TXMLParcelType::InfoPrivacy, nullptr},
+    {"SiglaCSMEmergenza", &TXMLParcelType::SiglaCSMEmergenza, nullptr},
+    {"Priorita", &TXMLParcelType::Priorita, nullptr},
+    {"Barcode2D", &TXMLParcelType::Barcode2D, nullptr},
+    {"ReverseA", &TXMLParcelType::ReverseA, nullptr},
+    {"ReverseB", &TXMLParcelType::ReverseB, nullptr},
+    {"ReverseC", &TXMLParcelType::ReverseC, nullptr},
+    {"ReverseD", &TXMLParcelType::ReverseD, nullptr},
 };
 
 TEST(AddParcelResponse, EveryParcelPropertyWritesAndReadsItsOwnElement)
@@ -233,12 +221,12 @@ TEST(AddParcelResponse, EveryParcelPropertyWritesAndReadsItsOwnElement)
     int number = 0;
     for (const Property& property : Properties) {
         ++number;
-        if (property.SetText != nullptr) {
+        if (property.Text != nullptr) {
             const std::string value = std::string("v") + property.Name;
-            ((*parcel).*property.SetText)(value);
+            ((*parcel).*property.Text).Set(value);
             expected += std::string("<") + property.Name + ">" + value + "</" + property.Name + ">";
         } else {
-            ((*parcel).*property.SetInteger)(-number);
+            ((*parcel).*property.Integer).Set(-number);
             expected += std::string("<") + property.Name + ">" + std::to_string(-number) + "</" + property.Name + ">";
         }
     }
@@ -246,10 +234,10 @@ TEST(AddParcelResponse, EveryParcelPropertyWritesAndReadsItsOwnElement)
     number = 0;
     for (const Property& property : Properties) {
         ++number;
-        if (property.GetText != nullptr) {
-            EXPECT_EQ(((*parcel).*property.GetText)(), std::string("v") + property.Name);
+        if (property.Text != nullptr) {
+            EXPECT_EQ(((*parcel).*property.Text)(), std::string("v") + property.Name);
         } else {
-            EXPECT_EQ(((*parcel).*property.GetInteger)(), -number) << property.Name;
+            EXPECT_EQ(((*parcel).*property.Integer)(), -number) << property.Name;
         }
     }
     EXPECT_EQ(response.InfoLabel()->Count(), 1);

@@ -17,10 +17,10 @@ TEST(CWDBSNRequest, HoldsTheAccountAndOneShipmentNumberInOrder)
 {
     TCWDBSNRequest request;
     EXPECT_EQ(request.Info()->XML(), "<Info/>");
-    request.Info()->SetSedeQor("MI");
-    request.Info()->SetCodiceClienteQor(123456);
-    request.Info()->SetPasswordClienteQor("pw");
-    request.Info()->Parcel()->Add()->SetNumeroDiSpedizioneQORDaConfermare(5001);
+    request.Info()->SedeQor.Set("MI");
+    request.Info()->CodiceClienteQor.Set(123456);
+    request.Info()->PasswordClienteQor.Set("pw");
+    request.Info()->Parcel()->Add()->NumeroDiSpedizioneQORDaConfermare.Set(5001);
     EXPECT_EQ(request.Info()->Parcel()->Count(), 1);
     EXPECT_EQ(request.XMLDocument()->XML(),
               "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
@@ -37,17 +37,17 @@ TEST(CWDBSNRequest, CutsAndCapsLikeTheCourierExpects)
         const char* Element;
     };
     const Case cases[] = {
-        {[](auto& r) { r.Info()->SetSedeQor("ROM"); }, "<SedeQor>RO</SedeQor>"},
-        {[](auto& r) { r.Info()->SetSedeQor("R"); }, "<SedeQor>R</SedeQor>"},
-        {[](auto& r) { r.Info()->SetSedeQor(""); }, "<SedeQor></SedeQor>"},
-        {[](auto& r) { r.Info()->SetCodiceClienteQor(1234567); }, "<CodiceClienteQor>999999</CodiceClienteQor>"},
-        {[](auto& r) { r.Info()->SetCodiceClienteQor(999998); }, "<CodiceClienteQor>999998</CodiceClienteQor>"},
-        {[](auto& r) { r.Info()->SetCodiceClienteQor(-5); }, "<CodiceClienteQor>-5</CodiceClienteQor>"},
-        {[](auto& r) { r.Info()->SetPasswordClienteQor("abcdefghijkl"); },
+        {[](auto& r) { r.Info()->SedeQor.Set("ROM"); }, "<SedeQor>RO</SedeQor>"},
+        {[](auto& r) { r.Info()->SedeQor.Set("R"); }, "<SedeQor>R</SedeQor>"},
+        {[](auto& r) { r.Info()->SedeQor.Set(""); }, "<SedeQor></SedeQor>"},
+        {[](auto& r) { r.Info()->CodiceClienteQor.Set(1234567); }, "<CodiceClienteQor>999999</CodiceClienteQor>"},
+        {[](auto& r) { r.Info()->CodiceClienteQor.Set(999998); }, "<CodiceClienteQor>999998</CodiceClienteQor>"},
+        {[](auto& r) { r.Info()->CodiceClienteQor.Set(-5); }, "<CodiceClienteQor>-5</CodiceClienteQor>"},
+        {[](auto& r) { r.Info()->PasswordClienteQor.Set("abcdefghijkl"); },
          "<PasswordClienteQor>abcdefghij</PasswordClienteQor>"},
-        {[](auto& r) { r.Info()->SetPasswordClienteQor("abcdefghi😀"); },
+        {[](auto& r) { r.Info()->PasswordClienteQor.Set("abcdefghi😀"); },
          "<PasswordClienteQor>abcdefghi</PasswordClienteQor>"},
-        {[](auto& r) { r.Info()->Parcel()->Add()->SetNumeroDiSpedizioneQORDaConfermare(1000000000); },
+        {[](auto& r) { r.Info()->Parcel()->Add()->NumeroDiSpedizioneQORDaConfermare.Set(1000000000); },
          "<NumeroDiSpedizioneQORDaConfermare>999999999</NumeroDiSpedizioneQORDaConfermare>"},
     };
     for (const Case& c : cases) {
@@ -104,10 +104,10 @@ TEST(CWDBSNResponse, WritersKeepValuesWhole)
     TCWDBSNResponse response("<CloseWorkDayByShipmentNumberResult/>");
     const auto& root = response.CloseWorkDayByShipmentNumberResult();
     root->Setxmlns("urn:courier");
-    root->SetDescrizioneErrore("OK");
+    root->DescrizioneErrore.Set("OK");
     const auto item = root->Parcel()->Add();
-    item->SetNumeroDiSpedizioneQORDaConfermare(1000000000);
-    item->Setesito("OK");
+    item->NumeroDiSpedizioneQORDaConfermare.Set(1000000000);
+    item->esito.Set("OK");
     EXPECT_EQ(root->XML(),
               "<CloseWorkDayByShipmentNumberResult xmlns=\"urn:courier\"><DescrizioneErrore>OK"
               "</DescrizioneErrore><Parcel><NumeroDiSpedizioneQORDaConfermare>1000000000"

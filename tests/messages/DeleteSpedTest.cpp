@@ -18,10 +18,10 @@ TEST(DeleteSpedRequest, CarriesTheFullValuesInOrder)
 {
     TDeleteSpedRequest request;
     EXPECT_EQ(request.Info()->XML(), "<DeleteSped/>");
-    request.Info()->SetSedeQor("MIL");
-    request.Info()->SetCodiceClienteQor(1234567);
-    request.Info()->SetPasswordClienteQor("abcdefghijkl");
-    request.Info()->SetNumSpedizione(1000000000);
+    request.Info()->SedeQor.Set("MIL");
+    request.Info()->CodiceClienteQor.Set(1234567);
+    request.Info()->PasswordClienteQor.Set("abcdefghijkl");
+    request.Info()->NumSpedizione.Set(1000000000);
     EXPECT_EQ(request.XMLDocument()->XML(),
               "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
               "<DeleteSped><SedeQor>MIL</SedeQor><CodiceClienteQor>1234567</CodiceClienteQor>"
@@ -32,8 +32,8 @@ TEST(DeleteSpedRequest, CarriesTheFullValuesInOrder)
 TEST(DeleteSpedRequest, TheValuesReadBackAreTheElementsTexts)
 {
     TDeleteSpedRequest request;
-    request.Info()->SetCodiceClienteQor(-4);
-    request.Info()->SetNumSpedizione(0);
+    request.Info()->CodiceClienteQor.Set(-4);
+    request.Info()->NumSpedizione.Set(0);
     EXPECT_EQ(xml::IntegerToText(request.Info()->NumSpedizione()), "0");
     EXPECT_EQ(xml::IntegerToText(request.Info()->CodiceClienteQor()), "-4");
     EXPECT_EQ(request.Info()->SedeQor(), "");  // read of a missing element adds it, empty

@@ -25,9 +25,9 @@ TEST_F(TSoapTest, AddParcelSendsTheInfoMarkupAndReadsTheLabels)
                                  "</Parcel><Parcel><NoteSpedizione>CAP non valido &amp; più</NoteSpedizione>"
                                  "</Parcel></InfoLabel>"));
     addparcel_request::TAddParcelRequest request;
-    request.Info()->SetSedeQor("MI");
-    request.Info()->SetCodiceClienteQor(4711);
-    request.Info()->Parcel()->Add()->SetRagioneSociale("Rossi & Figli <srl>");
+    request.Info()->SedeQor.Set("MI");
+    request.Info()->CodiceClienteQor.Set(4711);
+    request.Info()->Parcel()->Add()->RagioneSociale.Set("Rossi & Figli <srl>");
     const std::string markup = request.Info()->XML();
 
     const auto response = TLabelService::AddParcel(request, Settings());
@@ -52,7 +52,7 @@ TEST_F(TSoapTest, CloseWorkDaySendsUnderscoredParameter)
                                  "<CloseWorkDayByShipmentNumberResult><DescrizioneErrore>OK</DescrizioneErrore>"
                                  "</CloseWorkDayByShipmentNumberResult>"));
     cwdbsn_request::TCWDBSNRequest request;
-    request.Info()->SetSedeQor("MI");
+    request.Info()->SedeQor.Set("MI");
 
     const auto response = TLabelService::CloseWorkDayByShipmentNumber(request, Settings());
 
@@ -67,10 +67,10 @@ TEST_F(TSoapTest, DeleteSpedReadsItsParametersFromTheRequest)
     ServeWsdl();
     EnqueueAnswer(ResultEnvelope("DeleteSped", "<DescrizioneErrore>Spedizione eliminata</DescrizioneErrore>"));
     deletesped_request::TDeleteSpedRequest request;
-    request.Info()->SetSedeQor("MI");
-    request.Info()->SetCodiceClienteQor(-12);
-    request.Info()->SetPasswordClienteQor("p&ss<");
-    request.Info()->SetNumSpedizione(0);
+    request.Info()->SedeQor.Set("MI");
+    request.Info()->CodiceClienteQor.Set(-12);
+    request.Info()->PasswordClienteQor.Set("p&ss<");
+    request.Info()->NumSpedizione.Set(0);
 
     const auto response = TLabelService::DeleteSped(request, Settings());
 
@@ -90,8 +90,8 @@ TEST_F(TSoapTest, PayloadTheResponseDocumentRejectsEndsTheCall)
     // A text payload: its markup is not a document.
     EnqueueAnswer(AnswerEnvelope("<AddParcelResponse><AddParcelResult>a &lt; b</AddParcelResult></AddParcelResponse>"));
     deletesped_request::TDeleteSpedRequest deleteRequest;
-    deleteRequest.Info()->SetNumSpedizione(1);
-    deleteRequest.Info()->SetCodiceClienteQor(1);
+    deleteRequest.Info()->NumSpedizione.Set(1);
+    deleteRequest.Info()->CodiceClienteQor.Set(1);
     addparcel_request::TAddParcelRequest addRequest;
 
     EXPECT_EQ(ErrorOf([&] { TLabelService::DeleteSped(deleteRequest, Settings()); }), "Interface not supported");
