@@ -52,9 +52,7 @@ std::unique_ptr<cwdbsn_request::TCWDBSNRequest> TChiamataHandler::BuildCWDBSNReq
 {
     auto request = std::make_unique<cwdbsn_request::TCWDBSNRequest>();
     const cwdbsn_request::IXMLInfoType& info = request->Info();
-    info->SedeQor.Set(FParametri.SedeQor);
-    info->CodiceClienteQor.Set(FParametri.CodiceClienteQor);
-    info->PasswordClienteQor.Set(FParametri.PasswordClienteQor);
+    WriteAccount(*info);
     info->Parcel()->Add()->NumeroDiSpedizioneQORDaConfermare.Set(ASpedizione.Testata().NumeroSpedizione);
     return request;
 }
@@ -64,9 +62,7 @@ std::unique_ptr<deletesped_request::TDeleteSpedRequest> TChiamataHandler::BuildD
 {
     auto request = std::make_unique<deletesped_request::TDeleteSpedRequest>();
     const deletesped_request::IXMLDeleteSpedType& info = request->Info();
-    info->SedeQor.Set(FParametri.SedeQor);
-    info->CodiceClienteQor.Set(FParametri.CodiceClienteQor);
-    info->PasswordClienteQor.Set(FParametri.PasswordClienteQor);
+    WriteAccount(*info);
     info->NumSpedizione.Set(ASpedizione.Testata().NumeroSpedizione);
     return request;
 }

@@ -36,9 +36,7 @@ std::unique_ptr<addparcel_request::TAddParcelRequest> TChiamataHandler::BuildAdd
 {
     auto request = std::make_unique<addparcel_request::TAddParcelRequest>();
     const addparcel_request::IXMLInfoType& info = request->Info();
-    info->SedeQor.Set(FParametri.SedeQor);
-    info->CodiceClienteQor.Set(FParametri.CodiceClienteQor);
-    info->PasswordClienteQor.Set(FParametri.PasswordClienteQor);
+    WriteAccount(*info);
     const TQorItaTestateData& testata = ASpedizione.Testata();
     for (const TQorItaRigheData& parcel : ASpedizione.Righe()) {
         if (parcel.IsInviata()) continue;

@@ -129,6 +129,14 @@ private:
     void EliminaSpedizione(TSpedizione& ASpedizione);
     std::unique_ptr<addparcel_request::TAddParcelRequest> BuildAddParcelRequest(TSpedizione& ASpedizione);
     std::unique_ptr<cwdbsn_request::TCWDBSNRequest> BuildCWDBSNRequest(TSpedizione& ASpedizione);
+    // The courier account read from TABX, into the first elements of a request.
+    template <typename TRequestRoot>
+    void WriteAccount(TRequestRoot& ARoot) const
+    {
+        ARoot.SedeQor.Set(FParametri.SedeQor);
+        ARoot.CodiceClienteQor.Set(FParametri.CodiceClienteQor);
+        ARoot.PasswordClienteQor.Set(FParametri.PasswordClienteQor);
+    }
     std::unique_ptr<deletesped_request::TDeleteSpedRequest> BuildDeleteSpedRequest(TSpedizione& ASpedizione);
 
     void SetEsito(std::int32_t ACodice, const std::string& AMessaggio);
