@@ -22,64 +22,24 @@ command -v isql-fb >/dev/null || { echo "archive.sh: isql-fb is missing" >&2; ex
 [ -x /usr/bin/time ] || { echo "archive.sh: /usr/bin/time is missing (package time)" >&2; exit 1; }
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/qorita-archive.XXXXXX")"
-SANDBOX_PID=""
+SANDBOX_PIDS=""
 cleanup() {
-  if [ -n "$SANDBOX_PID" ]; then
-    kill "$SANDBOX_PID" 2>/dev/null || true
-    wait "$SANDBOX_PID" 2>/dev/null || true
-  fi
+  for pid in $SANDBOX_PIDS; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   rm -rf "$WORK"
 }
 trap cleanup EXIT
 trap 'exit 130' HUP INT PIPE TERM
 
-"$SANDBOX" --port 0 --state "$WORK/sandbox" >"$WORK/sandbox.line" 2>"$WORK/sandbox.err" &
-SANDBOX_PID=$!
-for _ in $(seq 1 100); do
-  [ -s "$WORK/sandbox.line" ] && break
-  sleep 0.1
-done
-line="$(head -n 1 "$WORK/sandbox.line")"
-WSDL="$(echo "$line" | sed -n 's/^wsdl=\([^ ]*\) ca=.*$/\1/p')"
-CA="$(echo "$line" | sed -n 's/^wsdl=[^ ]* ca=\(.*\)$/\1/p')"
-[ -n "$WSDL" ] || { echo "archive.sh: the sandbox did not start" >&2; cat "$WORK/sandbox.err" >&2; exit 1; }
+. "$ROOT/bench/common.sh"
 
-# A database with $REPS one-parcel shipments (header k, call row k) archiving
-# into $2. Each database has its own customer code, so the sandbox never
-# mistakes one database's counters for the other's.
-make_database() {
-  file="$1" archive="$2" customer="$3"
-  mkdir -p "$archive"
-  isql-fb -q >"$WORK/isql.out" 2>&1 <<SQL || { cat "$WORK/isql.out" >&2; exit 1; }
-CREATE DATABASE '$file' USER 'SYSDBA' PASSWORD 'quillbark' DEFAULT CHARACTER SET UTF8;
-INPUT '$ROOT/sql/schema.sql';
-INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(1, 'QORITA_SedeQor', 'MI');
-INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(2, 'QORITA_CodiceClienteQor', '$customer');
-INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(3, 'QORITA_PasswordClienteQor', 'sandbox');
-INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(4, 'QORITA_CodiceContrattoQor', '301');
-INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(5, 'QORITA_RequestResponseDir', '$archive');
-INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(6, 'QORITA_TipoEtichetta', 'ZPL');
-INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(7, 'QORITA_ServiceUrl', '$WSDL');
-INSERT INTO TABX(CODICE, NOME, TESTO) VALUES(8, 'QORITA_ServiceCaFile', '$CA');
-SET TERM ^ ;
-EXECUTE BLOCK AS
-  DECLARE T INTEGER = 1;
-BEGIN
-  WHILE (T <= $REPS) DO BEGIN
-    INSERT INTO QORITA_TESTATE(ID, RAGIONESOCIALE, INDIRIZZO, LOCALITA, ZIPCODE, PROVINCIA, COLLI, TIPOETICHETTA)
-      VALUES(:T, 'Bottega Rossi S.r.l.', 'Via Roma 12', 'Milano', '20121', 'MI', 1, 'ZPL');
-    INSERT INTO QORITA_RIGHE(TESTATA, NCOLLO, PESOREALE) VALUES(:T, 1, 2.5);
-    INSERT INTO QORITA_CHIAMATE(ID, TESTATA, DATAORA, OPERATORE) VALUES(:T, :T, CURRENT_TIMESTAMP, 7);
-    T = T + 1;
-  END
-END^
-SET TERM ; ^
-COMMIT;
-SQL
-}
-
-make_database "$WORK/empty.fdb" "$WORK/archive-empty" 111111
-make_database "$WORK/full.fdb" "$WORK/archive-full" 222222
+start_sandbox "$WORK/sandbox"
+# $REPS one-parcel shipments in each database; each its own customer, so the
+# sandbox never mistakes one database's counters for the other's.
+make_database "$WORK/empty.fdb" 1 "$REPS" "$WORK/archive-empty"
+make_database "$WORK/full.fdb" 1 "$REPS" "$WORK/archive-full"
 
 # The full folder: archived exchanges of other shipments, as years of runs
 # leave them, and journal folders of other shipments left by runs that died.
@@ -106,7 +66,6 @@ echo "  filled in $(($(date +%s) - start)) s: $(ls -f "$WORK/archive-full" | wc 
   "$(ls -f "$WORK/archive-full/.journal" | wc -l) in its journal folder"
 sync
 
-now_us() { echo $(($(date +%s%N) / 1000)); }
 # Runs "$@" once; prints its wall time in ms, and appends its processor time
 # (user + system, ms) to the file $CPU.
 time_ms() {
@@ -121,7 +80,6 @@ time_ms() {
   awk '{ printf "%.0f\n", ($1 + $2) * 1000 }' "$WORK/cpu" >>"$CPU"
   awk -v d=$((end - start)) 'BEGIN { printf "%.3f\n", d / 1000 }'
 }
-median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 : >"$WORK/e"
 : >"$WORK/f"
@@ -138,8 +96,7 @@ for call in $(seq 1 "$REPS"); do
   fi
 done
 for db in empty full; do
-  ok=$(echo "SELECT 'OK=' || COUNT(*) FROM QORITA_CHIAMATE WHERE ESITO_CODICE = 0;" |
-    isql-fb -q -user SYSDBA -password quillbark "$WORK/$db.fdb" 2>&1 | sed -n 's/.*OK=\([0-9]*\).*/\1/p')
+  ok="$(count_ok "$WORK/$db.fdb")"
   [ "$ok" = "$REPS" ] || { echo "archive.sh: only $ok of $REPS calls on $db ended OK" >&2; exit 1; }
 done
 # What the runs left in the journal: the counter mark alone.

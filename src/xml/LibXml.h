@@ -5,8 +5,11 @@
 // names. Included by .cpp files of src/xml only, never by a header; the
 // other layers read and write XML through src/xml's classes.
 
+#include <libxml/SAX2.h>
 #include <libxml/encoding.h>
+#include <libxml/globals.h>
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>

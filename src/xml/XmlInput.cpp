@@ -2,12 +2,9 @@
 
 #include "common/Exception.h"
 #include "common/Text.h"
+#include "xml/LibXml.h"
 #include "xml/SourceLines.h"
 #include "xml/XmlParser.h"
-
-#include <libxml/SAX2.h>
-#include <libxml/globals.h>
-#include <libxml/parserInternals.h>
 
 #include <sys/mman.h>
 #include <unistd.h>
