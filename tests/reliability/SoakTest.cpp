@@ -1,7 +1,8 @@
 // Crea runs killed with SIGKILL at random moments, each followed by runs of the
 // same call until it has an outcome: no parcel registered twice, no label the
 // courier issued missing from the database. The real program on an embedded
-// database (QORITA_TEST_DB_THROUGH_SERVER=1: through the server).
+// database, or through the server with QORITA_TEST_DB_THROUGH_SERVER=1, as the
+// normal test run does (tests/reliability/CMakeLists.txt says why).
 //
 // QORITA_SOAK_RUNS sets the number of killed runs (default 20; bench/soak.sh
 // runs 200), QORITA_SOAK_SEED repeats a sequence of moments.
