@@ -72,6 +72,8 @@ protected:
     sandbox::TSandboxCourier Courier;
 };
 
+class CredentialsLabelsTest : public CredentialsTest {};
+
 TEST_P(CredentialsTest, TheRunConnectsWithTheAccountTheEnvironmentNames)
 {
     const CredentialsCase& c = GetParam();
@@ -118,6 +120,34 @@ INSTANTIATE_TEST_SUITE_P(
                       CredentialsCase{"OwnUserWithoutGrants", TUser::OwnWithoutGrants, TPassword::Right, 1,
                                       "no permission for"}),
     [](const ::testing::TestParamInfo<CredentialsCase>& AInfo) { return AInfo.param.Name; });
+
+// The labels tool connects as the program does: the stored labels come out
+// under the account the environment names, and a wrong password of that
+// account is refused, as it is for a run.
+TEST_F(CredentialsLabelsTest, TheLabelsToolConnectsWithTheProgramsAccount)
+{
+    const std::int32_t testata = AddShipment(TShipmentRow{.Parcels = {TParcelRow{}, TParcelRow{}}});
+    ASSERT_EQ(Run("Crea", AddCall(testata)).ExitCode, 0);
+    const std::string folder = (std::filesystem::path(ExchangeDir).parent_path() / "labels").string();
+    const std::vector<std::string> arguments{Db.Location(), std::to_string(testata), folder};
+    const std::string user = "ISC_USER=" + Granted.Name();
+
+    const TRunResult refused = RunQorita(arguments, {user, "ISC_PASSWORD=" + WrongPassword}, QORITA_LABELS_BINARY);
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(folder));
+
+    const TRunResult written = RunQorita(arguments, {user, "ISC_PASSWORD=" + Granted.Password()}, QORITA_LABELS_BINARY);
+    EXPECT_EQ(written.ExitCode, 0) << written.Err;
+    const std::string prefix = std::to_string(testata) + "-";
+    for (const char* parcel : {"1", "2"}) {
+        const std::filesystem::path label = std::filesystem::path(folder) / (prefix + parcel + ".zpl");
+        EXPECT_NE(written.Out.find(label.string()), std::string::npos) << written.Out;
+        EXPECT_GT(std::filesystem::file_size(label), 0u);
+    }
+    for (const std::string& secret : {Granted.Password(), WrongPassword}) {
+        EXPECT_EQ(refused.Err.find(secret), std::string::npos) << refused.Err;
+    }
+}
 
 }  // namespace
 }  // namespace qorita::test

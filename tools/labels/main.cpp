@@ -1,8 +1,10 @@
 // qorita-labels: writes the labels that qorita stored for a shipment to files,
 // one per parcel: <folder>/<header>-<parcel>.pdf for PDF labels (stored as
 // base64), .zpl for ZPL labels. For integrators who want to look at or print a
-// label without their order-management application.
+// label without their order-management application. It connects with the
+// program's own account (ISC_USER / ISC_PASSWORD, else the built-in pair).
 //   qorita-labels <database> <header id> <folder>
+#include "app/CredenzialiDatabase.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbStatement.h"
 #include "data/fb/FbTransaction.h"
@@ -44,7 +46,7 @@ int main(int argc, char** argv)
     }
     try {
         qorita::fb::TFbConnection connection;
-        connection.Open(argv[1], {"SYSDBA", "quillbark"});
+        connection.Open(argv[1], qorita::CredenzialiDatabase());
         qorita::fb::TFbTransaction transaction(connection, {true, true, true});
         transaction.Start();
         qorita::fb::TFbStatement select(connection, transaction,
