@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   clang libclang-rt-14-dev llvm-14 time procps ccache
   dpkg-dev
+  lintian
 )
 
 missing=()

@@ -8,7 +8,8 @@
 //
 // One line per check on standard output, "<check>: ok" or "<check>: <reason>".
 // A check that needs what an earlier one could not give is reported as
-// "<check>: skipped (<why>)".
+// "<check>: skipped (<why>)". Two lines only inform: the exchanges the journal
+// holds for the next runs, and that the courier's password is not checked.
 #include "data/DataObject.h"
 #include "data/KelTabX.h"
 #include "data/fb/FbConnection.h"
@@ -35,11 +36,13 @@ private:
     bool Check(const std::string& ALabel, const std::function<void()>& ACheck);
     void Skip(const std::string& ALabel, const std::string& AReason);
 
+    void EseguiControlli();
     void ConnectDatabase();
     void CheckObjects();
     void CheckPermissions();
     void LoadParametri();
     void CheckServizio();
+    void Inform(const std::string& ALabel, const std::string& AText);
 
     std::string FDatabaseName;
     bool FAllOk = true;
@@ -57,5 +60,11 @@ private:
 // The archive folder exists and a file can be created and removed there.
 // Raises with the reason otherwise.
 void CheckArchiveFolder(const std::string& AFolder);
+
+// The shipments whose exchanges wait in the journal of the archive folder, and
+// what the next run on each does with them; "none" when nothing waits. Entries
+// that cannot be read (or a journal folder that cannot be listed) are named
+// too and set ADamaged: no run recovers them, an operator has to look.
+std::string ScambiInVolo(const std::string& AFolder, bool& ADamaged);
 
 }  // namespace qorita

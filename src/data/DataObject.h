@@ -109,13 +109,14 @@ struct TQorItaParametri {
     // built-in location) and a PEM file of extra certificate authorities.
     std::string ServiceUrl;
     std::string ServiceCaFile;
-    // Optional: the most one request to the courier may take, in whole
-    // seconds, as stored (empty: DefaultServiceTimeout).
+    // Optional: the most one request to the courier, and the most a whole
+    // run, may take, in whole seconds, as stored (empty: the default of the
+    // parameter table, ParametriTabX.h).
     std::string ServiceTimeout;
+    std::string RunTimeout;
 
-    static constexpr std::int32_t DefaultServiceTimeout = 600;
-
-    // The message of every missing or invalid value, in the order of the checks.
+    // The message of every missing or invalid value, in the order of the
+    // parameter table.
     std::vector<std::string> Problemi() const;
     // Raises with the message of the first missing or invalid value.
     void Validate() const;

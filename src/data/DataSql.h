@@ -40,6 +40,11 @@ inline constexpr std::array TabXSelect{"SELECT",       "  TESTO,", "  MEMO",
                                        "FROM",         "  TABX",   "WHERE",
                                        "  NOME=:NOME", "  AND",    "  UTENTE IS NOT DISTINCT FROM :UTENTE"};
 
+// Every row that looks like one of the program's parameters, whatever its
+// letter case or user, for the deployment check; a run never sends it.
+inline constexpr std::array TabXQorita{"SELECT NOME, UTENTE, TESTO FROM TABX",
+                                       "WHERE UPPER(NOME) STARTING WITH 'QORITA'", "ORDER BY CODICE"};
+
 // Generators: new row IDs and the parcel counter.
 inline constexpr const char* GenChiamateId = "QORITA_CHIAMATE_ID";
 inline constexpr const char* GenTestateId = "QORITA_TESTATE_ID";

@@ -1,6 +1,7 @@
 #include "RunProgram.h"
 #include "TestDatabase.h"
 #include "app/Usage.h"
+#include "data/ParametriTabX.h"
 
 #include <gtest/gtest.h>
 
@@ -98,10 +99,22 @@ TEST(CommandLineTest, TheUsageNamesEveryCommandParameterExitCodeVariableAndTabxP
     const std::string usage = RunQorita({"--help"}).Out;
     for (const char* item :
          {"-Crea ", "-Conferma ", "-CreaConferma ", "-Elimina ", "-Verifica ", "DatabaseName=<database>",
-          "ChiamataId=<id>", "\r\n  0  ", "\r\n  1  ", "ISC_USER ", "ISC_PASSWORD ", "QORITA_SedeQor ",
-          "QORITA_CodiceClienteQor ", "QORITA_PasswordClienteQor ", "QORITA_CodiceContrattoQor ",
-          "QORITA_RequestResponseDir ", "QORITA_TipoEtichetta ", "QORITA_ServiceUrl ", "QORITA_ServiceCaFile "}) {
+          "ChiamataId=<id>", "\r\n  0  ", "\r\n  1  ", "ISC_USER ", "ISC_PASSWORD "}) {
         EXPECT_NE(usage.find(item), std::string::npos) << item;
+    }
+    // Every parameter a run reads, on a line of its own, with its default.
+    for (const TParametroTabX& parametro : ParametriTabX()) {
+        const std::string line = "\r\n  " + std::string(parametro.Nome) + " ";
+        EXPECT_NE(usage.find(line), std::string::npos) << parametro.Nome;
+        if (parametro.Tipo == TTipoParametro::Secondi) {
+            const std::string seconds = "empty: " + std::to_string(parametro.Predefinito);
+            EXPECT_NE(usage.find(seconds, usage.find(line)), std::string::npos) << parametro.Nome;
+        }
+    }
+    // Lines fit a terminal of 80 columns.
+    std::size_t start = 0;
+    for (std::size_t end; (end = usage.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        EXPECT_LE(end - start, 80u) << usage.substr(start, end - start);
     }
     // The built-in database password is not for display.
     EXPECT_EQ(usage.find(TTestDatabase::Password()), std::string::npos);

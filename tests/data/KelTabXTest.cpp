@@ -3,6 +3,7 @@
 #include "common/Exception.h"
 #include "data/DataAccess.h"
 #include "data/KelTabX.h"
+#include "data/ParametriTabX.h"
 #include "data/fb/FbConnection.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +120,32 @@ TEST_F(KelTabXTest, ParametersLoadExactlyAsStoredAndValidate)
     EXPECT_NO_THROW(parametri.Validate());
     EXPECT_EQ(parametri.ServiceTimeoutSeconds(), 90);
     EXPECT_FALSE(tabx.InTransaction());
+}
+
+// Every parameter of the table reaches its field, and a value stored for every
+// one of them passes both the run's checks and the deployment check's.
+TEST_F(KelTabXTest, EveryParameterOfTheTableLoadsIntoItsField)
+{
+    std::vector<TRigaTabX> righe;
+    for (const TParametroTabX& parametro : ParametriTabX()) {
+        std::string testo = std::string(parametro.Nome) + " value";
+        if (parametro.Tipo == TTipoParametro::Intero) testo = std::to_string(parametro.Nome.size());
+        if (parametro.Tipo == TTipoParametro::Secondi) testo = std::to_string(100 + parametro.Nome.size());
+        if (parametro.Tipo == TTipoParametro::Cartella) testo = Db.Folder().string();
+        if (parametro.Tipo == TTipoParametro::File) testo = Db.Folder() / "ca.pem";
+        Db.SetParameter(std::string(parametro.Nome), testo);
+        righe.push_back({std::string(parametro.Nome), std::nullopt, testo});
+    }
+    std::ofstream(Db.Folder() / "ca.pem") << "-----BEGIN CERTIFICATE-----\n";
+    TKelTabX tabx(&Connection);
+    TQorItaParametri parametri;
+    TQorItaParametriAccess(&tabx).Load(parametri);
+    for (const TRigaTabX& riga : righe) {
+        EXPECT_EQ(TestoCampo(*ParametroTabX(riga.Nome), parametri), riga.Testo) << riga.Nome;
+    }
+    EXPECT_EQ(parametri.Problemi(), std::vector<std::string>{});
+    EXPECT_EQ(EsameParametriTabX(righe), std::vector<std::string>{});
+    EXPECT_EQ(ParametroTabX("qorita_sedeqor"), nullptr);  // names are matched exactly, as TABX does
 }
 
 TEST_F(KelTabXTest, UserValuesAreNotServiceParameters)
