@@ -91,7 +91,7 @@ std::string Sentence(const std::string& AText)
 TUsageDocumento UsageDocumento()
 {
     TUsageDocumento documento;
-    documento.Sommario = "bridge between an order-management application and a courier's label web service";
+    documento.Sommario = "bridge between order management and a courier's label service";
     documento.Sinossi = {"qorita -<Command> DatabaseName=<database> ChiamataId=<id>",
                          "qorita -Verifica DatabaseName=<database>", "qorita --help | -h | --version"};
     documento.Descrizione =
@@ -130,7 +130,7 @@ TUsageDocumento UsageDocumento()
          {{"<QORITA_RequestResponseDir>/.journal",
            "the exchanges in flight: what the next run on a shipment recovers; never delete it by hand"},
           {"/usr/share/qorita/schema.sql", "reference definition of the tables"},
-          {"/usr/share/qorita/esempio.sql", "TABX parameters and a call row, ready to run with isql-fb"}},
+          {"/usr/share/qorita/example.sql", "TABX parameters and a call row, ready to run with isql-fb"}},
          true},
         {"See also",
          "/usr/share/doc/qorita/README.md: operations, the database account, what is read and written, recovery "
