@@ -1,11 +1,7 @@
 #include "data/DataObject.h"
 
 #include "common/Exception.h"
-#include "common/Text.h"
 #include "data/ParametriTabX.h"
-
-#include <filesystem>
-#include <system_error>
 
 namespace qorita {
 
