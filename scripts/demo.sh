@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shows qorita at work on a fresh machine: installs what is missing, builds,
-# creates demo/ with an embedded database (tables from sql/schema.sql, TABX
-# filled, one shipment of three parcels, a call row), starts the sandbox
+# creates demo/ with an embedded database (tables from sql/schema.sql, TABX,
+# a shipment of two parcels and a call row from sql/example.sql), starts the sandbox
 # courier, checks the deployment with -Verifica (once with the archive folder
 # missing, once complete), runs a real CreaConferma and shows what happened.
 set -euo pipefail
@@ -40,26 +40,11 @@ wsdl=${line#wsdl=}; wsdl=${wsdl%% ca=*}
 ca=${line#* ca=}
 echo "   $line"
 
-echo "== Filling TABX, one shipment of three parcels (PDF labels, one with cash on delivery) and a call row"
-sql <<SQL >/dev/null
-INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_SedeQor', 'MI');
-INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_CodiceClienteQor', '1234');
-INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_PasswordClienteQor', 'sandbox');
-INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_CodiceContrattoQor', '77');
-INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_RequestResponseDir', '$demo/scambi');
-INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_TipoEtichetta', 'PDF');
-INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_ServiceUrl', '$wsdl');
-INSERT INTO TABX (CODICE, NOME, TESTO) VALUES (GEN_ID(CODICETABXCOUNTER,1), 'QORITA_ServiceCaFile', '$ca');
-INSERT INTO QORITA_TESTATE (ID, DOCUMENTO_ID, RAGIONESOCIALE, INDIRIZZO, LOCALITA, ZIPCODE, PROVINCIA, COLLI,
-  TIPOETICHETTA, PESOTOTALE, CONTRASSEGNOTOTALE, MODALITAINCASSO, EMAIL, CELLULARE1, STATUS)
-  VALUES (GEN_ID(QORITA_TESTATE_ID,1), 5001, 'Trattoria Da Niccolò', 'Via dell''Orto 12', 'Firenze', '50125', 'FI', 3,
-  'PDF', 7.5, 49.9, 'CONT', 'ordini@example.com', '3331234567', 'VALIDA');
-INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE) VALUES (GEN_ID(QORITA_TESTATE_ID,0), 1, 2.5);
-INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE, IMPORTOCONTRASSEGNO) VALUES (GEN_ID(QORITA_TESTATE_ID,0), 2, 3.0, 49.9);
-INSERT INTO QORITA_RIGHE (TESTATA, NCOLLO, PESOREALE) VALUES (GEN_ID(QORITA_TESTATE_ID,0), 3, 2.0);
-INSERT INTO QORITA_CHIAMATE (ID, TESTATA, DATAORA, OPERATORE) VALUES (GEN_ID(QORITA_CHIAMATE_ID,1), GEN_ID(QORITA_TESTATE_ID,0), CURRENT_TIMESTAMP, 7);
-COMMIT;
-SQL
+echo "== Filling TABX, one shipment of two parcels (PDF labels, one with cash on delivery) and a call row:"
+echo "   sql/example.sql, with the archive folder and the sandbox courier in place of the production values"
+sed -e "s|'/var/lib/qorita/scambi'|'$demo/scambi'|" \
+    -e "s|'QORITA_ServiceUrl', ''|'QORITA_ServiceUrl', '$wsdl'|" \
+    -e "s|'QORITA_ServiceCaFile', ''|'QORITA_ServiceCaFile', '$ca'|" sql/example.sql | sql >/dev/null
 echo
 echo "== build/qorita -Verifica DatabaseName=$db   (before the archive folder $demo/scambi exists)"
 set +e

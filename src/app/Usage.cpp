@@ -173,6 +173,8 @@ std::string ManPage(const std::string& ADate)
 {
     const TUsageDocumento documento = UsageDocumento();
     std::string page = ".TH QORITA 1 \"" + ADate + "\" \"qorita " QORITA_VERSION "\" \"User Commands\"\n";
+    // Names such as TIPOETICHETTA are never hyphenated.
+    page += ".nh\n";
     page += ".SH NAME\nqorita \\- " + Roff(documento.Sommario) + "\n";
     page += ".SH SYNOPSIS\n";
     for (std::size_t i = 0; i < documento.Sinossi.size(); ++i) {
