@@ -107,6 +107,9 @@ void TChiamataHandler::LoadChiamata(std::int32_t AId)
     FChiamataTrovata = FSessione->Chiamate.Load(AId, FChiamata);
     if (!FChiamataTrovata) throw Exception(Format("Record ID %d non trovato in QORITA_CHIAMATE", AId));
     if (FChiamata.Testata == 0) {
+        // Refused: the row stays exactly as the application wrote it. Written
+        // back, a code it left NULL would come back as 0, a success.
+        FChiamataTrovata = false;
         throw Exception(Format("Record ID %d in QORITA_CHIAMATE senza valore nel campo TESTATA", AId));
     }
 }
