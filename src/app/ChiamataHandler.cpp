@@ -62,7 +62,8 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
 TScambiInSospeso& TChiamataHandler::ScambiInSospeso()
 {
     if (!FScambiInSospeso) {
-        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri.RequestResponseDir, FChiamata.Testata);
+        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri.RequestResponseDir, FChiamata.Testata,
+                                                              [this] { return FSessione->Database.Identita(); });
     }
     return *FScambiInSospeso;
 }

@@ -198,6 +198,17 @@ private:
     std::unique_ptr<fb::TFbStatement> FSQLInsert;
 };
 
+// The database itself, as the journal beside the archive tells databases apart.
+class TQorItaDatabaseAccess : public TDataAccess {
+public:
+    using TDataAccess::TDataAccess;
+    // Creation stamp and file, one line.
+    std::string Identita();
+
+private:
+    std::unique_ptr<fb::TFbStatement> FSQLIdentita;
+};
+
 // Reads the service parameters through the parameter-table component; it runs
 // no statement of its own.
 class TQorItaParametriAccess : public TDataAccess {
