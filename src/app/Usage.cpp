@@ -56,7 +56,10 @@ std::string UsageText()
            "  QORITA_ServiceUrl           optional: location of the courier's service\n"
            "                              description; empty: the built-in one\n"
            "  QORITA_ServiceCaFile        optional: PEM file of certificate authorities\n"
-           "                              trusted besides the system store";
+           "                              trusted besides the system store\n"
+           "  QORITA_ServiceTimeout       optional: seconds one request may take; empty: 600\n"
+           "  QORITA_RunTimeout           optional: seconds all the requests of one run may\n"
+           "                              take together; empty: 900";
 }
 
 std::string VersionText() { return std::string("qorita ") + QORITA_VERSION; }

@@ -16,6 +16,7 @@ void TQorItaParametriAccess::Load(TQorItaParametri& ATo)
     ATo.ServiceUrl = FKelTabX->GetParametroTesto("QORITA_ServiceUrl", 0);
     ATo.ServiceCaFile = FKelTabX->GetParametroTesto("QORITA_ServiceCaFile", 0);
     ATo.ServiceTimeout = FKelTabX->GetParametroTesto("QORITA_ServiceTimeout", 0);
+    ATo.RunTimeout = FKelTabX->GetParametroTesto("QORITA_RunTimeout", 0);
     FKelTabX->EndUpdate();
 }
 

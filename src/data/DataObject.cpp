@@ -41,6 +41,12 @@ std::vector<std::string> TQorItaParametri::Problemi() const
                    "indicare i secondi, un intero maggiore di 0",
                    ServiceTimeout.c_str()));
     }
+    if (RunTimeoutSeconds() <= 0) {
+        problemi.push_back(
+            Format("Tempo massimo di un'esecuzione (QORITA_RunTimeout) non valido: %s; "
+                   "indicare i secondi, un intero maggiore di 0",
+                   RunTimeout.c_str()));
+    }
     return problemi;
 }
 
@@ -54,6 +60,12 @@ std::int32_t TQorItaParametri::ServiceTimeoutSeconds() const
 {
     if (ServiceTimeout.empty()) return DefaultServiceTimeout;
     return StrToIntDef(ServiceTimeout, 0);
+}
+
+std::int32_t TQorItaParametri::RunTimeoutSeconds() const
+{
+    if (RunTimeout.empty()) return DefaultRunTimeout;
+    return StrToIntDef(RunTimeout, 0);
 }
 
 }  // namespace qorita

@@ -112,8 +112,12 @@ struct TQorItaParametri {
     // Optional: the most one request to the courier may take, in whole
     // seconds, as stored (empty: DefaultServiceTimeout).
     std::string ServiceTimeout;
+    // Optional: the most all the requests of one run may take together, in
+    // whole seconds, as stored (empty: DefaultRunTimeout).
+    std::string RunTimeout;
 
     static constexpr std::int32_t DefaultServiceTimeout = 600;
+    static constexpr std::int32_t DefaultRunTimeout = 900;
 
     // The message of every missing or invalid value, in the order of the checks.
     std::vector<std::string> Problemi() const;
@@ -121,6 +125,8 @@ struct TQorItaParametri {
     void Validate() const;
     // ServiceTimeout in seconds; only meaningful once Validate passed.
     std::int32_t ServiceTimeoutSeconds() const;
+    // RunTimeout in seconds; only meaningful once Validate passed.
+    std::int32_t RunTimeoutSeconds() const;
 };
 
 }  // namespace qorita

@@ -100,6 +100,8 @@ std::shared_ptr<TLabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& A
 {
     http::THttpLimits limits;
     limits.TotalTimeout = ASettings.Timeout;
+    limits.RunDeadline = ASettings.RunDeadline;
+    limits.RunTimeout = ASettings.RunTimeout;
     return GetLabelServiceSoap(ASettings, limits);
 }
 

@@ -96,11 +96,27 @@ INSTANTIATE_TEST_SUITE_P(Cases, InfoTest,
 TEST(CommandLineTest, TheUsageNamesEveryCommandParameterExitCodeVariableAndTabxParameter)
 {
     const std::string usage = RunQorita({"--help"}).Out;
-    for (const char* item :
-         {"-Crea ", "-Conferma ", "-CreaConferma ", "-Elimina ", "-Verifica ", "DatabaseName=<database>",
-          "ChiamataId=<id>", "\r\n  0  ", "\r\n  1  ", "ISC_USER ", "ISC_PASSWORD ", "QORITA_SedeQor ",
-          "QORITA_CodiceClienteQor ", "QORITA_PasswordClienteQor ", "QORITA_CodiceContrattoQor ",
-          "QORITA_RequestResponseDir ", "QORITA_TipoEtichetta ", "QORITA_ServiceUrl ", "QORITA_ServiceCaFile "}) {
+    for (const char* item : {"-Crea ",
+                             "-Conferma ",
+                             "-CreaConferma ",
+                             "-Elimina ",
+                             "-Verifica ",
+                             "DatabaseName=<database>",
+                             "ChiamataId=<id>",
+                             "\r\n  0  ",
+                             "\r\n  1  ",
+                             "ISC_USER ",
+                             "ISC_PASSWORD ",
+                             "QORITA_SedeQor ",
+                             "QORITA_CodiceClienteQor ",
+                             "QORITA_PasswordClienteQor ",
+                             "QORITA_CodiceContrattoQor ",
+                             "QORITA_RequestResponseDir ",
+                             "QORITA_TipoEtichetta ",
+                             "QORITA_ServiceUrl ",
+                             "QORITA_ServiceCaFile ",
+                             "QORITA_ServiceTimeout ",
+                             "QORITA_RunTimeout "}) {
         EXPECT_NE(usage.find(item), std::string::npos) << item;
     }
     // The built-in database password is not for display.
