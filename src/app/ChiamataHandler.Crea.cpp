@@ -92,6 +92,8 @@ void TChiamataHandler::InviaSpedizione(TSpedizione& ASpedizione)
     const std::unique_ptr<addparcel_request::TAddParcelRequest> request = BuildAddParcelRequest(ASpedizione);
     // Every parcel has a send time but the header no number: nothing to send.
     if (request->Info()->Parcel()->Count() == 0) return;
+    // Nothing goes out while the journal may hold an answer it cannot show.
+    ScambiInSospeso().ControllaPerInvio();
 
     TQorItaLogData log = NewLog(ASpedizione, "AddParcel");
     TJournalEntry journal = NewJournalEntry(*request, ASpedizione, log);

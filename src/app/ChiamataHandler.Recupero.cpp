@@ -7,13 +7,14 @@
 #include "app/ChiamataHandler.h"
 
 #include "app/ScambiInSospeso.h"
-#include "common/DurableFile.h"
 #include "common/Exception.h"
+#include "common/ExclusiveFile.h"
 #include "common/Text.h"
 #include "data/DataAccess.h"
 #include "labelservice/AddParcel.Response.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace qorita {
 namespace {
@@ -38,12 +39,12 @@ std::vector<TQorItaRigheData*> ColliDellaRichiesta(TChiamataHandler::TSpedizione
 }
 
 // The archived answer as the run that received it read it; nothing when the
-// file is gone or no longer an answer.
+// file is gone (or a link stands at its name) or is no longer an answer.
 std::unique_ptr<addparcel_response::TAddParcelResponse> ReadAnswer(const TJournalEntry& AEntry)
 {
     try {
         std::string text;
-        if (!ReadWholeFile(AEntry.FileXmlResponse, text)) return nullptr;
+        if (!ReadFileNoLink(AEntry.FileXmlResponse, text)) return nullptr;
         return std::make_unique<addparcel_response::TAddParcelResponse>(text);
     } catch (const std::exception&) {
         return nullptr;
@@ -57,6 +58,31 @@ bool RecordsSomething(addparcel_response::TAddParcelResponse& AResponse, const s
         if (AColli[position] && !AResponse.InfoLabel()->Parcel(static_cast<int>(position))->HasError()) return true;
     }
     return false;
+}
+
+enum class TConfronto { Uguale, Illeggibile, Diverso };
+
+// Whether the answer is the one to the entry's request: one item per parcel
+// of the request, and each registered item carrying the counter that parcel
+// was sent with. Counters are unique across the archive folder (the mark), so
+// an answer of another request, of another shipment or another database,
+// never matches.
+TConfronto ConfrontaContatori(addparcel_response::TAddParcelResponse& AResponse, const TJournalEntry& AEntry)
+{
+    const addparcel_response::IXMLInfoLabelType& items = AResponse.InfoLabel();
+    if (!items || items->Count() != static_cast<int>(AEntry.Colli.size())) return TConfronto::Diverso;
+    for (std::size_t position = 0; position < AEntry.Colli.size(); ++position) {
+        const addparcel_response::IXMLParcelType item = items->Parcel(static_cast<int>(position));
+        if (item->HasError()) continue;
+        std::int32_t contatore = 0;
+        try {
+            contatore = item->ContatoreProgressivo();
+        } catch (const std::exception&) {
+            return TConfronto::Illeggibile;
+        }
+        if (contatore != AEntry.Colli[position].ContatoreProgressivo) return TConfronto::Diverso;
+    }
+    return TConfronto::Uguale;
 }
 
 }  // namespace
@@ -85,6 +111,18 @@ bool TChiamataHandler::RecuperaRisposte(TSpedizione& ASpedizione)
 bool TChiamataHandler::RegistraRispostaTardiva(TSpedizione& ASpedizione, const TJournalEntry& AEntry)
 {
     TScambiInSospeso& scambi = ScambiInSospeso();
+    // Only the archive file this program names for that exchange: an entry
+    // that points anywhere else was not written by a run of ours.
+    const std::string archived = XmlFileName(FParametri.RequestResponseDir, ASpedizione.Testata().Id, AEntry.DataOra,
+                                             AEntry.Operazione, "Response");
+    if (std::filesystem::path(AEntry.FileXmlResponse).lexically_normal() !=
+        std::filesystem::path(archived).lexically_normal()) {
+        scambi.Inutilizzabile(
+            Format("Voce del giornale degli scambi con una risposta fuori dall'archivio dello "
+                   "scambio (%s): %s",
+                   AEntry.FileXmlResponse.c_str(), scambi.PercorsoDi(AEntry).c_str()));
+        return false;
+    }
     const std::unique_ptr<addparcel_response::TAddParcelResponse> response = ReadAnswer(AEntry);
     if (!response) {
         // The answer is lost after all: the request counts as unanswered, and
@@ -94,6 +132,20 @@ bool TChiamataHandler::RegistraRispostaTardiva(TSpedizione& ASpedizione, const T
     }
     if (AddParcelNegativeAnswer(*response, AEntry.Colli.size())) {
         scambi.Chiudi(AEntry);  // refused: nothing was registered
+        return false;
+    }
+    switch (ConfrontaContatori(*response, AEntry)) {
+    case TConfronto::Uguale: break;
+    case TConfronto::Illeggibile:
+        // An answer that cannot be taken over is treated as no answer: the
+        // same counters go out again.
+        scambi.RiprendiContatori(AEntry);
+        return false;
+    case TConfronto::Diverso:
+        scambi.Inutilizzabile(
+            Format("Voce del giornale degli scambi la cui risposta (%s) non porta i contatori "
+                   "della richiesta: %s",
+                   AEntry.FileXmlResponse.c_str(), scambi.PercorsoDi(AEntry).c_str()));
         return false;
     }
     const std::vector<TQorItaRigheData*> colli = ColliDellaRichiesta(ASpedizione, AEntry);

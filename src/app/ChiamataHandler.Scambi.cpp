@@ -43,11 +43,6 @@ std::string Archive(const TMessage& AMessage, const std::string& AFileName)
     }
 }
 
-labelservice::TServiceSettings Settings(const TQorItaParametri& AParametri)
-{
-    return {AParametri.ServiceUrl, AParametri.ServiceCaFile, std::chrono::seconds(AParametri.ServiceTimeoutSeconds())};
-}
-
 // Calls the service; every failure of the call becomes the connection error.
 template <typename TCall>
 auto CallService(TCall ACall)
@@ -69,6 +64,13 @@ std::optional<std::string> AddParcelNegativeAnswer(addparcel_response::TAddParce
     // taking it over would record nothing while the call looked successful.
     if (!AResponse.InfoLabel()) return "Risposta senza etichette e senza descrizione dell'errore";
     return std::nullopt;
+}
+
+labelservice::TServiceSettings TChiamataHandler::Settings() const
+{
+    const std::chrono::seconds runTimeout(FParametri.RunTimeoutSeconds());
+    return {FParametri.ServiceUrl, FParametri.ServiceCaFile, std::chrono::seconds(FParametri.ServiceTimeoutSeconds()),
+            FInizio + runTimeout, runTimeout};
 }
 
 std::string TChiamataHandler::XmlFileName(const std::string& AFolder, std::int32_t ATestata, TDateTime ADataOra,
@@ -125,7 +127,7 @@ std::unique_ptr<addparcel_response::TAddParcelResponse> TChiamataHandler::Exchan
         ScambiInSospeso().Invio(*AJournal);
     }
     QORITA_FAILPOINT("prima-dell-invio");
-    auto response = CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings(FParametri)); });
+    auto response = CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings()); });
     ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     if (AJournal) ScambiInSospeso().Risposta(*AJournal, ALog.FileXmlResponse);
     QORITA_FAILPOINT("dopo-la-risposta");
@@ -141,8 +143,8 @@ std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TChiamataHandler::ExchangeCWDB
 {
     ALog.FileXmlRequest = Archive(ARequest, XmlFileName(ALog, "Request"));
     ALog.FileXmlResponse = {};
-    auto response = CallService(
-        [&] { return labelservice::TLabelService::CloseWorkDayByShipmentNumber(ARequest, Settings(FParametri)); });
+    auto response =
+        CallService([&] { return labelservice::TLabelService::CloseWorkDayByShipmentNumber(ARequest, Settings()); });
     ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     const std::string descrizione = response->CloseWorkDayByShipmentNumberResult()->DescrizioneErrore();
     if (!descrizione.empty() && UpperCase(descrizione) != "OK") {
@@ -165,8 +167,7 @@ std::unique_ptr<deletesped_response::TDeleteSpedResponse> TChiamataHandler::Exch
 {
     ALog.FileXmlRequest = Archive(ARequest, XmlFileName(ALog, "Request"));
     ALog.FileXmlResponse = {};
-    auto response =
-        CallService([&] { return labelservice::TLabelService::DeleteSped(ARequest, Settings(FParametri)); });
+    auto response = CallService([&] { return labelservice::TLabelService::DeleteSped(ARequest, Settings()); });
     ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     // The courier answers in words: a deletion done, or a shipment it does not
     // know (already gone), both count as deleted.

@@ -19,6 +19,7 @@ struct TChiamataHandler::TSessione {
           Testate(&ADatabase, &Transaction),
           Righe(&ADatabase, &Transaction),
           Log(&ADatabase, &Transaction),
+          Database(&ADatabase, &Transaction),
           Parametri(&KelTabX)
     {
     }
@@ -29,6 +30,7 @@ struct TChiamataHandler::TSessione {
     TQorItaTestateAccess Testate;
     TQorItaRigheAccess Righe;
     TQorItaLogAccess Log;
+    TQorItaDatabaseAccess Database;
     TQorItaParametriAccess Parametri;
 };
 

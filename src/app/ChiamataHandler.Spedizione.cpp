@@ -38,13 +38,20 @@ void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::
     AssignAddParcelResponse(AFrom, ALog, inviati);
 }
 
-// All parcels of one answer must share one shipment number. The answer is
-// read and checked whole before anything changes, so an answer that cannot be
-// taken over leaves the shipment in memory as it was.
+// All parcels of one answer must share one shipment number. Every item is read
+// before anything changes: an answer that cannot be taken over (an item
+// without its counter, two shipment numbers) leaves the shipment in memory as
+// it was, with no parcel marked sent.
 void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::TAddParcelResponse& AFrom,
                                                             const TQorItaLogData& ALog,
                                                             const std::vector<TQorItaRigheData*>& AColli)
 {
+    struct TRegistrato {
+        TQorItaRigheData* Parcel;
+        int Position;
+        std::int32_t ContatoreProgressivo;
+    };
+    std::vector<TRegistrato> registrati;
     std::int32_t numero = 0;
     for (std::size_t position = 0; position < AColli.size(); ++position) {
         const addparcel_response::IXMLParcelType item = AFrom.InfoLabel()->Parcel(static_cast<int>(position));
@@ -55,16 +62,22 @@ void TChiamataHandler::TSpedizione::AssignAddParcelResponse(addparcel_response::
         } else if (item->NumeroSpedizione() != numero) {
             throw Exception("Numeri spedizione differenti assegnati da QOR ai colli");
         }
+        if (AColli[position] == nullptr) continue;
+        const std::int32_t contatore = item->ContatoreProgressivo();
+        registrati.push_back({AColli[position], static_cast<int>(position), contatore});
     }
-    for (std::size_t position = 0; position < AColli.size(); ++position) {
-        TQorItaRigheData* parcel = AColli[position];
-        const addparcel_response::IXMLParcelType item = AFrom.InfoLabel()->Parcel(static_cast<int>(position));
-        if (parcel == nullptr || item->HasError()) continue;
-        parcel->ContatoreProgressivo = item->ContatoreProgressivo();
-        // The answer is archived already: its labels move to the parcels.
-        parcel->Etichetta = item->TakeEtichetta();
-        parcel->InvioDataOra = ALog.DataOra;
-        parcel->InvioOperatore = ALog.Operatore;
+    // The labels move out of the answer (which is archived already).
+    std::vector<std::string> etichette;
+    for (const TRegistrato& registrato : registrati) {
+        etichette.push_back(AFrom.InfoLabel()->Parcel(registrato.Position)->TakeEtichetta());
+    }
+    // Only now, with every item read, does the shipment change.
+    for (std::size_t i = 0; i < registrati.size(); ++i) {
+        TQorItaRigheData& parcel = *registrati[i].Parcel;
+        parcel.ContatoreProgressivo = registrati[i].ContatoreProgressivo;
+        parcel.Etichetta = std::move(etichette[i]);
+        parcel.InvioDataOra = ALog.DataOra;
+        parcel.InvioOperatore = ALog.Operatore;
     }
     FTestata.NumeroSpedizione = numero;
 }

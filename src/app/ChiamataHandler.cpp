@@ -62,7 +62,8 @@ void TChiamataHandler::Esegui(const TCmdParams& AParams)
 TScambiInSospeso& TChiamataHandler::ScambiInSospeso()
 {
     if (!FScambiInSospeso) {
-        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri.RequestResponseDir, FChiamata.Testata);
+        FScambiInSospeso = std::make_unique<TScambiInSospeso>(FParametri.RequestResponseDir, FChiamata.Testata,
+                                                              [this] { return FSessione->Database.Identita(); });
     }
     return *FScambiInSospeso;
 }
@@ -107,6 +108,9 @@ void TChiamataHandler::LoadChiamata(std::int32_t AId)
     FChiamataTrovata = FSessione->Chiamate.Load(AId, FChiamata);
     if (!FChiamataTrovata) throw Exception(Format("Record ID %d non trovato in QORITA_CHIAMATE", AId));
     if (FChiamata.Testata == 0) {
+        // Refused: the row stays exactly as the application wrote it. Written
+        // back, a code it left NULL would come back as 0, a success.
+        FChiamataTrovata = false;
         throw Exception(Format("Record ID %d in QORITA_CHIAMATE senza valore nel campo TESTATA", AId));
     }
 }

@@ -7,7 +7,9 @@
 #include "common/DateTime.h"
 #include "data/DataObject.h"
 #include "data/fb/FbConnection.h"
+#include "labelservice/ServiceSettings.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -140,6 +142,8 @@ private:
     std::unique_ptr<deletesped_request::TDeleteSpedRequest> BuildDeleteSpedRequest(TSpedizione& ASpedizione);
 
     void SetEsito(std::int32_t ACodice, const std::string& AMessaggio);
+    // The courier's service as TABX sets it, bounded by what is left of the run.
+    labelservice::TServiceSettings Settings() const;
 
     // The journal of the call's shipment, opened on first use.
     TScambiInSospeso& ScambiInSospeso();
@@ -169,6 +173,8 @@ private:
     // nothing to let go of.
     std::unique_ptr<TSessione> FSessione;
     TQorItaParametri FParametri;
+    // When the run began: QORITA_RunTimeout counts from here.
+    std::chrono::steady_clock::time_point FInizio = std::chrono::steady_clock::now();
     TQorItaChiamateData FChiamata;
     bool FChiamataTrovata = false;
     // Made on first use: it needs the parameters and the call row, and only a

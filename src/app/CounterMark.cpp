@@ -2,6 +2,7 @@
 
 #include "common/DurableFile.h"
 #include "common/Exception.h"
+#include "common/ExclusiveFile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -37,7 +38,7 @@ std::int32_t ParseMark(std::string_view AText, const std::filesystem::path& APat
 class TLockedFile {
 public:
     explicit TLockedFile(const std::filesystem::path& APath)
-        : FPath(APath), FHandle(::open(APath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644))
+        : FPath(APath), FHandle(::open(APath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600))
     {
         if (FHandle < 0) Fail("Apertura di", FPath);
         while (::flock(FHandle, LOCK_EX) != 0) {
@@ -81,13 +82,13 @@ TCounterMark::TCounterMark(const std::filesystem::path& AJournalRoot)
 std::int32_t TCounterMark::Highest() const
 {
     std::string text;
-    if (!ReadWholeFile(FFile, text) || text.empty()) return 0;
+    if (!CheckPrivateFolder(FRoot) || !ReadFileNoLink(FFile, text) || text.empty()) return 0;
     return ParseMark(text, FFile);
 }
 
 void TCounterMark::Raise(std::int32_t AContatore)
 {
-    CreateFolderDurably(FRoot);
+    MakePrivateFolder(FRoot);
     const bool existed = std::filesystem::exists(FFile);
     TLockedFile file(FFile);
     const std::string current = file.ReadAll();

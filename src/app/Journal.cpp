@@ -2,6 +2,7 @@
 
 #include "common/DurableFile.h"
 #include "common/Exception.h"
+#include "common/ExclusiveFile.h"
 
 #include <dirent.h>
 #include <unistd.h>
@@ -17,7 +18,9 @@
 namespace qorita {
 namespace {
 
-constexpr std::string_view kFirstLine = "QORITA-JOURNAL 1";
+constexpr std::string_view kFirstLine = "QORITA-JOURNAL 2";
+// Entries of the first format carry no database.
+constexpr std::string_view kFirstLineWithoutDatabase = "QORITA-JOURNAL 1";
 constexpr std::string_view kSuffix = ".journal";
 
 std::string FormatDouble(double AValue)
@@ -45,10 +48,13 @@ void CheckLine(const std::string& AValue)
 
 std::string Serialize(const TJournalEntry& AEntry)
 {
-    for (const std::string* value : {&AEntry.Operazione, &AEntry.FileXmlRequest, &AEntry.FileXmlResponse}) {
+    for (const std::string* value :
+         {&AEntry.Operazione, &AEntry.Database, &AEntry.FileXmlRequest, &AEntry.FileXmlResponse}) {
         CheckLine(*value);
     }
+    if (AEntry.Database.empty()) throw Exception("Voce del giornale degli scambi senza database");
     std::string text(kFirstLine);
+    text += "\nDatabase=" + AEntry.Database;
     text += "\nOperazione=" + AEntry.Operazione;
     text += "\nDataOra=" + FormatDouble(AEntry.DataOra);
     text += "\nOperatore=" + std::to_string(AEntry.Operatore);
@@ -75,7 +81,7 @@ TJournalEntry Parse(const std::string& AName, std::string_view AText, const std:
         const std::string_view line = AText.substr(0, end);
         AText.remove_prefix(end + 1);
         if (first) {
-            if (line != kFirstLine) throw damaged();
+            if (line != kFirstLine && line != kFirstLineWithoutDatabase) throw damaged();
             first = false;
             continue;
         }
@@ -83,7 +89,9 @@ TJournalEntry Parse(const std::string& AName, std::string_view AText, const std:
         if (equals == std::string_view::npos) throw damaged();
         const std::string_view key = line.substr(0, equals);
         const std::string_view value = line.substr(equals + 1);
-        if (key == "Operazione") {
+        if (key == "Database") {
+            entry.Database = value;
+        } else if (key == "Operazione") {
             entry.Operazione = value;
         } else if (key == "DataOra") {
             if (!ParseNumber(value, entry.DataOra)) throw damaged();
@@ -139,6 +147,7 @@ std::filesystem::path TJournal::Root(const std::filesystem::path& AArchiveFolder
 std::vector<TJournalEntry> TJournal::Read(std::vector<std::string>& ADamaged) const
 {
     std::vector<TJournalEntry> entries;
+    if (!CheckPrivateFolder(FRoot) || !CheckPrivateFolder(FFolder)) return entries;
     const std::unique_ptr<DIR, TDirClose> folder(::opendir(FFolder.c_str()));
     if (!folder) {
         if (errno == ENOENT) return entries;
@@ -150,7 +159,7 @@ std::vector<TJournalEntry> TJournal::Read(std::vector<std::string>& ADamaged) co
         if (name.size() <= kSuffix.size() || !name.ends_with(kSuffix)) continue;
         try {
             std::string text;
-            if (!ReadWholeFile(FFolder / name, text)) continue;  // removed meanwhile by its writer
+            if (!ReadFileNoLink(FFolder / name, text)) continue;  // removed meanwhile by its writer
             entries.push_back(Parse(name, text, FFolder / name));
         } catch (const Exception& error) {
             ADamaged.push_back(error.Message());
@@ -169,8 +178,8 @@ void TJournal::Write(TJournalEntry& AEntry)
     // Another run on the shipment may remove the folder, once empty, between
     // our making sure it exists and our writing into it: then once more.
     for (int attempt = 1;; ++attempt) {
-        CreateFolderDurably(FRoot);
-        CreateFolderDurably(FFolder);
+        MakePrivateFolder(FRoot);
+        MakePrivateFolder(FFolder);
         try {
             WriteFileDurably(FFolder / AEntry.Name, text);
             return;

@@ -9,6 +9,11 @@
 // without looking at the archive folder's other files; each writer creates and
 // removes only its own files, so two runs on one shipment never undo each
 // other's entries. Every write is synced (file and folder) before it returns.
+//
+// The archive folder may be shared (with other accounts, with another
+// database's runs): the journal folders are private to the account that runs
+// the program, nothing in them is created or read through a link, and every
+// entry names the database it belongs to.
 #include "common/DateTime.h"
 
 #include <cstdint>
@@ -28,6 +33,9 @@ struct TJournalCollo {
 struct TJournalEntry {
     std::string Name;  // the file name, given by Write
     std::string Operazione;
+    // The identity of the database whose run wrote it; empty in an entry of
+    // the first format, which did not record it.
+    std::string Database;
     // The log record of the exchange: its stamp and operator go into the
     // parcels' send stamps when the answer is recorded.
     TDateTime DataOra = 0;
@@ -48,7 +56,8 @@ public:
 
     // The header's entries, oldest exchange first; none when there is no
     // folder. An entry that cannot be read is left out and its error added to
-    // ADamaged; raises when the folder itself cannot be read.
+    // ADamaged; raises when the folder itself cannot be read, is a link or is
+    // another account's.
     std::vector<TJournalEntry> Read(std::vector<std::string>& ADamaged) const;
     // Writes the entry durably: a new one gets its Name here, a named one is
     // replaced whole.
@@ -58,6 +67,7 @@ public:
     void Remove(const std::string& AName);
 
     const std::filesystem::path& Folder() const { return FFolder; }
+    std::filesystem::path PathOf(const std::string& AName) const { return FFolder / AName; }
     // <archive folder>/.journal: the header folders and the counter mark.
     static std::filesystem::path Root(const std::filesystem::path& AArchiveFolder);
 

@@ -3,13 +3,22 @@
 #include "app/Console.h"
 #include "common/DurableFile.h"
 #include "common/Exception.h"
+#include "common/Text.h"
 
 #include <algorithm>
 
 namespace qorita {
+namespace {
 
-TScambiInSospeso::TScambiInSospeso(const std::string& AArchiveFolder, std::int32_t ATestata)
-    : FJournal(AArchiveFolder, ATestata), FMark(TJournal::Root(AArchiveFolder))
+constexpr const char* kInvioRifiutato =
+    "Giornale degli scambi illeggibile: nessun AddParcel viene inviato per questa spedizione finché il file non "
+    "viene riparato o rimosso";
+
+}  // namespace
+
+TScambiInSospeso::TScambiInSospeso(const std::string& AArchiveFolder, std::int32_t ATestata,
+                                   std::function<std::string()> ADatabase)
+    : FJournal(AArchiveFolder, ATestata), FMark(TJournal::Root(AArchiveFolder)), FDatabaseReader(std::move(ADatabase))
 {
 }
 
@@ -20,20 +29,62 @@ void TScambiInSospeso::NonBloccante(const char* AWhat, const std::exception& AEr
     WriteLines(AError.what());
 }
 
+void TScambiInSospeso::Illeggibile(const std::exception& AError)
+{
+    FIlleggibili.push_back(AError.what());
+    NonBloccante("Fallita lettura", AError, false);
+}
+
+void TScambiInSospeso::Inutilizzabile(const std::string& AMessage) { Illeggibile(Exception(AMessage)); }
+
+const std::string& TScambiInSospeso::Database()
+{
+    if (!FDatabase) {
+        try {
+            FDatabase = FDatabaseReader();
+        } catch (const std::exception& error) {
+            throw Exception(ComposeMessage("Lettura dell'identità del database:", error.what()));
+        }
+    }
+    return *FDatabase;
+}
+
+std::string TScambiInSospeso::PercorsoDi(const TJournalEntry& AEntry) const
+{
+    return FJournal.PathOf(AEntry.Name).string();
+}
+
 std::vector<TJournalEntry> TScambiInSospeso::Leggi()
 {
     std::vector<std::string> damaged;
     std::vector<TJournalEntry> entries;
-    if (!FUsable) return entries;
     try {
         entries = FJournal.Read(damaged);
     } catch (const std::exception& error) {
-        NonBloccante("Fallita lettura", error);
+        Illeggibile(error);
     }
-    // A damaged entry is left where it is, for someone to look at; the others
-    // are used.
-    for (const std::string& message : damaged) NonBloccante("Fallita lettura", Exception(message), false);
-    return entries;
+    // A damaged entry is left where it is, for someone to look at; whose it
+    // is cannot be told, so it holds back this database's AddParcel too.
+    for (const std::string& message : damaged) Illeggibile(Exception(message));
+    if (entries.empty()) return entries;
+    std::vector<TJournalEntry> own;
+    try {
+        const std::string& database = Database();
+        for (TJournalEntry& entry : entries) {
+            if (entry.Database == database) {
+                own.push_back(std::move(entry));
+            } else if (entry.Database.empty()) {
+                Inutilizzabile(
+                    "Voce del giornale degli scambi senza il database a cui appartiene (scritta da una "
+                    "versione precedente): " +
+                    PercorsoDi(entry));
+            }
+            // Any other belongs to another database on this archive folder.
+        }
+    } catch (const std::exception& error) {
+        Illeggibile(error);
+    }
+    return own;
 }
 
 void TScambiInSospeso::Chiudi(const TJournalEntry& AEntry)
@@ -57,21 +108,28 @@ std::optional<std::int32_t> TScambiInSospeso::ContatoreRipreso(std::int32_t ANCo
 std::int32_t TScambiInSospeso::UltimoContatoreInviato()
 {
     if (!FUltimoContatore) {
-        FUltimoContatore = 0;
-        if (!FUsable) return 0;
         try {
             FUltimoContatore = FMark.Highest();
         } catch (const std::exception& error) {
-            NonBloccante("Fallita lettura", error);
+            // A counter at or below a mark that cannot be read may have
+            // reached the courier already.
+            throw Exception(ComposeMessage(kInvioRifiutato, error.what()));
         }
     }
     return *FUltimoContatore;
+}
+
+void TScambiInSospeso::ControllaPerInvio()
+{
+    UltimoContatoreInviato();
+    if (!FIlleggibili.empty()) throw Exception(ComposeMessage(kInvioRifiutato, JoinLines(FIlleggibili)));
 }
 
 void TScambiInSospeso::Invio(TJournalEntry& AEntry)
 {
     if (!FUsable) return;
     try {
+        AEntry.Database = Database();
         std::int32_t highest = 0;
         for (const TJournalCollo& collo : AEntry.Colli) highest = std::max(highest, collo.ContatoreProgressivo);
         FMark.Raise(highest);

@@ -65,7 +65,7 @@ void CheckArchiveFolder(const std::string& AFolder)
     }
 }
 
-std::string ScambiInVolo(const std::string& AFolder, bool& ADamaged)
+std::string ScambiInVolo(const std::string& AFolder, const std::string& ADatabase, bool& ADamaged)
 {
     ADamaged = false;
     const std::filesystem::path root = TJournal::Root(AFolder);
@@ -87,10 +87,25 @@ std::string ScambiInVolo(const std::string& AFolder, bool& ADamaged)
         } catch (const std::exception& reading) {
             damaged.push_back(OneLine(reading.what()));
         }
+        // A run takes only its own database's entries; one that names none
+        // holds its shipment back, as a damaged one does.
+        std::size_t others = 0;
+        std::erase_if(entries, [&](const TJournalEntry& AEntry) {
+            if (AEntry.Database == ADatabase) return false;
+            if (AEntry.Database.empty()) {
+                damaged.push_back(AEntry.Name + ": it names no database (written by an earlier version)");
+            } else {
+                ++others;
+            }
+            return true;
+        });
         const auto answers = static_cast<std::size_t>(std::count_if(
             entries.begin(), entries.end(), [](const TJournalEntry& AEntry) { return AEntry.HasAnswer(); }));
         std::string items;
         auto add = [&items](const std::string& AItem) { items += (items.empty() ? "" : ", ") + AItem; };
+        if (others > 0) {
+            add(Counted(others, "entry", "entries") + " of another database on this archive folder, left to its runs");
+        }
         if (answers > 0) add(Counted(answers, "answer", "answers") + " that the next run on it records");
         if (entries.size() > answers) {
             add(Counted(entries.size() - answers, "request", "requests") +

@@ -98,13 +98,29 @@ void TVerifica::EseguiControlli()
     } else if (Check(std::string(kArchiveFolder) + " " + folder, [&folder] { CheckArchiveFolder(folder); })) {
         // What the next runs recover is no fault of the deployment; an entry
         // nobody can read is, until an operator has looked at it.
-        bool damaged = false;
-        Inform(kInFlight, ScambiInVolo(folder, damaged));
-        FAllOk = FAllOk && !damaged;
+        std::string database;
+        try {
+            database = IdentitaDatabase();
+        } catch (const std::exception& error) {
+            Skip(kInFlight, std::string("the database's identity could not be read: ") + error.what());
+        }
+        if (!database.empty()) {
+            bool damaged = false;
+            Inform(kInFlight, ScambiInVolo(folder, database, damaged));
+            FAllOk = FAllOk && !damaged;
+        }
     } else {
         Skip(kInFlight, "no archive folder");
     }
     CheckServizio();
+}
+
+std::string TVerifica::IdentitaDatabase()
+{
+    FTransaction.Start();
+    std::string identita = TQorItaDatabaseAccess(&FDatabase, &FTransaction).Identita();
+    FTransaction.Rollback();
+    return identita;
 }
 
 void TVerifica::LoadParametri()

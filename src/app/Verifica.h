@@ -40,6 +40,8 @@ private:
     void ConnectDatabase();
     void CheckObjects();
     void CheckPermissions();
+    // What the journal knows this database by (Journal.h).
+    std::string IdentitaDatabase();
     void LoadParametri();
     void CheckServizio();
     void Inform(const std::string& ALabel, const std::string& AText);
@@ -65,6 +67,6 @@ void CheckArchiveFolder(const std::string& AFolder);
 // what the next run on each does with them; "none" when nothing waits. Entries
 // that cannot be read (or a journal folder that cannot be listed) are named
 // too and set ADamaged: no run recovers them, an operator has to look.
-std::string ScambiInVolo(const std::string& AFolder, bool& ADamaged);
+std::string ScambiInVolo(const std::string& AFolder, const std::string& ADatabase, bool& ADamaged);
 
 }  // namespace qorita

@@ -72,7 +72,10 @@ void WriteFileDurably(const std::filesystem::path& APath, std::string_view AText
     std::filesystem::path temporary = APath;
     temporary += ".tmp" + std::to_string(::getpid());
     {
-        TDescriptor file(temporary, O_WRONLY | O_CREAT | O_TRUNC, "Creazione di");
+        // Created new, never through a link planted at the temporary name: a
+        // leftover of a killed writer with our process ID goes first.
+        ::unlink(temporary.c_str());
+        TDescriptor file(temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, "Creazione di");
         try {
             WriteAll(file.Get(), AText, temporary);
             Sync(file.Get(), temporary);

@@ -24,10 +24,12 @@ void TDataAccess::SetParamDouble(double AValue, fb::TFbParam& AParam, bool ANull
     }
 }
 
-void TDataAccess::SetParamString(const std::string& AValue, fb::TFbParam& AParam)
+void TDataAccess::SetParamString(const std::string& AValue, fb::TFbParam& AParam, bool ACutToFit)
 {
     if (AValue.empty()) {
         AParam.SetNull();
+    } else if (ACutToFit) {
+        AParam.SetTextCutToFit(AValue);
     } else {
         AParam.SetText(AValue);
     }

@@ -38,9 +38,11 @@ public:
 protected:
     // The NULL rules: 0 (or |value| <= 1E-12, or the empty text, or a date-time
     // of exactly 0.0) becomes NULL where the column allows a missing value.
+    // With ACutToFit a text is cut to the length its column declares
+    // (kCutToFit, TFbParam::SetTextCutToFit).
     static void SetParamInteger(std::int32_t AValue, fb::TFbParam& AParam, bool ANullIfZero);
     static void SetParamDouble(double AValue, fb::TFbParam& AParam, bool ANullIfZero);
-    static void SetParamString(const std::string& AValue, fb::TFbParam& AParam);
+    static void SetParamString(const std::string& AValue, fb::TFbParam& AParam, bool ACutToFit = false);
     static void SetParamDateTime(TDateTime AValue, fb::TFbParam& AParam);
     static std::int32_t GetFieldInteger(const fb::TFbField& AField);
     static double GetFieldDouble(const fb::TFbField& AField);
@@ -116,7 +118,9 @@ void TDataAccess::BindColumns(const TRecord& AFrom, std::span<const TColumn<std:
         case TColumnKind::Double:
             SetParamDouble(AFrom.*std::get<double TRecord::*>(column.Member), param, column.Has(kZeroIsNull));
             break;
-        case TColumnKind::Text: SetParamString(AFrom.*std::get<std::string TRecord::*>(column.Member), param); break;
+        case TColumnKind::Text:
+            SetParamString(AFrom.*std::get<std::string TRecord::*>(column.Member), param, column.Has(kCutToFit));
+            break;
         case TColumnKind::DateTime:
             SetParamDateTime(AFrom.*std::get<TDateTime TRecord::*>(column.Member), param);
             break;
@@ -196,6 +200,17 @@ public:
 
 private:
     std::unique_ptr<fb::TFbStatement> FSQLInsert;
+};
+
+// The database itself, as the journal beside the archive tells databases apart.
+class TQorItaDatabaseAccess : public TDataAccess {
+public:
+    using TDataAccess::TDataAccess;
+    // Creation stamp and file, one line.
+    std::string Identita();
+
+private:
+    std::unique_ptr<fb::TFbStatement> FSQLIdentita;
 };
 
 // Reads the service parameters through the parameter-table component; it runs

@@ -24,6 +24,11 @@ enum TColumnFlag : unsigned {
     // first version do. The database quotes lines and columns of a statement in
     // its errors, so the layout stays.
     kLeadingComma = 1u << 1,
+    // A message: cut to the characters its column declares, so that a long
+    // courier text never costs the row (and the outcome in it). Values a cut
+    // would falsify (labels, file names, the header's own texts, written back
+    // as read) are never cut: one that does not fit fails the save.
+    kCutToFit = 1u << 2,
 };
 
 template <typename TRecord>
@@ -67,7 +72,7 @@ inline constexpr std::array ChiamateColumns{
     IntegerColumn("OPERATORE", &TQorItaChiamateData::Operatore, kZeroIsNull),
     // The outcome code is always written, 0 included.
     IntegerColumn("ESITO_CODICE", &TQorItaChiamateData::EsitoCodice),
-    TextColumn("ESITO_MESSAGGIO", &TQorItaChiamateData::EsitoMessaggio),
+    TextColumn("ESITO_MESSAGGIO", &TQorItaChiamateData::EsitoMessaggio, kCutToFit),
 };
 
 inline constexpr std::array TestateColumns{
@@ -121,7 +126,7 @@ inline constexpr std::array LogColumns{
     TextColumn("FILEXML_REQUEST", &TQorItaLogData::FileXmlRequest),
     TextColumn("FILEXML_RESPONSE", &TQorItaLogData::FileXmlResponse),
     IntegerColumn("ESITO_CODICE", &TQorItaLogData::EsitoCodice),
-    TextColumn("ESITO_MESSAGGIO", &TQorItaLogData::EsitoMessaggio),
+    TextColumn("ESITO_MESSAGGIO", &TQorItaLogData::EsitoMessaggio, kCutToFit),
 };
 
 }  // namespace qorita

@@ -38,4 +38,9 @@ std::int32_t TQorItaParametri::ServiceTimeoutSeconds() const
     return SecondiParametro(*ParametroTabX("QORITA_ServiceTimeout"), ServiceTimeout);
 }
 
+std::int32_t TQorItaParametri::RunTimeoutSeconds() const
+{
+    return SecondiParametro(*ParametroTabX("QORITA_RunTimeout"), RunTimeout);
+}
+
 }  // namespace qorita

@@ -122,6 +122,8 @@ struct TQorItaParametri {
     void Validate() const;
     // ServiceTimeout in seconds; only meaningful once Validate passed.
     std::int32_t ServiceTimeoutSeconds() const;
+    // RunTimeout in seconds; only meaningful once Validate passed.
+    std::int32_t RunTimeoutSeconds() const;
 };
 
 }  // namespace qorita

@@ -45,6 +45,12 @@ inline constexpr std::array TabXSelect{"SELECT",       "  TESTO,", "  MEMO",
 inline constexpr std::array TabXQorita{"SELECT NOME, UTENTE, TESTO FROM TABX",
                                        "WHERE UPPER(NOME) STARTING WITH 'QORITA'", "ORDER BY CODICE"};
 
+// What tells this database from another that shares its archive folder: when
+// it was created (to the ten-thousandth of a second) and the file the engine
+// keeps it in, the same whether it is reached through a server or embedded.
+inline constexpr std::array DatabaseIdentitySelect{"SELECT", "  CAST(MON$CREATION_DATE AS VARCHAR(30)) AS CREAZIONE,",
+                                                   "  MON$DATABASE_NAME AS NOME", "FROM", "  MON$DATABASE"};
+
 // Generators: new row IDs and the parcel counter.
 inline constexpr const char* GenChiamateId = "QORITA_CHIAMATE_ID";
 inline constexpr const char* GenTestateId = "QORITA_TESTATE_ID";

@@ -40,9 +40,9 @@ constexpr std::array kParametri{
                    "indicare i secondi, un intero maggiore di 0",
                    600, "the most one request to the courier may take, answer included, in seconds"},
     TParametroTabX{"QORITA_RunTimeout", Secondi, &P::RunTimeout, "",
-                   "Tempo massimo di una chiamata QOR (QORITA_RunTimeout) non valido: %s; "
+                   "Tempo massimo di un'esecuzione (QORITA_RunTimeout) non valido: %s; "
                    "indicare i secondi, un intero maggiore di 0",
-                   900, "the most a whole run may take, in seconds"},
+                   900, "the most all the requests of one run may take together, in seconds"},
 };
 
 std::string WithValue(std::string_view AMessage, const std::string& AValue)

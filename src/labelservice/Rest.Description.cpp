@@ -109,6 +109,12 @@ TLoaded TServiceDescription::TImpl::Load(const std::string& ALocation) const
     loaded.Remote = http::IsHttpUrl(ALocation);
     try {
         std::string text;
+        // What comes over the network comes over verified TLS, or not at all:
+        // a plain http description (or import) could name any endpoint, and
+        // the requests carry the courier password.
+        if (loaded.Remote && !http::IsHttpsUrl(ALocation)) {
+            throw Exception("not an https location: the description must come over verified TLS");
+        }
         if (loaded.Remote) {
             http::THttpResponse response = Client.Get(ALocation, {{"Accept", "*/*"}, {"Content-Type", "text/xml"}});
             if (response.StatusCode >= 300)

@@ -6,6 +6,7 @@
 #include "labelservice/Rest.Description.h"
 #include "labelservice/Rest.Envelope.h"
 #include "labelservice/http/HttpClient.h"
+#include "labelservice/http/Url.h"
 
 #include <optional>
 #include <vector>
@@ -65,6 +66,10 @@ private:
         if (!FClient) FClient.emplace(FCaFile, FLimits);
         if (!FDescription) FDescription = std::make_unique<TServiceDescription>(FLocation, *FClient);
         const TServiceBinding binding = FDescription->Resolve(AOperation);
+        // The request carries the courier password: never in clear.
+        if (!http::IsHttpsUrl(binding.Endpoint))
+            throw Exception(Format("The endpoint '%s' named by WSDL '%s' is not an https location: nothing was sent",
+                                   binding.Endpoint.c_str(), FDescription->Location().c_str()));
         const std::string envelope = BuildEnvelope(AOperation, binding.WrapperNamespace, AParameters);
         return {FClient->Post(binding.Endpoint,
                               {{"Content-Type", "text/xml; charset=utf-8"},
@@ -95,6 +100,8 @@ std::shared_ptr<TLabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& A
 {
     http::THttpLimits limits;
     limits.TotalTimeout = ASettings.Timeout;
+    limits.RunDeadline = ASettings.RunDeadline;
+    limits.RunTimeout = ASettings.RunTimeout;
     return GetLabelServiceSoap(ASettings, limits);
 }
 

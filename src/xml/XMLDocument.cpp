@@ -1,6 +1,7 @@
 #include "xml/XMLDocument.h"
 
 #include "common/Exception.h"
+#include "common/ExclusiveFile.h"
 #include "xml/LibXml.h"
 #include "xml/XMLNode.h"
 #include "xml/XmlParser.h"
@@ -242,7 +243,9 @@ void TXMLDocument::SaveToFile(const std::string& AFileName) const
 {
     // Written straight from the tree through a large file buffer: an answer
     // with a thousand labels is tens of megabytes, never held as text twice.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(AFileName.c_str(), "wb"), std::fclose);
+    // Archive names are in a shared folder: a taken name fails, a link there is
+    // never followed.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenNewFile(AFileName), std::fclose);
     if (!file) throw Exception(Format("Cannot create file \"%s\". %s", AFileName.c_str(), std::strerror(errno)));
     std::setvbuf(file.get(), nullptr, _IOFBF, 256 * 1024);
     const std::string declaration = Declaration();

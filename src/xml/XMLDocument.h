@@ -64,8 +64,9 @@ public:
     // The same with the masked elements' text replaced; the document itself
     // keeps its text.
     std::string XML(const TTextMask& AMask) const;
-    // Writes XML() (or XML(AMask)) to AFileName, straight from the tree; a file
-    // that cannot be written throws.
+    // Writes XML() (or XML(AMask)) to AFileName, a new file, straight from the
+    // tree; a file that cannot be created new (the name taken, also by a link)
+    // or written throws.
     void SaveToFile(const std::string& AFileName) const;
     void SaveToFile(const std::string& AFileName, const TTextMask& AMask) const;
 

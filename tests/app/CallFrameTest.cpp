@@ -20,16 +20,18 @@ TEST_F(CallFrameTest, AMissingCallRowIsReportedAndNothingIsWritten)
     EXPECT_TRUE(Db.Query("SELECT * FROM QORITA_CHIAMATE").empty());
 }
 
-TEST_F(CallFrameTest, ACallRowWithoutHeaderIsWrittenBackUnchanged)
+TEST_F(CallFrameTest, ACallRowWithoutHeaderIsLeftAsItWas)
 {
     const std::int32_t id = AddCall(0, 0);
+    Db.Exec("UPDATE QORITA_CHIAMATE SET ESITO_MESSAGGIO='in attesa' WHERE ID=" + std::to_string(id));
     const TRunResult result = Run("Crea", id);
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_EQ(result.Out, "Record ID " + std::to_string(id) + " in QORITA_CHIAMATE senza valore nel campo TESTATA\r\n");
     const TRow row = CallRow(id);
-    EXPECT_EQ(row.at("ESITO_CODICE"), "0");  // a NULL code reads 0 and is written as 0
-    EXPECT_EQ(row.at("ESITO_MESSAGGIO"), std::nullopt);
-    EXPECT_EQ(row.at("OPERATORE"), std::nullopt);
+    // Not written back: a NULL code would come back as 0, a success.
+    EXPECT_EQ(row.at("ESITO_CODICE"), std::nullopt);
+    EXPECT_EQ(row.at("ESITO_MESSAGGIO"), "in attesa");
+    EXPECT_EQ(row.at("OPERATORE"), "0");  // as written, where a write-back would make it NULL
 }
 
 TEST_F(CallFrameTest, AMissingParameterBecomesTheOutcome)

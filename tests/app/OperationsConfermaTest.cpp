@@ -1,6 +1,10 @@
 // Conferma and CreaConferma: the confirmation of a shipment already sent, or of
 // the number a creation just received.
 #include "OperationsFixture.h"
+#include "common/DateTime.h"
+
+#include <chrono>
+#include <thread>
 
 namespace qorita::test {
 namespace {
@@ -103,6 +107,10 @@ TEST_P(OperationsByStyleTest, ARepeatedConfermaAnsweredAsAlreadyConfirmedSucceed
     Db.Exec("UPDATE QORITA_TESTATE SET CONFERMA_DATAORA=NULL, CONFERMA_OPERATORE=NULL WHERE ID=" +
             std::to_string(testata));
 
+    // Archive names carry the stamp to the second and are never taken twice:
+    // the second confirmation needs a second of its own for its files.
+    const std::string first = FormatStamp(Now());
+    while (FormatStamp(Now()) == first) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const std::int32_t call = AddCall(testata, 45);
     EXPECT_EQ(Run("Conferma", call).ExitCode, 0);
     ExpectOutcome(call, "0", "OK");

@@ -1,6 +1,7 @@
 // Crea: the parcels sent, the numbers, counters and labels stored, and every
 // way the courier or the database can refuse them.
 #include "OperationsFixture.h"
+#include "common/Utf8.h"
 
 namespace qorita::test {
 namespace {
@@ -147,6 +148,28 @@ TEST_F(OperationsTest, AnErrorAnswerWithoutDescriptionIsNotTakenOver)
     EXPECT_EQ(message.rfind("Risposta negativa dal server QOR\r\n", 0), 0u) << message;
     ExpectLog(0, "AddParcel", "-1", message);
     EXPECT_EQ(Header(testata).at("NUMEROSPEDIZIONE"), std::nullopt);
+}
+
+// A courier text longer than the message columns: the outcome and the log row
+// are written all the same, the message cut to the columns' length.
+TEST_F(OperationsTest, ALongCourierTextIsCutToTheMessageColumns)
+{
+    const std::int32_t testata = AddShipment();
+    const std::int32_t call = AddCall(testata);
+    std::string reason;
+    while (reason.size() < 5000) reason += "Servizio non disponibile è ";
+    Courier.QueueAnswer({.Status = 500,
+                         .Body = "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
+                                 "<soap:Fault><faultcode>soap:Server</faultcode><faultstring>" +
+                                 reason + "</faultstring></soap:Fault></soap:Body></soap:Envelope>",
+                         .Method = "POST"});
+    EXPECT_EQ(Run("Crea", call).ExitCode, 0);
+    EXPECT_EQ(CallRow(call).at("ESITO_CODICE"), "-1");
+    const std::string message = CallRow(call).at("ESITO_MESSAGGIO").value_or("");
+    EXPECT_EQ(message.rfind("Errore durante la connessione al server QOR\r\n", 0), 0u) << message.substr(0, 200);
+    EXPECT_NE(message.find("Servizio non disponibile è Servizio"), std::string::npos);
+    EXPECT_EQ(Utf16Length(message), 4000u);  // VARCHAR(4000), every character here one UTF-16 unit
+    ExpectLog(0, "AddParcel", "-1", message, false);
 }
 
 TEST_F(OperationsTest, ASaveFailureAfterAnAcceptedAnswerKeepsTheLogRowOk)

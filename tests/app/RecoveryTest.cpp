@@ -9,6 +9,11 @@
 #include "SandboxCourier.h"
 #include "app/Journal.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -95,6 +100,36 @@ protected:
     }
 
     sandbox::TSandboxCourier Courier;
+};
+
+// A folder nothing can be created in while the flag is set, cleared again at
+// the end so that the test's folder can be removed.
+class TImmutableFolder {
+public:
+    explicit TImmutableFolder(const std::filesystem::path& APath) : FPath(APath) {}
+    ~TImmutableFolder()
+    {
+        if (FSet) Change(false);
+    }
+    TImmutableFolder(const TImmutableFolder&) = delete;
+    TImmutableFolder& operator=(const TImmutableFolder&) = delete;
+    bool Set() const { return FSet = Change(true); }
+
+private:
+    bool Change(bool AImmutable) const
+    {
+        const int handle = ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (handle < 0) return false;
+        int flags = 0;
+        bool done = ::ioctl(handle, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = AImmutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ::ioctl(handle, FS_IOC_SETFLAGS, &flags) == 0;
+        ::close(handle);
+        return done;
+    }
+
+    std::filesystem::path FPath;
+    mutable bool FSet = false;
 };
 
 std::vector<std::string> Entries(const std::vector<TJournalEntry>& AEntries)
@@ -297,16 +332,20 @@ TEST_F(RecoveryTest, AfterASaveFailureEveryCommandRecordsTheAnswerFirst)
     ExpectLedgerClean();
 }
 
-// Where the journal cannot be written the run goes on as without it, and says
-// so once.
+// Where the journal cannot be written (here a folder made immutable, which
+// even root cannot write into) the run goes on as without it, and says so once.
 TEST_F(RecoveryTest, AJournalThatCannotBeWrittenDoesNotStopTheRun)
 {
-    std::ofstream(std::filesystem::path(ExchangeDir) / ".journal") << "not a folder";
+    const std::filesystem::path root = TJournal::Root(ExchangeDir);
+    std::filesystem::create_directories(root);
+    std::filesystem::permissions(root, std::filesystem::perms::owner_all);
+    const TImmutableFolder immutable(root);
+    if (!immutable.Set()) GTEST_SKIP() << "this file system has no immutable folders";
     const std::int32_t testata = AddShipment();
     const std::int32_t call = AddCall(testata);
     const TRunResult result = Run("Crea", call);
     EXPECT_EQ(result.ExitCode, 0);
-    EXPECT_EQ(result.Out.rfind("(Errore non bloccante) Fallita lettura del giornale degli scambi:\r\n", 0), 0u)
+    EXPECT_EQ(result.Out.rfind("(Errore non bloccante) Fallita scrittura del giornale degli scambi:\r\n", 0), 0u)
         << result.Out;
     EXPECT_NE(result.Out.find(ExchangeDir + "/.journal/"), std::string::npos) << result.Out;
     EXPECT_EQ(result.Out.find("(Errore non bloccante)", 1), std::string::npos) << result.Out;

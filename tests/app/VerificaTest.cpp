@@ -7,6 +7,9 @@
 #include "TestDatabaseUser.h"
 #include "Wsdl.h"
 #include "app/Journal.h"
+#include "data/DataAccess.h"
+#include "data/fb/FbConnection.h"
+#include "data/fb/FbTransaction.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -328,9 +331,19 @@ INSTANTIATE_TEST_SUITE_P(
 // read waits for an operator, and fails the check until someone has looked.
 class VerificaJournalTest : public VerificaFixture {
 protected:
-    TJournalEntry Entry(bool AAnswered)
+    // What a run on the fixture's database records in its entries.
+    std::string OwnDatabase() const
+    {
+        const std::unique_ptr<fb::TFbConnection> connection = Db.Connect();
+        fb::TFbTransaction transaction(*connection, fb::TFbTransactionOptions{.ReadOnly = true});
+        transaction.Start();
+        return TQorItaDatabaseAccess(connection.get(), &transaction).Identita();
+    }
+
+    TJournalEntry Entry(bool AAnswered, const std::string& ADatabase)
     {
         TJournalEntry entry;
+        entry.Database = ADatabase;
         entry.Operazione = "AddParcel";
         entry.DataOra = 45642.5;
         entry.Operatore = 42;
@@ -349,21 +362,26 @@ protected:
 
 TEST_F(VerificaJournalTest, ListsTheShipmentsWithExchangesInFlight)
 {
+    const std::string own = OwnDatabase();
     TJournal first(ExchangeDir, 12);
-    TJournalEntry answered = Entry(true);
-    TJournalEntry unanswered = Entry(false);
+    TJournalEntry answered = Entry(true, own);
+    TJournalEntry unanswered = Entry(false, own);
     first.Write(answered);
     first.Write(unanswered);
     TJournal second(ExchangeDir, 7);
-    TJournalEntry another = Entry(false);
+    TJournalEntry another = Entry(false, own);
     second.Write(another);
+    // Another database's runs share the folder: their entries are theirs.
+    TJournalEntry foreign = Entry(true, "2020-01-02 03:04:05.0000 /data/altra.fdb");
+    second.Write(foreign);
 
     const TRunResult result = RunVerifica();
     EXPECT_EQ(result.ExitCode, 0) << result.Out;
     EXPECT_EQ(InFlightLine(result),
-              "exchanges in flight: header 7: 1 request without answer that the next Crea sends again with the same "
-              "counters; header 12: 1 answer that the next run on it records, 1 request without answer that the "
-              "next Crea sends again with the same counters");
+              "exchanges in flight: header 7: 1 entry of another database on this archive folder, left to its runs, "
+              "1 request without answer that the next Crea sends again with the same counters; header 12: 1 answer "
+              "that the next run on it records, 1 request without answer that the next Crea sends again with the "
+              "same counters");
 
     // Damaged, as a disk might leave it.
     std::ofstream(first.Folder() / answered.Name, std::ios::trunc) << "not an entry";

@@ -240,6 +240,44 @@ TEST_F(DataAccessTest, LogRowsAreInsertedOnceWithTheirNullRules)
     EXPECT_EQ(row.at("ESITO_MESSAGGIO"), "Collo 1: CAP errato\r\nCollo 2: peso 'zero'");
 }
 
+// A text longer than its column is cut to the characters the column declares,
+// never in the middle of a character, instead of costing the row.
+TEST_F(DataAccessTest, TextIsCutToTheLengthItsColumnDeclares)
+{
+    std::string fiveThousand;
+    for (int i = 0; i < 1250; ++i) fiveThousand += "è€😀a";
+    std::string cut4000;
+    for (int i = 0; i < 1000; ++i) cut4000 += "è€😀a";
+    const struct {
+        const char* Column;
+        std::string Text;
+        std::string Stored;
+    } cases[] = {
+        {"VARCHAR(4000)", fiveThousand, cut4000},
+        {"VARCHAR(4000)", cut4000, cut4000},
+        {"CHAR(6)", "è€😀aè€😀a", "è€😀aè€"},
+        {"VARCHAR(3) CHARACTER SET WIN1252", "èèèè", "èèè"},
+        {"VARCHAR(5) CHARACTER SET NONE", "èèèè", "èè"},  // bytes, not characters
+        {"VARCHAR(6) CHARACTER SET UNICODE_FSS", "àèìòùàèìòù", "àèìòùà"},
+        {"BLOB SUB_TYPE TEXT", fiveThousand, fiveThousand},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Column);
+        Db.Exec("DELETE FROM QORITA_LOG");
+        Db.Exec("ALTER TABLE QORITA_LOG DROP ESITO_MESSAGGIO");
+        Db.Exec(std::string("ALTER TABLE QORITA_LOG ADD ESITO_MESSAGGIO ") + c.Column);
+        Begin();
+        TQorItaLogAccess access(&Connection, &Transaction);
+        TQorItaLogData log;
+        log.Operazione = "AddParcel";
+        log.EsitoCodice = -1;
+        log.EsitoMessaggio = c.Text;
+        access.Save(log);
+        Commit();
+        EXPECT_EQ(Db.Query("SELECT ESITO_MESSAGGIO FROM QORITA_LOG").at(0).at("ESITO_MESSAGGIO"), c.Stored);
+    }
+}
+
 TEST_F(DataAccessTest, AMissingColumnIsTheDatabasesError)
 {
     Db.Exec("ALTER TABLE QORITA_CHIAMATE DROP OPERATORE");

@@ -105,6 +105,7 @@ TEST_F(KelTabXTest, ParametersLoadExactlyAsStoredAndValidate)
     FillValid();
     Db.SetParameter("QORITA_ServiceUrl", "https://127.0.0.1:1/zanwebservice.asmx?WSDL");
     Db.SetParameter("QORITA_ServiceTimeout", "90");
+    Db.SetParameter("QORITA_RunTimeout", "300");
     TKelTabX tabx(&Connection);
     TQorItaParametriAccess access(&tabx);
     TQorItaParametri parametri;
@@ -119,6 +120,7 @@ TEST_F(KelTabXTest, ParametersLoadExactlyAsStoredAndValidate)
     EXPECT_EQ(parametri.ServiceTimeout, "90");
     EXPECT_NO_THROW(parametri.Validate());
     EXPECT_EQ(parametri.ServiceTimeoutSeconds(), 90);
+    EXPECT_EQ(parametri.RunTimeoutSeconds(), 300);
     EXPECT_FALSE(tabx.InTransaction());
 }
 
@@ -180,6 +182,8 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
     EXPECT_NO_THROW(valid().Validate());
     // Without a request time limit of its own, a run allows ten minutes.
     EXPECT_EQ(valid().ServiceTimeoutSeconds(), 600);
+    // And a whole run fifteen minutes.
+    EXPECT_EQ(valid().RunTimeoutSeconds(), 900);
     struct Case {
         std::function<void(TQorItaParametri&)> Change;
         std::string Message;
@@ -203,6 +207,9 @@ TEST(ParametriValidateTest, ReportsTheFirstFailingCheck)
          "indicare i secondi, un intero maggiore di 0"},
         {[](auto& p) { p.ServiceTimeout = "10 min"; },
          "Tempo massimo di una richiesta a QOR (QORITA_ServiceTimeout) non valido: 10 min; "
+         "indicare i secondi, un intero maggiore di 0"},
+        {[](auto& p) { p.RunTimeout = "-5"; },
+         "Tempo massimo di un'esecuzione (QORITA_RunTimeout) non valido: -5; "
          "indicare i secondi, un intero maggiore di 0"},
     };
     for (const Case& c : cases) {

@@ -57,5 +57,28 @@ TEST_F(TimeLimitTest, ATricklingCourierIsGivenUpAtTheLimit)
     EXPECT_EQ(ledger.Registrations, 2);
 }
 
+// Each request within its own limit, the run as a whole is bounded too
+// (QORITA_RunTimeout): past it the request under way ends, and the message
+// names the run's limit.
+TEST_F(TimeLimitTest, ARunIsGivenUpAtItsOwnLimit)
+{
+    Db.SetParameter("QORITA_ServiceTimeout", "20");
+    Db.SetParameter("QORITA_RunTimeout", "2");
+    const std::int32_t call = AddCall(AddShipment());
+    Courier.QueueAnswer({.Body = "", .Method = "POST", .DefaultAnswers = true, .TrickleInterval = 1000ms});
+    const auto started = std::chrono::steady_clock::now();
+    const TRunResult result = Run("Crea", call);
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    EXPECT_LT(elapsed, 10s);
+    EXPECT_EQ(result.ExitCode, 0) << result.Out;
+    EXPECT_EQ(CallRow(call).at("ESITO_CODICE"), "-1");
+    const std::string message = CallRow(call).at("ESITO_MESSAGGIO").value_or("");
+    EXPECT_EQ(message.rfind("Errore durante la connessione al server QOR\r\nRun not completed within the overall "
+                            "time limit of 2 s (QORITA_RunTimeout): Operation timed out after ",
+                            0),
+              0u)
+        << message;
+}
+
 }  // namespace
 }  // namespace qorita::test

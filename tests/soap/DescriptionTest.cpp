@@ -257,6 +257,47 @@ TEST_F(TSoapTest, RemoteDescriptionMayNotImportLocalFiles)
               LoadError("file:///etc/hostname", "Import location 'file:///etc/hostname' is not an http(s) URL"));
 }
 
+// The requests carry the courier password: whatever the description says,
+// nothing goes out over plain http, and nothing is fetched over it.
+TEST_F(TSoapTest, OnlyHttpsIsUsedForTheDescriptionItsImportsAndTheEndpoint)
+{
+    std::string plainEndpoint = EndpointUrl();
+    plainEndpoint.replace(0, std::string("https").size(), "http");
+    std::string plainWsdl = WsdlUrl();
+    plainWsdl.replace(0, std::string("https").size(), "http");
+    const std::string refusedEndpoint =
+        "The endpoint '" + plainEndpoint + "' named by WSDL '%s' is not an https location: nothing was sent";
+    const auto named = [&](std::string AText, const std::string& ALocation) {
+        return AText.replace(AText.find("%s"), 2, ALocation);
+    };
+
+    ServeWsdl({.Endpoint = plainEndpoint});
+    EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }), named(refusedEndpoint, WsdlUrl()));
+    EXPECT_EQ(Server().Requests().size(), 1u);  // the description only
+
+    const auto file = ScratchFolder() / "plain-endpoint.wsdl";
+    std::ofstream(file) << TestWsdl({.Endpoint = plainEndpoint});
+    EXPECT_EQ(ErrorOf([&] {
+                  labelservice::GetLabelServiceSoap({file.string(), ""})->AddParcel("<Info/>");
+              }),
+              named(refusedEndpoint, file.string()));
+
+    EXPECT_EQ(ErrorOf([&] {
+                  labelservice::GetLabelServiceSoap({plainWsdl, ""})->AddParcel("<Info/>");
+              }),
+              LoadError(plainWsdl, "not an https location: the description must come over verified TLS"));
+
+    TScriptedAnswer importing;
+    importing.Body =
+        "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\">"
+        "<wsdl:import location=\"" +
+        plainWsdl + "\"/></wsdl:definitions>";
+    Server().Serve(WsdlPath, importing);
+    EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }),
+              LoadError(plainWsdl, "not an https location: the description must come over verified TLS"));
+    EXPECT_EQ(Server().Requests().size(), 2u);  // one more description, nothing of plain http
+}
+
 TEST_F(TSoapTest, LocalDescriptionFileWithBlanksAroundItsName)
 {
     const auto file = ScratchFolder() / "local-description.wsdl";

@@ -3,6 +3,7 @@
 #include "common/Exception.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
+#include "common/Utf8.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbStatementImpl.h"
 #include "data/fb/FbTransaction.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace qorita::fb {
 namespace {
@@ -17,6 +19,32 @@ namespace {
 constexpr unsigned kCharsetUtf8 = 4;
 constexpr std::size_t kMaxVarying = 32765;
 constexpr unsigned kBlobSegment = 32768;
+
+// The most bytes one character takes in a character set: Firebird declares a
+// text parameter's length in bytes, that many characters times this.
+unsigned BytesPerCharacter(unsigned ACharSet)
+{
+    switch (ACharSet & 0xFF) {
+    case 3: return 3;   // UNICODE_FSS
+    case 4: return 4;   // UTF8
+    case 69: return 4;  // GB18030
+    case 5:
+    case 6:
+    case 44:
+    case 56:
+    case 57:
+    case 67:
+    case 68: return 2;  // SJIS, EUCJ, KSC, BIG5, GB2312, GBK, CP943C
+    default: return 1;
+    }
+}
+
+std::string_view WithoutLastCharacter(std::string_view AText)
+{
+    std::size_t end = AText.size() - 1;
+    while (end > 0 && (static_cast<unsigned char>(AText[end]) & 0xC0) == 0x80) --end;
+    return AText.substr(0, end);
+}
 
 bool IsNumericType(unsigned AType)
 {
@@ -102,6 +130,8 @@ TRef<Firebird::IMessageMetadata> TFbStatement::TImpl::BuildInput(TStatusWrapper&
     const unsigned count = InputMeta->getCount(&AStatus);
     const TRef<Firebird::IMetadataBuilder> builder(InputMeta->getBuilder(&AStatus));
     std::vector<unsigned> declaredTypes(count);
+    // Texts cut to their column, by position; the parameter keeps its value.
+    std::map<unsigned, std::string> cut;
     for (unsigned i = 0; i < count; ++i) {
         const unsigned declared = InputMeta->getType(&AStatus, i) & ~1u;
         declaredTypes[i] = declared;
@@ -117,6 +147,16 @@ TRef<Firebird::IMessageMetadata> TFbStatement::TImpl::BuildInput(TStatusWrapper&
             builder->setLength(&AStatus, i, sizeof(double));
             builder->setScale(&AStatus, i, 0);
         } else if (const auto* text = std::get_if<std::string>(&value)) {
+            if (ParamAt(i).CutToFit() && (declared == SQL_VARYING || declared == SQL_TEXT)) {
+                const unsigned bytes = InputMeta->getLength(&AStatus, i);
+                std::string_view kept =
+                    FirstCharacters(*text, bytes / BytesPerCharacter(InputMeta->getCharSet(&AStatus, i)));
+                // A column without a character set counts bytes: no more of
+                // them either, and no character cut in half.
+                while (kept.size() > bytes) kept = WithoutLastCharacter(kept);
+                cut[i] = kept;
+                text = &cut[i];
+            }
             if (text->size() > kMaxVarying) {
                 throw Exception(
                     Format("Text of %zu bytes is too long for a parameter of this statement", text->size()));
@@ -162,6 +202,7 @@ TRef<Firebird::IMessageMetadata> TFbStatement::TImpl::BuildInput(TStatusWrapper&
         } else if (const auto* d = std::get_if<double>(&value)) {
             StoreValue(data, *d);
         } else if (const auto* s = std::get_if<std::string>(&value)) {
+            if (const auto found = cut.find(i); found != cut.end()) s = &found->second;
             const auto length = static_cast<ISC_USHORT>(s->size());
             StoreValue(data, length);
             std::memcpy(data + sizeof length, s->data(), s->size());

@@ -32,7 +32,20 @@ public:
     void SetInt32(std::int32_t AValue) { FValue = static_cast<std::int64_t>(AValue); }
     void SetInt64(std::int64_t AValue) { FValue = AValue; }
     void SetDouble(double AValue) { FValue = AValue; }
-    void SetText(std::string AValue) { FValue = std::move(AValue); }
+    void SetText(std::string AValue)
+    {
+        FValue = std::move(AValue);
+        FCutToFit = false;
+    }
+    // Text written into a column: cut, on a character boundary, to the
+    // characters the column's declared type holds (CHAR/VARCHAR; a blob
+    // takes it whole), so that a long text never costs the row.
+    void SetTextCutToFit(std::string AValue)
+    {
+        FValue = std::move(AValue);
+        FCutToFit = true;
+    }
+    bool CutToFit() const { return FCutToFit; }
     // Written to the whole second: milliseconds are dropped.
     void SetDateTime(TDateTime AValue) { FValue = TFbDateTimeValue{AValue}; }
 
@@ -41,6 +54,7 @@ public:
 
 private:
     TValue FValue;
+    bool FCutToFit = false;
 };
 
 class TFbStatement;

@@ -39,6 +39,10 @@ struct THttpClient::TImpl {
     bool BodyTooLarge = false;
     bool BodyNotKept = false;
     std::string_view Upload;  // the POST body still to send
+    // The bound of the request under way: the request's own limit, or what is
+    // left of the run when that is less (RunBound).
+    std::chrono::milliseconds CurrentTotal{0};
+    bool RunBound = false;
 
     template <typename T>
     void Set(CURLoption AOption, T AValue)
@@ -50,6 +54,7 @@ struct THttpClient::TImpl {
     }
 
     void SetCommonOptions();
+    void BoundThisRequest();
     void UseSystemStoreDirectory();
     THttpResponse Perform(const std::string& AUrl, const THeaders& AHeaders, THttpBodySink* ABodySink);
     std::string TransportMessage(CURLcode ACode, std::chrono::steady_clock::duration AElapsed) const;
@@ -169,6 +174,27 @@ void THttpClient::TImpl::UseSystemStoreDirectory()
     Set(CURLOPT_CAINFO, static_cast<const char*>(nullptr));
 }
 
+void THttpClient::TImpl::BoundThisRequest()
+{
+    CurrentTotal = Limits.TotalTimeout;
+    RunBound = false;
+    if (Limits.RunDeadline) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*Limits.RunDeadline -
+                                                                                std::chrono::steady_clock::now());
+        if (left <= std::chrono::milliseconds(0)) {
+            throw Exception(
+                Format("Run not completed within the time limit of %lld s (QORITA_RunTimeout): no further "
+                       "request sent",
+                       static_cast<long long>(Limits.RunTimeout.count())));
+        }
+        if (left < CurrentTotal) {
+            CurrentTotal = left;
+            RunBound = true;
+        }
+    }
+    Set(CURLOPT_TIMEOUT_MS, static_cast<long>(CurrentTotal.count()));
+}
+
 std::string THttpClient::TImpl::TotalTimeoutText() const
 {
     const auto milliseconds = static_cast<long long>(Limits.TotalTimeout.count());
@@ -183,7 +209,12 @@ std::string THttpClient::TImpl::TransportMessage(CURLcode ACode, std::chrono::st
     // libcurl reports every one of its time-outs with the same code; the
     // overall one is the one that struck when the whole limit has passed
     // (libcurl counts in whole milliseconds and may strike a little early).
-    if (ACode == CURLE_OPERATION_TIMEDOUT && AElapsed + std::chrono::milliseconds(50) >= Limits.TotalTimeout) {
+    if (ACode == CURLE_OPERATION_TIMEDOUT && AElapsed + std::chrono::milliseconds(50) >= CurrentTotal && RunBound) {
+        return Format("Run not completed within the overall time limit of %lld s (QORITA_RunTimeout): %s",
+                      static_cast<long long>(Limits.RunTimeout.count()),
+                      ErrorBuffer[0] != '\0' ? ErrorBuffer : curl_easy_strerror(ACode));
+    }
+    if (ACode == CURLE_OPERATION_TIMEDOUT && AElapsed + std::chrono::milliseconds(50) >= CurrentTotal) {
         return Format("Request not completed within the overall time limit of %s (QORITA_ServiceTimeout): %s",
                       TotalTimeoutText().c_str(), ErrorBuffer[0] != '\0' ? ErrorBuffer : curl_easy_strerror(ACode));
     }
@@ -208,6 +239,7 @@ THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeader
     }
     Set(CURLOPT_URL, AUrl.c_str());
     Set(CURLOPT_HTTPHEADER, headers.get());
+    BoundThisRequest();
 
     Response = THttpResponse();
     BodySink = ABodySink;
@@ -272,6 +304,7 @@ void THttpClient::Connect(const std::string& AUrl)
 {
     FImpl->Set(CURLOPT_CONNECT_ONLY, 1L);
     FImpl->Set(CURLOPT_URL, AUrl.c_str());
+    FImpl->BoundThisRequest();
     FImpl->ErrorBuffer[0] = '\0';
     FImpl->BodySink = nullptr;
     FImpl->BodyTooLarge = false;

@@ -18,6 +18,9 @@
 //   TABX parameter QORITA_ServiceTimeout) so that a large label answer on a
 //   slow line still fits; past it the request fails with a message that names
 //   the limit.
+// - the whole run, all its requests together: RunDeadline (the TABX parameter
+//   QORITA_RunTimeout). Each request's CURLOPT_TIMEOUT_MS is cut to what is
+//   left of the run; a request that would start past it is not sent.
 //
 // TLS: the peer certificate and host name are always verified, against the
 // system store plus, when given, the certificates of an extra PEM file. The
@@ -28,6 +31,7 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -45,6 +49,10 @@ struct THttpLimits {
     std::chrono::seconds StallTimeout{60};
     std::chrono::milliseconds TotalTimeout{600000};
     std::size_t MaxBodyBytes = DefaultMaxBodyBytes;
+    // When the run that makes the requests must be over, and the limit it
+    // comes from (for the message); none: no bound but the request's own.
+    std::optional<std::chrono::steady_clock::time_point> RunDeadline = std::nullopt;
+    std::chrono::seconds RunTimeout{0};
 };
 
 // Request headers in sending order; an empty value suppresses the header

@@ -39,4 +39,6 @@ bool IsHttpUrl(const std::string& ALocation)
     return StartsWithNoCase(ALocation, "http://") || StartsWithNoCase(ALocation, "https://");
 }
 
+bool IsHttpsUrl(const std::string& ALocation) { return StartsWithNoCase(ALocation, "https://"); }
+
 }  // namespace qorita::http

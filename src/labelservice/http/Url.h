@@ -14,4 +14,7 @@ std::string ResolveUrl(const std::string& ABase, const std::string& ARelative);
 // True when the location starts with "http://" or "https://", in any case.
 bool IsHttpUrl(const std::string& ALocation);
 
+// True when the location starts with "https://", in any case.
+bool IsHttpsUrl(const std::string& ALocation);
+
 }  // namespace qorita::http
