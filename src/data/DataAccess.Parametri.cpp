@@ -6,7 +6,7 @@ namespace qorita {
 
 void TQorItaParametriAccess::Load(TQorItaParametri& ATo)
 {
-    FKelTabX->BeginUpdate();
+    TKelTabX::TUpdate update(*FKelTabX);
     ATo.SedeQor = FKelTabX->GetParametroTesto("QORITA_SedeQor", 0);
     ATo.CodiceClienteQor = StrToIntDef(FKelTabX->GetParametroTesto("QORITA_CodiceClienteQor", 0), 0);
     ATo.PasswordClienteQor = FKelTabX->GetParametroTesto("QORITA_PasswordClienteQor", 0);
@@ -16,7 +16,7 @@ void TQorItaParametriAccess::Load(TQorItaParametri& ATo)
     ATo.ServiceUrl = FKelTabX->GetParametroTesto("QORITA_ServiceUrl", 0);
     ATo.ServiceCaFile = FKelTabX->GetParametroTesto("QORITA_ServiceCaFile", 0);
     ATo.ServiceTimeout = FKelTabX->GetParametroTesto("QORITA_ServiceTimeout", 0);
-    FKelTabX->EndUpdate();
+    update.Commit();
 }
 
 }  // namespace qorita
