@@ -157,7 +157,8 @@ int Run(const std::string& ADatabase, std::int32_t AChiamataId)
 {
     fb::TFbConnection db;
     db.Open(ADatabase, {"SYSDBA", "quillbark"});
-    fb::TFbTransaction tr(db, {true, true, false});
+    fb::TFbTransaction tr(
+        db, {.Isolation = fb::TFbIsolation::Concurrency, .LockResolution = fb::TFbLockResolution::Nowait});
     tr.Start();
 
     fb::TFbStatement chiamata(db, tr, "SELECT * FROM QORITA_CHIAMATE WHERE ID=:ID WITH LOCK");
@@ -171,7 +172,8 @@ int Run(const std::string& ADatabase, std::int32_t AChiamataId)
     // The parameters, read in a transaction of their own as TKelTabX does.
     std::vector<std::string> parametri;
     {
-        fb::TFbTransaction tabx(db, {true, true, false});
+        fb::TFbTransaction tabx(
+            db, {.Isolation = fb::TFbIsolation::Concurrency, .LockResolution = fb::TFbLockResolution::Nowait});
         tabx.Start();
         fb::TFbStatement read(db, tabx,
                               "SELECT TESTO, MEMO FROM TABX WHERE NOME=:NOME AND UTENTE IS NOT DISTINCT FROM :UTENTE");

@@ -54,7 +54,7 @@ TEST(DataSchemaTest, ARunNeedsTheReferenceSchemaAndTheDatabaseHasIt)
     EXPECT_EQ(objects.Generators, (std::set<std::string>{"QORITA_LOG_ID", "QORITA_RIGHE_CONTATOREPROG"}));
 
     const auto connection = db.Connect();
-    fb::TFbTransaction transaction(*connection, {true, true, true});
+    fb::TFbTransaction transaction(*connection, {.Access = fb::TFbAccessMode::ReadOnly});
     transaction.Start();
     EXPECT_EQ(MissingObjects(*connection, transaction, objects), std::vector<std::string>{});
     EXPECT_EQ(RefusedStatements(*connection, transaction, sql::RunStatements()), std::vector<std::string>{});
@@ -68,7 +68,7 @@ TEST(DataSchemaTest, MissingObjectsAndRefusedStatementsNameWhatIsNotThere)
     db.Exec("ALTER TABLE QORITA_TESTATE DROP STATUS");
     db.Exec("DROP GENERATOR QORITA_RIGHE_CONTATOREPROG");
     const auto connection = db.Connect();
-    fb::TFbTransaction transaction(*connection, {true, true, true});
+    fb::TFbTransaction transaction(*connection, {.Access = fb::TFbAccessMode::ReadOnly});
     transaction.Start();
     EXPECT_EQ(MissingObjects(*connection, transaction, SqlObjects(sql::RunStatements())),
               (std::vector<std::string>{"table QORITA_LOG", "column QORITA_TESTATE.STATUS",

@@ -59,7 +59,7 @@ bool TTestDatabaseUser::HeldToItsGrants() const
 {
     fb::TFbConnection connection;
     connection.Open(FDatabase.Location(), {FName, FPassword});
-    fb::TFbTransaction transaction(connection, {true, true, true});
+    fb::TFbTransaction transaction(connection, {.Access = fb::TFbAccessMode::ReadOnly});
     transaction.Start();
     std::string user;
     {

@@ -14,10 +14,11 @@ TDisposable<Firebird::IXpbBuilder> BuildTpb(TStatusWrapper& AStatus, const TFbTr
 {
     Firebird::IUtil* util = Master()->getUtilInterface();
     TDisposable<Firebird::IXpbBuilder> tpb(util->getXpbBuilder(&AStatus, Firebird::IXpbBuilder::TPB, nullptr, 0));
-    tpb->insertTag(&AStatus, AOptions.Concurrency ? isc_tpb_concurrency : isc_tpb_read_committed);
-    if (!AOptions.Concurrency) tpb->insertTag(&AStatus, isc_tpb_rec_version);
-    tpb->insertTag(&AStatus, AOptions.Nowait ? isc_tpb_nowait : isc_tpb_wait);
-    tpb->insertTag(&AStatus, AOptions.ReadOnly ? isc_tpb_read : isc_tpb_write);
+    const bool concurrency = AOptions.Isolation == TFbIsolation::Concurrency;
+    tpb->insertTag(&AStatus, concurrency ? isc_tpb_concurrency : isc_tpb_read_committed);
+    if (!concurrency) tpb->insertTag(&AStatus, isc_tpb_rec_version);
+    tpb->insertTag(&AStatus, AOptions.LockResolution == TFbLockResolution::Nowait ? isc_tpb_nowait : isc_tpb_wait);
+    tpb->insertTag(&AStatus, AOptions.Access == TFbAccessMode::ReadOnly ? isc_tpb_read : isc_tpb_write);
     return tpb;
 }
 
