@@ -10,13 +10,8 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace qorita::addparcel_request {
-
-// The collection modes the courier knows, in the order Validate compares them.
-inline constexpr std::string_view ModalitaIncassoCodes[] = {"CONT", "AC",  "AB",  "AP",   "ASS", "ABP",
-                                                            "ASR",  "ARM", "ABC", "ASRP", "ARMP"};
 
 class TXMLParcelType : public xml::TXMLNode {
 public:
@@ -37,10 +32,6 @@ public:
     labelservice::TTextElement Email{*this, "Email", 70};
     labelservice::TTextElement Cellulare1{*this, "Cellulare1", 20};
     labelservice::TTextElement ServiziAccessori{*this, "ServiziAccessori", 50};
-
-    // An empty mode or one of ModalitaIncassoCodes (exact, case-sensitive) passes;
-    // any other fails with "Modalità incasso <mode> non riconosciuta".
-    void Validate();
 };
 
 using TXMLParcelTypeList = labelservice::TXMLParcelList<TXMLParcelType>;
