@@ -13,8 +13,6 @@ TTipoEtichetta StrToTipoEtichetta(const std::string& AText)
     return AText == "PDF" ? TTipoEtichetta::tePdf : TTipoEtichetta::teZpl;
 }
 
-std::string TipoEtichettaToStr(TTipoEtichetta AValue) { return AValue == TTipoEtichetta::tePdf ? "PDF" : "ZPL"; }
-
 std::string StatusTestataToStr(TStatusTestata AValue)
 {
     return AValue == TStatusTestata::sEliminata ? "ELIMINATA" : "VALIDA";

@@ -19,7 +19,6 @@ enum class TStatusTestata { sValida = 0, sEliminata = 1 };
 
 // The value whose text equals AText exactly; any other text gives teZpl.
 TTipoEtichetta StrToTipoEtichetta(const std::string& AText);
-std::string TipoEtichettaToStr(TTipoEtichetta AValue);
 std::string StatusTestataToStr(TStatusTestata AValue);
 
 // One row of QORITA_CHIAMATE: the call the calling application asks us to run.
