@@ -77,8 +77,7 @@ void TVerifica::LoadParametri()
     TQorItaParametriAccess(&FKelTabX).Load(parametri);
     FParametri = std::move(parametri);
     // The same checks as a run, all of them at once.
-    std::string problemi;
-    for (const std::string& problema : FParametri->Problemi()) problemi += (problemi.empty() ? "" : "; ") + problema;
+    const std::string problemi = Join(FParametri->Problemi(), "; ");
     if (!problemi.empty()) throw Exception(problemi);
 }
 

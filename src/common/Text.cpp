@@ -148,6 +148,16 @@ std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault)
     return TryStrToInt(AText).value_or(ADefault);
 }
 
+std::string Join(const std::vector<std::string>& AItems, std::string_view ASeparator)
+{
+    std::string text;
+    for (const std::string& item : AItems) {
+        if (&item != &AItems.front()) text += ASeparator;
+        text += item;
+    }
+    return text;
+}
+
 std::string JoinLines(const std::vector<std::string>& AEntries) { return JoinWithCrLf(AEntries); }
 
 std::string JoinLines(std::initializer_list<std::string_view> AEntries) { return JoinWithCrLf(AEntries); }

@@ -32,6 +32,9 @@ std::optional<std::int32_t> TryStrToInt(std::string_view AText);
 // TryStrToInt, or ADefault when the text is not an integer.
 std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault);
 
+// The items with ASeparator between each two ("a, b, c"); empty for none.
+std::string Join(const std::vector<std::string>& AItems, std::string_view ASeparator);
+
 // The entries one after the other, each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& AEntries);
 std::string JoinLines(std::initializer_list<std::string_view> AEntries);
