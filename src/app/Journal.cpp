@@ -2,6 +2,7 @@
 
 #include "common/DurableFile.h"
 #include "common/Exception.h"
+#include "common/Numbers.h"
 
 #include <dirent.h>
 #include <unistd.h>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -19,20 +19,6 @@ namespace {
 
 constexpr std::string_view kFirstLine = "QORITA-JOURNAL 1";
 constexpr std::string_view kSuffix = ".journal";
-
-std::string FormatDouble(double AValue)
-{
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, AValue);
-    return std::string(buffer, result.ptr);
-}
-
-template <typename TNumber>
-bool ParseNumber(std::string_view AText, TNumber& AValue)
-{
-    const auto result = std::from_chars(AText.data(), AText.data() + AText.size(), AValue);
-    return result.ec == std::errc() && result.ptr == AText.data() + AText.size();
-}
 
 // Paths and words are written one per line: a line break inside one would
 // make the entry unreadable, so it is refused before anything is written.
@@ -50,7 +36,7 @@ std::string Serialize(const TJournalEntry& AEntry)
     }
     std::string text(kFirstLine);
     text += "\nOperazione=" + AEntry.Operazione;
-    text += "\nDataOra=" + FormatDouble(AEntry.DataOra);
+    text += "\nDataOra=" + FormatDoubleExact(AEntry.DataOra);
     text += "\nOperatore=" + std::to_string(AEntry.Operatore);
     text += "\nFileXmlRequest=" + AEntry.FileXmlRequest;
     if (AEntry.HasAnswer()) text += "\nFileXmlResponse=" + AEntry.FileXmlResponse;
@@ -86,10 +72,10 @@ TJournalEntry Parse(const std::string& AName, std::string_view AText, const std:
         if (key == "Operazione") {
             entry.Operazione = value;
         } else if (key == "DataOra") {
-            if (!ParseNumber(value, entry.DataOra)) throw damaged();
+            if (!ParseDouble(value, entry.DataOra)) throw damaged();
             complete = true;
         } else if (key == "Operatore") {
-            if (!ParseNumber(value, entry.Operatore)) throw damaged();
+            if (!ParseInteger(value, entry.Operatore)) throw damaged();
         } else if (key == "FileXmlRequest") {
             entry.FileXmlRequest = value;
         } else if (key == "FileXmlResponse") {
@@ -97,8 +83,8 @@ TJournalEntry Parse(const std::string& AName, std::string_view AText, const std:
         } else if (key == "Collo") {
             const std::size_t colon = value.find(':');
             TJournalCollo collo;
-            if (colon == std::string_view::npos || !ParseNumber(value.substr(0, colon), collo.NCollo) ||
-                !ParseNumber(value.substr(colon + 1), collo.ContatoreProgressivo)) {
+            if (colon == std::string_view::npos || !ParseInteger(value.substr(0, colon), collo.NCollo) ||
+                !ParseInteger(value.substr(colon + 1), collo.ContatoreProgressivo)) {
                 throw damaged();
             }
             entry.Colli.push_back(collo);

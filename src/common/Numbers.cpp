@@ -19,4 +19,31 @@ std::string FormatDouble(double AValue)
     return std::string(buffer, result.ptr);
 }
 
+std::string FormatDoubleExact(double AValue)
+{
+    char buffer[40];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, AValue);
+    return std::string(buffer, result.ptr);
+}
+
+namespace {
+
+template <typename TNumber>
+bool ParseWhole(std::string_view AText, TNumber& AValue)
+{
+    TNumber value{};
+    const auto result = std::from_chars(AText.data(), AText.data() + AText.size(), value);
+    if (AText.empty() || result.ec != std::errc() || result.ptr != AText.data() + AText.size()) return false;
+    AValue = value;
+    return true;
+}
+
+}  // namespace
+
+bool ParseInteger(std::string_view AText, std::int32_t& AValue) { return ParseWhole(AText, AValue); }
+
+bool ParseInteger(std::string_view AText, std::int64_t& AValue) { return ParseWhole(AText, AValue); }
+
+bool ParseDouble(std::string_view AText, double& AValue) { return ParseWhole(AText, AValue); }
+
 }  // namespace qorita
