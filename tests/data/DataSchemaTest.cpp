@@ -25,6 +25,9 @@ TEST(DataSchemaTest, SqlObjectsReadsTablesColumnsAndGeneratorsFromTheText)
         {{"INSERT INTO T4\r\n(\r\n  P\r\n  ,Q\r\n)\r\nVALUES(:P, 'literal WITH Z', :Q)"}, {{"T4", {"P", "Q"}}}, {}},
         // A draw names a generator and no table.
         {{"SELECT GEN_ID(G1,1) FROM RDB$DATABASE"}, {}, {"G1"}},
+        // Comments and literals, read by the same scanner as the parameters,
+        // name nothing: not even a doubled quote ends a literal early.
+        {{"SELECT A -- B FROM X\r\n/* C, :D */ FROM T6 WHERE E='it''s F'"}, {{"T6", {"A", "E"}}}, {}},
         // Two statements on one table add up.
         {{"SELECT A FROM T5", "INSERT INTO T5(B) VALUES(:B)"}, {{"T5", {"A", "B"}}}, {}},
     };
