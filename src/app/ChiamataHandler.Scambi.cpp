@@ -7,6 +7,7 @@
 #include "app/Failpoint.h"
 #include "app/ScambiInSospeso.h"
 #include "common/Exception.h"
+#include "common/Numbers.h"
 #include "common/Text.h"
 #include "labelservice/AddParcel.Request.h"
 #include "labelservice/AddParcel.Response.h"
@@ -76,9 +77,7 @@ std::string TChiamataHandler::XmlFileName(const std::string& AFolder, std::int32
 {
     std::string name = AFolder;
     if (name.empty() || name.back() != '/') name += '/';
-    char id[16];
-    std::snprintf(id, sizeof id, "%08d", ATestata);
-    name += id;
+    name += FormatPaddedId(ATestata);
     name += '_';
     name += FormatStamp(ADataOra);
     name += '_';

@@ -112,9 +112,7 @@ std::string NewName(const TJournalEntry& AEntry)
 
 TJournal::TJournal(const std::filesystem::path& AArchiveFolder, std::int32_t ATestata) : FRoot(Root(AArchiveFolder))
 {
-    char id[16];
-    std::snprintf(id, sizeof id, "%08d", ATestata);
-    FFolder = FRoot / id;
+    FFolder = FRoot / FormatPaddedId(ATestata);
 }
 
 std::filesystem::path TJournal::Root(const std::filesystem::path& AArchiveFolder)

@@ -1,6 +1,7 @@
 #include "common/Numbers.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace qorita {
 
@@ -9,6 +10,13 @@ std::string FormatInteger(std::int64_t AValue)
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, AValue);
     return std::string(buffer, result.ptr);
+}
+
+std::string FormatPaddedId(std::int32_t AId)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%08d", AId);
+    return buffer;
 }
 
 std::string FormatDouble(double AValue)

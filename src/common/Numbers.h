@@ -13,6 +13,10 @@ namespace qorita {
 // Decimal digits with a leading "-" for negatives.
 std::string FormatInteger(std::int64_t AValue);
 
+// At least eight digits, zero-padded ("00001234"): how a header's ID names
+// its archived files and its journal folder.
+std::string FormatPaddedId(std::int32_t AId);
+
 // At most 15 significant digits in the shorter of the fixed and the exponent
 // form, trailing zeros dropped: "2.5", "12", "0.1", "1e+20", "1e-05", "-0".
 // Not-a-number and the infinities are "nan", "inf" and "-inf".

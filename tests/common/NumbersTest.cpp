@@ -53,6 +53,13 @@ TEST(FormatIntegerTest, WritesDecimalDigitsWithASign)
     EXPECT_EQ(FormatInteger(std::numeric_limits<std::int64_t>::min()), "-9223372036854775808");
 }
 
+TEST(FormatPaddedIdTest, WritesAtLeastEightDigits)
+{
+    EXPECT_EQ(FormatPaddedId(1234), "00001234");
+    EXPECT_EQ(FormatPaddedId(0), "00000000");
+    EXPECT_EQ(FormatPaddedId(123456789), "123456789");
+}
+
 TEST(FormatDoubleExactTest, ReadsBackToTheSameBits)
 {
     for (const double value : {46367.604166666664, 0.1, -2.5, 1e-300, 0.0}) {
