@@ -124,7 +124,7 @@ std::unique_ptr<addparcel_response::TAddParcelResponse> TChiamataHandler::Exchan
         ScambiInSospeso().Invio(*AJournal);
     }
     QORITA_FAILPOINT("prima-dell-invio");
-    auto response = CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings(FParametri)); });
+    auto response = CallService([&] { return labelservice::AddParcel(ARequest, Settings(FParametri)); });
     ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     if (AJournal) ScambiInSospeso().Risposta(*AJournal, ALog.FileXmlResponse);
     QORITA_FAILPOINT("dopo-la-risposta");
@@ -140,8 +140,8 @@ std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TChiamataHandler::ExchangeCWDB
 {
     ALog.FileXmlRequest = Archive(ARequest, XmlFileName(ALog, "Request"));
     ALog.FileXmlResponse = {};
-    auto response = CallService(
-        [&] { return labelservice::TLabelService::CloseWorkDayByShipmentNumber(ARequest, Settings(FParametri)); });
+    auto response =
+        CallService([&] { return labelservice::CloseWorkDayByShipmentNumber(ARequest, Settings(FParametri)); });
     ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     const std::string descrizione = response->CloseWorkDayByShipmentNumberResult()->DescrizioneErrore();
     if (!descrizione.empty() && UpperCase(descrizione) != "OK") {
@@ -164,8 +164,7 @@ std::unique_ptr<deletesped_response::TDeleteSpedResponse> TChiamataHandler::Exch
 {
     ALog.FileXmlRequest = Archive(ARequest, XmlFileName(ALog, "Request"));
     ALog.FileXmlResponse = {};
-    auto response =
-        CallService([&] { return labelservice::TLabelService::DeleteSped(ARequest, Settings(FParametri)); });
+    auto response = CallService([&] { return labelservice::DeleteSped(ARequest, Settings(FParametri)); });
     ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     // The courier answers in words: a deletion done, or a shipment it does not
     // know (already gone), both count as deleted.
