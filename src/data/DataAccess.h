@@ -156,8 +156,8 @@ public:
     void Save(TQorItaChiamateData& AData);
 
 private:
-    std::unique_ptr<fb::TFbStatement> FSQLSelect1;
-    std::unique_ptr<fb::TFbStatement> FSQLUpdateOrInsert;
+    std::unique_ptr<fb::TFbStatement> FSelect;
+    std::unique_ptr<fb::TFbStatement> FUpdateOrInsert;
 };
 
 class TQorItaTestateAccess : public TDataAccess {
@@ -167,8 +167,8 @@ public:
     void Save(TQorItaTestateData& AData);
 
 private:
-    std::unique_ptr<fb::TFbStatement> FSQLSelect1;
-    std::unique_ptr<fb::TFbStatement> FSQLUpdateOrInsert;
+    std::unique_ptr<fb::TFbStatement> FSelect;
+    std::unique_ptr<fb::TFbStatement> FUpdateOrInsert;
 };
 
 class TQorItaRigheAccess : public TDataAccess {
@@ -183,9 +183,9 @@ public:
     std::int32_t GenContatoreProgressivoOltre(std::int32_t AUltimoUsato);
 
 private:
-    std::unique_ptr<fb::TFbStatement> FSQLSelect1;
-    std::unique_ptr<fb::TFbStatement> FSQLUpdateOrInsert;
-    std::unique_ptr<fb::TFbStatement> FSQLAvanzaContatore;
+    std::unique_ptr<fb::TFbStatement> FSelect;
+    std::unique_ptr<fb::TFbStatement> FUpdateOrInsert;
+    std::unique_ptr<fb::TFbStatement> FAvanzaContatore;
 };
 
 class TQorItaLogAccess : public TDataAccess {
@@ -195,14 +195,15 @@ public:
     void Save(TQorItaLogData& AData);
 
 private:
-    std::unique_ptr<fb::TFbStatement> FSQLInsert;
+    std::unique_ptr<fb::TFbStatement> FInsert;
 };
 
-// Reads the service parameters through the parameter-table component; it runs
-// no statement of its own.
-class TQorItaParametriAccess : public TDataAccess {
+// Reads the service parameters through the parameter-table component, in one
+// update bracket of its own; it runs no statement itself, so it needs neither
+// the run's connection nor its transaction.
+class TQorItaParametriAccess {
 public:
-    explicit TQorItaParametriAccess(TKelTabX* AKelTabX) : TDataAccess(nullptr, nullptr), FKelTabX(AKelTabX) {}
+    explicit TQorItaParametriAccess(TKelTabX* AKelTabX) : FKelTabX(AKelTabX) {}
     TKelTabX* KelTabX() const { return FKelTabX; }
     void Load(TQorItaParametri& ATo);
 

@@ -38,9 +38,9 @@ TKelTabX::~TKelTabX()
         }
     }
     // Statements go before the transaction they run in.
-    FSQLRead.reset();
-    FSQLWriteTesto.reset();
-    FSQLWriteMemo.reset();
+    FRead.reset();
+    FWriteTesto.reset();
+    FWriteMemo.reset();
 }
 
 bool TKelTabX::InTransaction() const { return FTransaction && FTransaction->IsActive(); }
@@ -105,15 +105,15 @@ std::string TKelTabX::Read(const std::string& ANome, std::int32_t AUtente, const
     if (!FOnUpdating) transaction.Start();
     std::string result;
     try {
-        if (!FSQLRead) {
-            FSQLRead = std::make_unique<fb::TFbStatement>(*FDatabase, transaction, sql::Text(sql::TabXSelect));
+        if (!FRead) {
+            FRead = std::make_unique<fb::TFbStatement>(*FDatabase, transaction, sql::Text(sql::TabXSelect));
         }
         // An empty name is bound as an empty text, not as NULL.
-        FSQLRead->Param("NOME").SetText(ANome);
-        BindUtente(FSQLRead->Param("UTENTE"), AUtente);
-        FSQLRead->Execute();
-        if (!FSQLRead->Eof()) result = FSQLRead->Field(AColumn).AsText();
-        FSQLRead->Close();
+        FRead->Param("NOME").SetText(ANome);
+        BindUtente(FRead->Param("UTENTE"), AUtente);
+        FRead->Execute();
+        if (!FRead->Eof()) result = FRead->Field(AColumn).AsText();
+        FRead->Close();
     } catch (...) {
         if (!FOnUpdating && transaction.IsActive()) transaction.Rollback();
         throw;
@@ -183,12 +183,12 @@ void TKelTabX::Write(std::unique_ptr<fb::TFbStatement>& AStatement, const char* 
 
 void TKelTabX::SetParametroTesto(const std::string& Nome, const std::string& Valore, std::int32_t Utente)
 {
-    Write(FSQLWriteTesto, "A.TESTO=:VALORE", "TESTO,", Nome, Valore, Utente);
+    Write(FWriteTesto, "A.TESTO=:VALORE", "TESTO,", Nome, Valore, Utente);
 }
 
 void TKelTabX::SetParametroMemo(const std::string& Nome, const std::string& Valore, std::int32_t Utente)
 {
-    Write(FSQLWriteMemo, "A.MEMO=:VALORE", "MEMO,", Nome, Valore, Utente);
+    Write(FWriteMemo, "A.MEMO=:VALORE", "MEMO,", Nome, Valore, Utente);
 }
 
 }  // namespace qorita

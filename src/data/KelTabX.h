@@ -56,9 +56,9 @@ private:
     bool FUpdateFailed = false;
     fb::TFbConnection* FDatabase;
     std::unique_ptr<fb::TFbTransaction> FTransaction;
-    std::unique_ptr<fb::TFbStatement> FSQLRead;
-    std::unique_ptr<fb::TFbStatement> FSQLWriteTesto;
-    std::unique_ptr<fb::TFbStatement> FSQLWriteMemo;
+    std::unique_ptr<fb::TFbStatement> FRead;
+    std::unique_ptr<fb::TFbStatement> FWriteTesto;
+    std::unique_ptr<fb::TFbStatement> FWriteMemo;
 };
 
 // An update bracket for one scope: committed by Commit, rolled back when the
