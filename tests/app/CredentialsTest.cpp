@@ -28,14 +28,9 @@ struct CredentialsCase {
 
 void PrintTo(const CredentialsCase& ACase, std::ostream* AOut) { *AOut << ACase.Name; }
 
-class CredentialsTest : public CallFixture, public ::testing::WithParamInterface<CredentialsCase> {
+class CredentialsTest : public CourierCallFixture, public ::testing::WithParamInterface<CredentialsCase> {
 protected:
-    CredentialsTest() : CallFixture(true), Granted(Db), NotGranted(Db)
-    {
-        Granted.GrantRun();
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
-    }
+    CredentialsTest() : CourierCallFixture(true), Granted(Db), NotGranted(Db) { Granted.GrantRun(); }
 
     std::vector<std::string> Environment(const CredentialsCase& ACase) const
     {
@@ -69,7 +64,6 @@ protected:
     const std::string WrongPassword = "NotThePw9";
     TTestDatabaseUser Granted;
     TTestDatabaseUser NotGranted;
-    sandbox::TSandboxCourier Courier;
 };
 
 TEST_P(CredentialsTest, TheRunConnectsWithTheAccountTheEnvironmentNames)

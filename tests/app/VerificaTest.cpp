@@ -83,12 +83,10 @@ std::string DatabaseState(TTestDatabase& ADb)
     return state.str();
 }
 
-class VerificaFixture : public CallFixture {
+class VerificaFixture : public CourierCallFixture {
 public:
-    explicit VerificaFixture(bool AThroughServer = false) : CallFixture(AThroughServer)
+    explicit VerificaFixture(bool AThroughServer = false) : CourierCallFixture(AThroughServer)
     {
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
         AddCall(AddShipment());
     }
 
@@ -128,7 +126,7 @@ public:
     // The cases break the deployment through these.
     using CallFixture::Db;
     using CallFixture::ExchangeDir;
-    sandbox::TSandboxCourier Courier;
+    using CourierCallFixture::Courier;
     // Trusted by nobody here: its certificates are signed by another authority.
     sandbox::TSandboxCourier Stranger;
     std::string DatabaseName = Db.Location();
