@@ -57,19 +57,17 @@ struct TLabelServiceSoap::TImpl {
     std::unique_ptr<TServiceDescription> Description;  // declared after Client: destroyed first
 };
 
-namespace {
-
-http::THttpLimits LimitsOf(const TServiceSettings& ASettings)
+http::THttpLimits ServiceLimits(const TServiceSettings& ASettings)
 {
     http::THttpLimits limits;
+    limits.ConnectTimeout = std::chrono::seconds(60);
+    limits.StallTimeout = std::chrono::seconds(60);
     limits.TotalTimeout = ASettings.Timeout;
     return limits;
 }
 
-}  // namespace
-
 TLabelServiceSoap::TLabelServiceSoap(const TServiceSettings& ASettings)
-    : TLabelServiceSoap(ASettings, LimitsOf(ASettings))
+    : TLabelServiceSoap(ASettings, ServiceLimits(ASettings))
 {
 }
 

@@ -10,11 +10,13 @@
 #include <memory>
 #include <string>
 
-namespace qorita::http {
-struct THttpLimits;
-}
+#include "labelservice/http/HttpClient.h"
 
 namespace qorita::labelservice {
+
+// The limits of a run's client: connecting 60 s, 60 s without progress while
+// sending or receiving, the whole request ASettings.Timeout.
+http::THttpLimits ServiceLimits(const TServiceSettings& ASettings);
 
 class TLabelServiceSoap {
 public:
