@@ -17,7 +17,7 @@ std::string UpperCase(std::string_view AText);
 // protocol words, where a byte of a UTF-8 character must never change.
 std::string UpperAscii(std::string_view AText);
 std::string LowerAscii(std::string_view AText);
-bool EqualsNoCase(std::string_view A, std::string_view B);
+bool EqualsNoCase(std::string_view ALeft, std::string_view ARight);
 bool StartsWithNoCase(std::string_view AText, std::string_view APrefix);
 
 // The text without the blanks (space, tab, CR, LF) at both ends.

@@ -111,10 +111,10 @@ void TDataAccess::BindColumns(const TRecord& AFrom, std::span<const TColumn<std:
         fb::TFbParam& param = AStatement.Param(column.Name);
         switch (column.Kind) {
         case TColumnKind::Integer:
-            SetParamInteger(AFrom.*std::get<std::int32_t TRecord::*>(column.Member), param, column.Has(kZeroIsNull));
+            SetParamInteger(AFrom.*std::get<std::int32_t TRecord::*>(column.Member), param, column.Has(ZeroIsNull));
             break;
         case TColumnKind::Double:
-            SetParamDouble(AFrom.*std::get<double TRecord::*>(column.Member), param, column.Has(kZeroIsNull));
+            SetParamDouble(AFrom.*std::get<double TRecord::*>(column.Member), param, column.Has(ZeroIsNull));
             break;
         case TColumnKind::Text: SetParamString(AFrom.*std::get<std::string TRecord::*>(column.Member), param); break;
         case TColumnKind::DateTime:

@@ -123,9 +123,9 @@ std::string TKelTabX::Read(const std::string& ANome, std::int32_t AUtente, const
     return result;
 }
 
-std::string TKelTabX::GetParametroTesto(const std::string& Nome, std::int32_t Utente)
+std::string TKelTabX::GetParametroTesto(const std::string& ANome, std::int32_t AUtente)
 {
-    return Read(Nome, Utente, "TESTO");
+    return Read(ANome, AUtente, "TESTO");
 }
 
 void TKelTabX::Write(std::unique_ptr<fb::TFbStatement>& AStatement, const char* AAssignment, const char* AColumn,
@@ -181,14 +181,14 @@ void TKelTabX::Write(std::unique_ptr<fb::TFbStatement>& AStatement, const char* 
     if (!FOnUpdating) transaction.Commit();
 }
 
-void TKelTabX::SetParametroTesto(const std::string& Nome, const std::string& Valore, std::int32_t Utente)
+void TKelTabX::SetParametroTesto(const std::string& ANome, const std::string& AValore, std::int32_t AUtente)
 {
-    Write(FWriteTesto, "A.TESTO=:VALORE", "TESTO,", Nome, Valore, Utente);
+    Write(FWriteTesto, "A.TESTO=:VALORE", "TESTO,", ANome, AValore, AUtente);
 }
 
-void TKelTabX::SetParametroMemo(const std::string& Nome, const std::string& Valore, std::int32_t Utente)
+void TKelTabX::SetParametroMemo(const std::string& ANome, const std::string& AValore, std::int32_t AUtente)
 {
-    Write(FWriteMemo, "A.MEMO=:VALORE", "MEMO,", Nome, Valore, Utente);
+    Write(FWriteMemo, "A.MEMO=:VALORE", "MEMO,", ANome, AValore, AUtente);
 }
 
 }  // namespace qorita

@@ -41,10 +41,10 @@ public:
     // Rolls the bracket back; never throws.
     void CancelUpdate() noexcept;
 
-    std::string GetParametroTesto(const std::string& Nome, std::int32_t Utente);
+    std::string GetParametroTesto(const std::string& ANome, std::int32_t AUtente);
     // The value is stored exactly as given (apostrophes included).
-    void SetParametroTesto(const std::string& Nome, const std::string& Valore, std::int32_t Utente);
-    void SetParametroMemo(const std::string& Nome, const std::string& Valore, std::int32_t Utente);
+    void SetParametroTesto(const std::string& ANome, const std::string& AValore, std::int32_t AUtente);
+    void SetParametroMemo(const std::string& ANome, const std::string& AValore, std::int32_t AUtente);
 
 private:
     fb::TFbTransaction& OwnTransaction();

@@ -8,7 +8,7 @@ namespace qorita::fb {
 namespace {
 // A status vector holds at most 20 entries of a few hundred characters; this
 // bound only keeps a misbehaving client from growing the buffer for ever.
-constexpr std::size_t kLongestStatusText = 1 << 20;
+constexpr std::size_t LongestStatusText = 1 << 20;
 }  // namespace
 
 Firebird::IMaster* Master()
@@ -27,7 +27,7 @@ std::string FormatStatus(Firebird::IStatus* AStatus)
     for (;;) {
         buffer[0] = '\0';
         util->formatStatus(buffer.data(), static_cast<unsigned>(buffer.size()), AStatus);
-        if (std::strlen(buffer.data()) + 1 < buffer.size() || buffer.size() >= kLongestStatusText) break;
+        if (std::strlen(buffer.data()) + 1 < buffer.size() || buffer.size() >= LongestStatusText) break;
         buffer.resize(buffer.size() * 2);
     }
     // The client separates the lines of its message with LF; the program's

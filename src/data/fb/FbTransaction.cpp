@@ -7,7 +7,7 @@
 namespace qorita::fb {
 namespace {
 
-constexpr const char* kNotActive = "Transaction is not active";
+constexpr const char* NotActive = "Transaction is not active";
 
 // The options as the transaction parameter block the server reads.
 TDisposable<Firebird::IXpbBuilder> BuildTpb(TStatusWrapper& AStatus, const TFbTransactionOptions& AOptions)
@@ -55,7 +55,7 @@ TFbTransaction& TFbTransaction::operator=(TFbTransaction&& AOther) noexcept
 
 Firebird::ITransaction* TFbTransaction::Handle() const
 {
-    if (!FTransaction) throw Exception(kNotActive);
+    if (!FTransaction) throw Exception(NotActive);
     return FTransaction.get();
 }
 
@@ -86,7 +86,7 @@ void TFbTransaction::Rollback()
     // Whatever the outcome, the transaction is over for its owner: a failed
     // rollback lets go of the interface and reports the error.
     TRef<Firebird::ITransaction> transaction = std::move(FTransaction);
-    if (!transaction) throw Exception(kNotActive);
+    if (!transaction) throw Exception(NotActive);
     Guarded([&](TStatusWrapper& AStatus) {
         transaction->rollback(&AStatus);
         Forget(transaction);
