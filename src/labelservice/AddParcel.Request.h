@@ -5,8 +5,8 @@
 // to what the courier accepts and never fail; readers return what the element
 // holds (MessageElements.h: SedeQor() reads, SedeQor.Set(v) writes).
 
+#include "labelservice/InfoRequest.h"
 #include "labelservice/MessageElements.h"
-#include "labelservice/MessageParts.h"
 
 #include <cstdint>
 #include <string>
