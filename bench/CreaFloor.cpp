@@ -17,6 +17,7 @@
 // the program.
 
 #include "common/DateTime.h"
+#include "common/Numbers.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbStatement.h"
 #include "data/fb/FbTransaction.h"
@@ -148,16 +149,18 @@ void WriteFile(const std::string& AName, std::string_view AText)
 std::string ArchiveName(std::string AFolder, std::int32_t ATestata, TDateTime AStamp, const char* AKind)
 {
     if (AFolder.empty() || AFolder.back() != '/') AFolder += '/';
-    char id[16];
-    std::snprintf(id, sizeof id, "%08d", ATestata);
-    return AFolder + id + "_" + FormatStamp(AStamp) + "_AddParcel" + AKind + ".xml";
+    return AFolder + FormatPaddedId(ATestata) + "_" + FormatStamp(AStamp) + "_AddParcel" + AKind + ".xml";
 }
 
 int Run(const std::string& ADatabase, std::int32_t AChiamataId)
 {
     fb::TFbConnection db;
-    db.Open(ADatabase, {"SYSDBA", "quillbark"});
-    fb::TFbTransaction tr(db, {true, true, false});
+    // The program's account rule: the built-in password unless ISC_PASSWORD
+    // gives another (the tests' server takes another).
+    const char* iscPassword = std::getenv("ISC_PASSWORD");
+    db.Open(ADatabase, {"SYSDBA", iscPassword && *iscPassword ? iscPassword : "quillbark"});
+    fb::TFbTransaction tr(
+        db, {.Isolation = fb::TFbIsolation::Concurrency, .LockResolution = fb::TFbLockResolution::Nowait});
     tr.Start();
 
     fb::TFbStatement chiamata(db, tr, "SELECT * FROM QORITA_CHIAMATE WHERE ID=:ID WITH LOCK");
@@ -171,7 +174,8 @@ int Run(const std::string& ADatabase, std::int32_t AChiamataId)
     // The parameters, read in a transaction of their own as TKelTabX does.
     std::vector<std::string> parametri;
     {
-        fb::TFbTransaction tabx(db, {true, true, false});
+        fb::TFbTransaction tabx(
+            db, {.Isolation = fb::TFbIsolation::Concurrency, .LockResolution = fb::TFbLockResolution::Nowait});
         tabx.Start();
         fb::TFbStatement read(db, tabx,
                               "SELECT TESTO, MEMO FROM TABX WHERE NOME=:NOME AND UTENTE IS NOT DISTINCT FROM :UTENTE");

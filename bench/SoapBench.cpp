@@ -177,7 +177,7 @@ void Floor(bool ASystemStore)
 
 void Facade()
 {
-    auto response = labelservice::TLabelService::AddParcel(*Setup().Request, Setup().Settings);
+    auto response = labelservice::AddParcel(*Setup().Request, Setup().Settings);
     if (response->InfoLabel() == nullptr || response->InfoLabel()->Count() != Parcels)
         throw std::runtime_error("unexpected response");
     benchmark::DoNotOptimize(response);

@@ -71,6 +71,6 @@ EOF
 # The number of call rows of database $1 with outcome OK.
 count_ok() {
   echo "SELECT 'OK=' || COUNT(*) FROM QORITA_CHIAMATE WHERE ESITO_CODICE = 0 AND ESITO_MESSAGGIO = 'OK';" |
-    isql-fb -q -user SYSDBA -password quillbark "$1" 2>&1 | sed -n 's/.*OK=\([0-9]*\).*/\1/p'
+    isql-fb -q -user SYSDBA -password "${ISC_PASSWORD:-quillbark}" "$1" 2>&1 | sed -n 's/.*OK=\([0-9]*\).*/\1/p'
 }
 

@@ -83,6 +83,8 @@ if echo "$MODES" | grep -q server; then
     STARTED_SERVER=yes
     SERVER="$("$ROOT/scripts/fbserver.sh" address)"
   fi
+  # The tests' server does not take the program's built-in password.
+  [ -n "${QORITA_TEST_FB_SERVER:-}" ] || export ISC_PASSWORD="$("$ROOT/scripts/fbserver.sh" password)"
 fi
 for size in $LABELS; do
   start_sandbox "$WORK/sandbox-$size" --label-size "$size"

@@ -5,7 +5,7 @@
 # database, /tmp/firebird, /var/log/firebird) and needs no sudo: it runs as the
 # caller, from the package's programs and plugins, with its own
 #   firebird.conf      RemoteServicePort (picked at start), RemoteBindAddress 127.0.0.1
-#   databases.conf     security.db = its own security3.fdb (SYSDBA / quillbark)
+#   databases.conf     security.db = its own security database (SYSDBA / copperwren)
 #   lock/ tmp/         lock files and sort files
 #   firebird3.0.log    the server's log
 # and it is stopped by its pid only.
@@ -15,12 +15,16 @@
 #   scripts/fbserver.sh restart   starts it again on the same port (after a crash too)
 #   scripts/fbserver.sh address   prints its address, 127.0.0.1/PORT
 #   scripts/fbserver.sh env       prints the exports for tests: eval "$(scripts/fbserver.sh env)"
+#   scripts/fbserver.sh password  prints SYSDBA's password
 #
 # The address is also in build/fbserver/address, the pid in build/fbserver/pid.
 set -euo pipefail
 clone=$(cd "$(dirname "$0")/.." && pwd)
 root=$clone/build/fbserver
-password=quillbark
+# Not the program's built-in password: a run against this server connects only
+# with the password a test hands it (ISC_PASSWORD), never on the default by
+# accident. tests/dbsupport/TestDatabase.cpp knows it too.
+password=copperwren
 server=/usr/sbin/firebird
 
 fail() {
@@ -99,7 +103,8 @@ prepare_root() {
 # package makes the system one, with SYSDBA's password set in it. Made under
 # another name and renamed when complete, so an interrupted start leaves none.
 make_security_db() {
-  local final=$root/security3.fdb new=$root/security3.new.fdb
+  # Named after the password: a folder made with another one gets a new file.
+  local final=$root/security3-$password.fdb new=$root/security3.new.fdb
   [[ -f $final ]] && return 0
   rm -f "$new"
   write_config 0 "$new"
@@ -175,7 +180,7 @@ listens() {
 # Starts the server on port $1; true when it listens there.
 launch() {
   local port=$1
-  write_config "$port" "$root/security3.fdb"
+  write_config "$port" "$root/security3-$password.fdb"
   rm -f "$root/pid" "$root/address"
   # No -p: with it the server listens on every interface and ignores
   # RemoteBindAddress; the port comes from firebird.conf instead. setsid keeps
@@ -298,6 +303,7 @@ case ${1:-} in
   stop) stop ;;
   restart) restart ;;
   address) address ;;
+  password) echo "$password" ;;
   env) print_env ;;
-  *) fail "usage: scripts/fbserver.sh start|stop|restart|address|env" ;;
+  *) fail "usage: scripts/fbserver.sh start|stop|restart|address|env|password" ;;
 esac

@@ -51,9 +51,8 @@ tests() {
 # The sanitizer pass. Its own build with the program, the sandbox and the test
 # programs that run there; LSan reports leaks at the exit of every test process
 # and of the qorita and qorita-sandbox processes the tests start. Left out for
-# time only: the "slow" label (a test that waits out the 60-second stall bound)
-# and the "reliability" label (several minutes of concurrent calls and broken
-# couriers); both run in the normal pass above. The "package" label (the install
+# time only: the "reliability" label (several minutes of concurrent calls and broken
+# couriers), which runs in the normal pass above. The "package" label (the install
 # rules and the Debian package) concerns the normal build only. tests/lsan.supp
 # names the leaks of the Firebird client and engine that are theirs and not ours.
 asan_targets=(qorita qorita-sandbox common_tests xml_tests messages_tests soap_tests data_tests sandbox_tests app_tests)
@@ -97,7 +96,7 @@ asan_tests() {
   rm -f "$reports"/*
   local status=0
   ctest_logs+=("$root/build-asan/ctest.log")
-  (cd build-asan && sanitized ctest --output-on-failure -j3 --timeout 600 -LE 'slow|reliability|package' \
+  (cd build-asan && sanitized ctest --output-on-failure -j3 --timeout 600 -LE 'reliability|package' \
     -E '_NOT_BUILT$|^data_tests_through_server$' | tee "$root/build-asan/ctest.log"; exit "${PIPESTATUS[0]}") ||
     status=1
   # The data tests through the server keep AddressSanitizer and

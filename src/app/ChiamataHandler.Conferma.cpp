@@ -88,7 +88,7 @@ void TChiamataHandler::EliminaSpedizione(TSpedizione& ASpedizione)
         log, [&] { return ExchangeDeleteSped(*request, log); },
         [&](deletesped_response::TDeleteSpedResponse& AResponse) {
             ASpedizione.AssignDeleteSpedResponse(AResponse, log);
-            ASpedizione.Testata().SetStatusTestata(TStatusTestata::sEliminata);
+            ASpedizione.Testata().SetStatusTestata(TStatusTestata::Eliminata);
             // The parcels keep their send data and are not written.
             SaveTestata(ASpedizione.Testata());
         });

@@ -15,7 +15,7 @@
 namespace qorita {
 namespace {
 
-std::int32_t GeneraPdfCode(TTipoEtichetta ATipo) { return ATipo == TTipoEtichetta::tePdf ? 4 : 6; }
+std::int32_t GeneraPdfCode(TTipoEtichetta ATipo) { return ATipo == TTipoEtichetta::Pdf ? 4 : 6; }
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "app/Failpoint.h"
 #include "app/ScambiInSospeso.h"
 #include "common/Exception.h"
+#include "common/Numbers.h"
 #include "common/Text.h"
 #include "labelservice/AddParcel.Request.h"
 #include "labelservice/AddParcel.Response.h"
@@ -78,9 +79,7 @@ std::string TChiamataHandler::XmlFileName(const std::string& AFolder, std::int32
 {
     std::string name = AFolder;
     if (name.empty() || name.back() != '/') name += '/';
-    char id[16];
-    std::snprintf(id, sizeof id, "%08d", ATestata);
-    name += id;
+    name += FormatPaddedId(ATestata);
     name += '_';
     name += FormatStamp(ADataOra);
     name += '_';
@@ -127,7 +126,7 @@ std::unique_ptr<addparcel_response::TAddParcelResponse> TChiamataHandler::Exchan
         ScambiInSospeso().Invio(*AJournal);
     }
     QORITA_FAILPOINT("prima-dell-invio");
-    auto response = CallService([&] { return labelservice::TLabelService::AddParcel(ARequest, Settings()); });
+    auto response = CallService([&] { return labelservice::AddParcel(ARequest, Settings()); });
     ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     if (AJournal) ScambiInSospeso().Risposta(*AJournal, ALog.FileXmlResponse);
     QORITA_FAILPOINT("dopo-la-risposta");
@@ -144,7 +143,7 @@ std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TChiamataHandler::ExchangeCWDB
     ALog.FileXmlRequest = Archive(ARequest, XmlFileName(ALog, "Request"));
     ALog.FileXmlResponse = {};
     auto response =
-        CallService([&] { return labelservice::TLabelService::CloseWorkDayByShipmentNumber(ARequest, Settings()); });
+        CallService([&] { return labelservice::CloseWorkDayByShipmentNumber(ARequest, Settings()); });
     ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     const std::string descrizione = response->CloseWorkDayByShipmentNumberResult()->DescrizioneErrore();
     if (!descrizione.empty() && UpperCase(descrizione) != "OK") {
@@ -167,7 +166,7 @@ std::unique_ptr<deletesped_response::TDeleteSpedResponse> TChiamataHandler::Exch
 {
     ALog.FileXmlRequest = Archive(ARequest, XmlFileName(ALog, "Request"));
     ALog.FileXmlResponse = {};
-    auto response = CallService([&] { return labelservice::TLabelService::DeleteSped(ARequest, Settings()); });
+    auto response = CallService([&] { return labelservice::DeleteSped(ARequest, Settings()); });
     ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     // The courier answers in words: a deletion done, or a shipment it does not
     // know (already gone), both count as deleted.

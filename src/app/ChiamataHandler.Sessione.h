@@ -13,7 +13,8 @@ namespace qorita {
 
 struct TChiamataHandler::TSessione {
     explicit TSessione(fb::TFbConnection& ADatabase)
-        : Transaction(ADatabase, fb::TFbTransactionOptions{true, true, false}),
+        : Transaction(ADatabase, fb::TFbTransactionOptions{.Isolation = fb::TFbIsolation::Concurrency,
+                                                           .LockResolution = fb::TFbLockResolution::Nowait}),
           KelTabX(&ADatabase),
           Chiamate(&ADatabase, &Transaction),
           Testate(&ADatabase, &Transaction),

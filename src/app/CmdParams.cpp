@@ -17,7 +17,7 @@ TCmdParams::TCmdParams(const std::vector<std::string>& AArguments)
         const auto equals = argument.find('=');
         if (equals == std::string::npos) continue;
         const std::string key = UpperCase(argument.substr(0, equals));
-        if (!FParams.emplace(key, argument.substr(equals + 1)).second) throw TDuplicateParameter();
+        if (!FParams.emplace(key, argument.substr(equals + 1)).second) throw Exception("Duplicates not allowed");
     }
 }
 

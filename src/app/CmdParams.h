@@ -23,16 +23,11 @@ struct TComando {
     std::int32_t ChiamataId = 0;
 };
 
-// Raised while the arguments are read when a parameter key comes twice. The
-// entry reports it on standard error, like an error nobody handled.
-class TDuplicateParameter : public std::exception {
-public:
-    const char* what() const noexcept override { return "Duplicates not allowed"; }
-};
-
 class TCmdParams {
 public:
-    // AArguments are the process arguments without the program name.
+    // AArguments are the process arguments without the program name. A
+    // parameter key given twice raises "Duplicates not allowed", which the
+    // entry reports on standard error, like an error nobody handled.
     explicit TCmdParams(const std::vector<std::string>& AArguments);
 
     // Raises with the first failing check's message. ChiamataId is required
@@ -44,7 +39,6 @@ public:
     std::string NomeComando() const;
 
     const std::map<std::string, std::string>& Params() const { return FParams; }
-    const std::vector<std::string>& Comandi() const { return FComandi; }
 
 private:
     bool IsVerifica() const;

@@ -7,8 +7,8 @@ namespace qorita {
 namespace {
 
 // The calling application's database account.
-constexpr const char* kUserName = "SYSDBA";
-constexpr const char* kPassword = "quillbark";
+constexpr const char* DefaultUserName = "SYSDBA";
+constexpr const char* BuiltInPassword = "quillbark";
 
 std::string FromEnvironment(const char* AName, const char* ADefault)
 {
@@ -20,7 +20,7 @@ std::string FromEnvironment(const char* AName, const char* ADefault)
 
 fb::TFbConnectionOptions CredenzialiDatabase()
 {
-    return {FromEnvironment("ISC_USER", kUserName), FromEnvironment("ISC_PASSWORD", kPassword)};
+    return {FromEnvironment("ISC_USER", DefaultUserName), FromEnvironment("ISC_PASSWORD", BuiltInPassword)};
 }
 
 }  // namespace qorita

@@ -3,6 +3,7 @@
 #include "common/DurableFile.h"
 #include "common/Exception.h"
 #include "common/ExclusiveFile.h"
+#include "common/Numbers.h"
 
 #include <dirent.h>
 #include <unistd.h>
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -22,20 +22,6 @@ constexpr std::string_view kFirstLine = "QORITA-JOURNAL 2";
 // Entries of the first format carry no database.
 constexpr std::string_view kFirstLineWithoutDatabase = "QORITA-JOURNAL 1";
 constexpr std::string_view kSuffix = ".journal";
-
-std::string FormatDouble(double AValue)
-{
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, AValue);
-    return std::string(buffer, result.ptr);
-}
-
-template <typename TNumber>
-bool ParseNumber(std::string_view AText, TNumber& AValue)
-{
-    const auto result = std::from_chars(AText.data(), AText.data() + AText.size(), AValue);
-    return result.ec == std::errc() && result.ptr == AText.data() + AText.size();
-}
 
 // Paths and words are written one per line: a line break inside one would
 // make the entry unreadable, so it is refused before anything is written.
@@ -56,7 +42,7 @@ std::string Serialize(const TJournalEntry& AEntry)
     std::string text(kFirstLine);
     text += "\nDatabase=" + AEntry.Database;
     text += "\nOperazione=" + AEntry.Operazione;
-    text += "\nDataOra=" + FormatDouble(AEntry.DataOra);
+    text += "\nDataOra=" + FormatDoubleExact(AEntry.DataOra);
     text += "\nOperatore=" + std::to_string(AEntry.Operatore);
     text += "\nFileXmlRequest=" + AEntry.FileXmlRequest;
     if (AEntry.HasAnswer()) text += "\nFileXmlResponse=" + AEntry.FileXmlResponse;
@@ -94,10 +80,10 @@ TJournalEntry Parse(const std::string& AName, std::string_view AText, const std:
         } else if (key == "Operazione") {
             entry.Operazione = value;
         } else if (key == "DataOra") {
-            if (!ParseNumber(value, entry.DataOra)) throw damaged();
+            if (!ParseDouble(value, entry.DataOra)) throw damaged();
             complete = true;
         } else if (key == "Operatore") {
-            if (!ParseNumber(value, entry.Operatore)) throw damaged();
+            if (!ParseInteger(value, entry.Operatore)) throw damaged();
         } else if (key == "FileXmlRequest") {
             entry.FileXmlRequest = value;
         } else if (key == "FileXmlResponse") {
@@ -105,8 +91,8 @@ TJournalEntry Parse(const std::string& AName, std::string_view AText, const std:
         } else if (key == "Collo") {
             const std::size_t colon = value.find(':');
             TJournalCollo collo;
-            if (colon == std::string_view::npos || !ParseNumber(value.substr(0, colon), collo.NCollo) ||
-                !ParseNumber(value.substr(colon + 1), collo.ContatoreProgressivo)) {
+            if (colon == std::string_view::npos || !ParseInteger(value.substr(0, colon), collo.NCollo) ||
+                !ParseInteger(value.substr(colon + 1), collo.ContatoreProgressivo)) {
                 throw damaged();
             }
             entry.Colli.push_back(collo);
@@ -134,9 +120,7 @@ std::string NewName(const TJournalEntry& AEntry)
 
 TJournal::TJournal(const std::filesystem::path& AArchiveFolder, std::int32_t ATestata) : FRoot(Root(AArchiveFolder))
 {
-    char id[16];
-    std::snprintf(id, sizeof id, "%08d", ATestata);
-    FFolder = FRoot / id;
+    FFolder = FRoot / FormatPaddedId(ATestata);
 }
 
 std::filesystem::path TJournal::Root(const std::filesystem::path& AArchiveFolder)

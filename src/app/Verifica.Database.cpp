@@ -1,22 +1,13 @@
 #include "app/Verifica.h"
 #include "app/CredenzialiDatabase.h"
 #include "common/Exception.h"
+#include "common/Text.h"
 #include "data/DataSchema.h"
 #include "data/DataSql.h"
 #include "data/fb/FbConnection.h"
 #include "data/fb/FbTransaction.h"
 
 namespace qorita {
-namespace {
-
-std::string Joined(const std::vector<std::string>& AItems, const char* ASeparator)
-{
-    std::string text;
-    for (const std::string& item : AItems) text += (text.empty() ? "" : ASeparator) + item;
-    return text;
-}
-
-}  // namespace
 
 void TVerifica::ConnectDatabase()
 {
@@ -28,7 +19,7 @@ void TVerifica::ConnectDatabase()
 void TVerifica::CheckObjects()
 {
     const std::vector<std::string> missing = MissingObjects(FDatabase, FTransaction, SqlObjects(sql::RunStatements()));
-    if (!missing.empty()) throw Exception("missing " + Joined(missing, ", "));
+    if (!missing.empty()) throw Exception("missing " + Join(missing, ", "));
 }
 
 // Preparing is where the server checks the account's permissions, so every
@@ -36,7 +27,7 @@ void TVerifica::CheckObjects()
 void TVerifica::CheckPermissions()
 {
     const std::vector<std::string> refused = RefusedStatements(FDatabase, FTransaction, sql::RunStatements());
-    if (!refused.empty()) throw Exception(Joined(refused, "; "));
+    if (!refused.empty()) throw Exception(Join(refused, "; "));
 }
 
 }  // namespace qorita

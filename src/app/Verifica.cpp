@@ -136,8 +136,7 @@ void TVerifica::LoadParametri()
     std::vector<std::string> problemi = EsameParametriTabX(righe);
     // The run's own checks on what it loaded still have the last word.
     if (problemi.empty()) problemi = FParametri->Problemi();
-    std::string testo;
-    for (const std::string& problema : problemi) testo += (testo.empty() ? "" : "; ") + problema;
+    const std::string testo = Join(problemi, "; ");
     if (!testo.empty()) throw Exception(testo);
 }
 

@@ -53,7 +53,7 @@ private:
     fb::TFbConnection FDatabase;
     // Read-only: the check looks at the catalogue and prepares statements,
     // nothing more, and must not be able to change anything.
-    fb::TFbTransaction FTransaction{FDatabase, fb::TFbTransactionOptions{true, true, true}};
+    fb::TFbTransaction FTransaction{FDatabase, fb::TFbTransactionOptions{.Access = fb::TFbAccessMode::ReadOnly}};
     TKelTabX FKelTabX{&FDatabase};
     // Set once TABX was read.
     std::optional<TQorItaParametri> FParametri;

@@ -8,12 +8,14 @@
 namespace qorita {
 namespace {
 
-constexpr double kMsPerDay = 86400000.0;
+constexpr double MsPerDay = 86400000.0;
 
 // Days from 1970-01-01 of a proleptic Gregorian civil date (H. Hinnant's algorithm).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
+std::int64_t DaysFromCivil(std::int64_t AYear, unsigned AMonth, unsigned ADay)
 {
-    y -= m <= 2;
+    const unsigned m = AMonth;
+    const unsigned d = ADay;
+    const std::int64_t y = AYear - (m <= 2);
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
     const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
@@ -21,9 +23,9 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
-void CivilFromDays(std::int64_t z, int& AYear, int& AMonth, int& ADay)
+void CivilFromDays(std::int64_t ADays, int& AYear, int& AMonth, int& ADay)
 {
-    z += 719468;
+    const std::int64_t z = ADays + 719468;
     const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     const auto doe = static_cast<unsigned>(z - era * 146097);
     const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
@@ -37,7 +39,7 @@ void CivilFromDays(std::int64_t z, int& AYear, int& AMonth, int& ADay)
     ADay = static_cast<int>(d);
 }
 
-const std::int64_t kEpochOffsetDays = DaysFromCivil(1899, 12, 30);
+const std::int64_t EpochOffsetDays = DaysFromCivil(1899, 12, 30);
 
 }  // namespace
 
@@ -45,11 +47,11 @@ TDateTime EncodeDateTime(const TDateTimeParts& AParts)
 {
     const std::int64_t days =
         DaysFromCivil(AParts.Year, static_cast<unsigned>(AParts.Month), static_cast<unsigned>(AParts.Day)) -
-        kEpochOffsetDays;
+        EpochOffsetDays;
     const double fraction = ((AParts.Hour * 60.0 + AParts.Minute) * 60.0 + AParts.Second) * 1000.0 + AParts.Millisecond;
     // Before 1899-12-30 the whole part is negative while the fraction still adds the
     // time of day (Delphi's convention): -1.25 is 1899-12-29 06:00.
-    const double timePart = fraction / kMsPerDay;
+    const double timePart = fraction / MsPerDay;
     return days >= 0 ? static_cast<double>(days) + timePart : static_cast<double>(days) - timePart;
 }
 
@@ -58,13 +60,13 @@ TDateTimeParts DecodeDateTime(TDateTime AValue)
     TDateTimeParts parts;
     const double whole = std::trunc(AValue);
     double fraction = std::fabs(AValue - whole);
-    auto ms = static_cast<std::int64_t>(std::llround(fraction * kMsPerDay));
+    auto ms = static_cast<std::int64_t>(std::llround(fraction * MsPerDay));
     auto days = static_cast<std::int64_t>(whole);
-    if (ms >= static_cast<std::int64_t>(kMsPerDay)) {
-        ms -= static_cast<std::int64_t>(kMsPerDay);
+    if (ms >= static_cast<std::int64_t>(MsPerDay)) {
+        ms -= static_cast<std::int64_t>(MsPerDay);
         days += AValue >= 0 ? 1 : -1;
     }
-    CivilFromDays(days + kEpochOffsetDays, parts.Year, parts.Month, parts.Day);
+    CivilFromDays(days + EpochOffsetDays, parts.Year, parts.Month, parts.Day);
     parts.Millisecond = static_cast<int>(ms % 1000);
     const std::int64_t totalSeconds = ms / 1000;
     parts.Second = static_cast<int>(totalSeconds % 60);

@@ -8,12 +8,12 @@
 namespace qorita {
 namespace {
 
-constexpr std::string_view kBlanks = " \t\r\n";
+constexpr std::string_view Blanks = " \t\r\n";
 
 char UpperAsciiChar(char AChar) { return AChar >= 'a' && AChar <= 'z' ? static_cast<char>(AChar - 'a' + 'A') : AChar; }
 char LowerAsciiChar(char AChar) { return AChar >= 'A' && AChar <= 'Z' ? static_cast<char>(AChar - 'A' + 'a') : AChar; }
 
-bool SameLetter(char A, char B) { return LowerAsciiChar(A) == LowerAsciiChar(B); }
+bool SameLetter(char ALeft, char ARight) { return LowerAsciiChar(ALeft) == LowerAsciiChar(ARight); }
 
 template <typename TEntries>
 std::string JoinWithCrLf(const TEntries& AEntries)
@@ -78,9 +78,9 @@ std::string LowerAscii(std::string_view AText)
     return result;
 }
 
-bool EqualsNoCase(std::string_view A, std::string_view B)
+bool EqualsNoCase(std::string_view ALeft, std::string_view ARight)
 {
-    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), SameLetter);
+    return ALeft.size() == ARight.size() && std::equal(ALeft.begin(), ALeft.end(), ARight.begin(), SameLetter);
 }
 
 bool StartsWithNoCase(std::string_view AText, std::string_view APrefix)
@@ -90,9 +90,9 @@ bool StartsWithNoCase(std::string_view AText, std::string_view APrefix)
 
 std::string_view Trim(std::string_view AText)
 {
-    const std::size_t first = AText.find_first_not_of(kBlanks);
+    const std::size_t first = AText.find_first_not_of(Blanks);
     if (first == std::string_view::npos) return {};
-    const std::size_t last = AText.find_last_not_of(kBlanks);
+    const std::size_t last = AText.find_last_not_of(Blanks);
     return AText.substr(first, last - first + 1);
 }
 
@@ -146,6 +146,16 @@ std::optional<std::int32_t> TryStrToInt(std::string_view AText)
 std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault)
 {
     return TryStrToInt(AText).value_or(ADefault);
+}
+
+std::string Join(const std::vector<std::string>& AItems, std::string_view ASeparator)
+{
+    std::string text;
+    for (const std::string& item : AItems) {
+        if (&item != &AItems.front()) text += ASeparator;
+        text += item;
+    }
+    return text;
 }
 
 std::string JoinLines(const std::vector<std::string>& AEntries) { return JoinWithCrLf(AEntries); }

@@ -17,7 +17,7 @@ std::string UpperCase(std::string_view AText);
 // protocol words, where a byte of a UTF-8 character must never change.
 std::string UpperAscii(std::string_view AText);
 std::string LowerAscii(std::string_view AText);
-bool EqualsNoCase(std::string_view A, std::string_view B);
+bool EqualsNoCase(std::string_view ALeft, std::string_view ARight);
 bool StartsWithNoCase(std::string_view AText, std::string_view APrefix);
 
 // The text without the blanks (space, tab, CR, LF) at both ends.
@@ -31,6 +31,9 @@ std::optional<std::int32_t> TryStrToInt(std::string_view AText);
 
 // TryStrToInt, or ADefault when the text is not an integer.
 std::int32_t StrToIntDef(std::string_view AText, std::int32_t ADefault);
+
+// The items with ASeparator between each two ("a, b, c"); empty for none.
+std::string Join(const std::vector<std::string>& AItems, std::string_view ASeparator);
 
 // The entries one after the other, each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& AEntries);

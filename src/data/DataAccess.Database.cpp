@@ -6,8 +6,8 @@ namespace qorita {
 
 std::string TQorItaDatabaseAccess::Identita()
 {
-    if (!FSQLIdentita) FSQLIdentita = NewStatement(sql::DatabaseIdentitySelect);
-    fb::TFbStatement& sql = *FSQLIdentita;
+    if (!FIdentita) FIdentita = NewStatement(sql::DatabaseIdentitySelect);
+    fb::TFbStatement& sql = *FIdentita;
     sql.Execute();
     std::string identita;
     if (!sql.Eof()) identita = GetFieldString(sql.Field("CREAZIONE")) + " " + GetFieldString(sql.Field("NOME"));

@@ -4,7 +4,7 @@ namespace qorita {
 
 void TQorItaLogAccess::Save(TQorItaLogData& AData)
 {
-    SaveRowWithId(FSQLInsert, &sql::LogInsert, sql::GenLogId, LogColumns, AData);
+    SaveRowWithId(FInsert, &sql::LogInsert, sql::GenLogId, LogColumns, AData);
 }
 
 }  // namespace qorita

@@ -6,11 +6,11 @@ namespace qorita {
 
 void TQorItaParametriAccess::Load(TQorItaParametri& ATo)
 {
-    FKelTabX->BeginUpdate();
+    TKelTabX::TUpdate update(*FKelTabX);
     for (const TParametroTabX& parametro : ParametriTabX()) {
         AssegnaCampo(parametro, ATo, FKelTabX->GetParametroTesto(std::string(parametro.Nome), 0));
     }
-    FKelTabX->EndUpdate();
+    update.Commit();
 }
 
 }  // namespace qorita

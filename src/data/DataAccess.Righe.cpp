@@ -4,8 +4,8 @@ namespace qorita {
 
 bool TQorItaRigheAccess::Load(std::int32_t ATestata, TQorItaRigheList& ATo)
 {
-    if (!FSQLSelect1) FSQLSelect1 = NewStatement(sql::RigheSelect);
-    fb::TFbStatement& sql = *FSQLSelect1;
+    if (!FSelect) FSelect = NewStatement(sql::RigheSelect);
+    fb::TFbStatement& sql = *FSelect;
     SetParamInteger(ATestata, sql.Param("TESTATA"), false);
     sql.Execute();
     const bool found = !sql.Eof();
@@ -21,8 +21,8 @@ bool TQorItaRigheAccess::Load(std::int32_t ATestata, TQorItaRigheList& ATo)
 
 void TQorItaRigheAccess::Save(const TQorItaRigheList& AData)
 {
-    if (!FSQLUpdateOrInsert) FSQLUpdateOrInsert = NewStatement(sql::RigheUpdateOrInsert());
-    fb::TFbStatement& sql = *FSQLUpdateOrInsert;
+    if (!FUpdateOrInsert) FUpdateOrInsert = NewStatement(sql::RigheUpdateOrInsert());
+    fb::TFbStatement& sql = *FUpdateOrInsert;
     for (const TQorItaRigheData& parcel : AData) {
         BindColumns(parcel, RigheColumns, sql);
         sql.Execute();
@@ -35,10 +35,10 @@ std::int32_t TQorItaRigheAccess::GenContatoreProgressivoOltre(std::int32_t AUlti
 {
     const std::int32_t drawn = GenContatoreProgressivo();
     if (drawn > AUltimoUsato) return drawn;
-    if (!FSQLAvanzaContatore) {
-        FSQLAvanzaContatore = NewStatement(sql::RigheContatoreAvanza);
+    if (!FAvanzaContatore) {
+        FAvanzaContatore = NewStatement(sql::RigheContatoreAvanza);
     }
-    fb::TFbStatement& sql = *FSQLAvanzaContatore;
+    fb::TFbStatement& sql = *FAvanzaContatore;
     sql.Param("PASSO").SetInt64(static_cast<std::int64_t>(AUltimoUsato) - drawn + 1);
     sql.Execute();
     const std::int32_t value = GetFieldInteger(sql.Field("CONTATORE"));

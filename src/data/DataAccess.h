@@ -39,7 +39,7 @@ protected:
     // The NULL rules: 0 (or |value| <= 1E-12, or the empty text, or a date-time
     // of exactly 0.0) becomes NULL where the column allows a missing value.
     // With ACutToFit a text is cut to the length its column declares
-    // (kCutToFit, TFbParam::SetTextCutToFit).
+    // (CutToFit, TFbParam::SetTextCutToFit).
     static void SetParamInteger(std::int32_t AValue, fb::TFbParam& AParam, bool ANullIfZero);
     static void SetParamDouble(double AValue, fb::TFbParam& AParam, bool ANullIfZero);
     static void SetParamString(const std::string& AValue, fb::TFbParam& AParam, bool ACutToFit = false);
@@ -113,13 +113,13 @@ void TDataAccess::BindColumns(const TRecord& AFrom, std::span<const TColumn<std:
         fb::TFbParam& param = AStatement.Param(column.Name);
         switch (column.Kind) {
         case TColumnKind::Integer:
-            SetParamInteger(AFrom.*std::get<std::int32_t TRecord::*>(column.Member), param, column.Has(kZeroIsNull));
+            SetParamInteger(AFrom.*std::get<std::int32_t TRecord::*>(column.Member), param, column.Has(ZeroIsNull));
             break;
         case TColumnKind::Double:
-            SetParamDouble(AFrom.*std::get<double TRecord::*>(column.Member), param, column.Has(kZeroIsNull));
+            SetParamDouble(AFrom.*std::get<double TRecord::*>(column.Member), param, column.Has(ZeroIsNull));
             break;
         case TColumnKind::Text:
-            SetParamString(AFrom.*std::get<std::string TRecord::*>(column.Member), param, column.Has(kCutToFit));
+            SetParamString(AFrom.*std::get<std::string TRecord::*>(column.Member), param, column.Has(CutToFit));
             break;
         case TColumnKind::DateTime:
             SetParamDateTime(AFrom.*std::get<TDateTime TRecord::*>(column.Member), param);
@@ -160,8 +160,8 @@ public:
     void Save(TQorItaChiamateData& AData);
 
 private:
-    std::unique_ptr<fb::TFbStatement> FSQLSelect1;
-    std::unique_ptr<fb::TFbStatement> FSQLUpdateOrInsert;
+    std::unique_ptr<fb::TFbStatement> FSelect;
+    std::unique_ptr<fb::TFbStatement> FUpdateOrInsert;
 };
 
 class TQorItaTestateAccess : public TDataAccess {
@@ -171,8 +171,8 @@ public:
     void Save(TQorItaTestateData& AData);
 
 private:
-    std::unique_ptr<fb::TFbStatement> FSQLSelect1;
-    std::unique_ptr<fb::TFbStatement> FSQLUpdateOrInsert;
+    std::unique_ptr<fb::TFbStatement> FSelect;
+    std::unique_ptr<fb::TFbStatement> FUpdateOrInsert;
 };
 
 class TQorItaRigheAccess : public TDataAccess {
@@ -187,9 +187,9 @@ public:
     std::int32_t GenContatoreProgressivoOltre(std::int32_t AUltimoUsato);
 
 private:
-    std::unique_ptr<fb::TFbStatement> FSQLSelect1;
-    std::unique_ptr<fb::TFbStatement> FSQLUpdateOrInsert;
-    std::unique_ptr<fb::TFbStatement> FSQLAvanzaContatore;
+    std::unique_ptr<fb::TFbStatement> FSelect;
+    std::unique_ptr<fb::TFbStatement> FUpdateOrInsert;
+    std::unique_ptr<fb::TFbStatement> FAvanzaContatore;
 };
 
 class TQorItaLogAccess : public TDataAccess {
@@ -199,7 +199,7 @@ public:
     void Save(TQorItaLogData& AData);
 
 private:
-    std::unique_ptr<fb::TFbStatement> FSQLInsert;
+    std::unique_ptr<fb::TFbStatement> FInsert;
 };
 
 // The database itself, as the journal beside the archive tells databases apart.
@@ -210,14 +210,15 @@ public:
     std::string Identita();
 
 private:
-    std::unique_ptr<fb::TFbStatement> FSQLIdentita;
+    std::unique_ptr<fb::TFbStatement> FIdentita;
 };
 
-// Reads the service parameters through the parameter-table component; it runs
-// no statement of its own.
-class TQorItaParametriAccess : public TDataAccess {
+// Reads the service parameters through the parameter-table component, in one
+// update bracket of its own; it runs no statement itself, so it needs neither
+// the run's connection nor its transaction.
+class TQorItaParametriAccess {
 public:
-    explicit TQorItaParametriAccess(TKelTabX* AKelTabX) : TDataAccess(nullptr, nullptr), FKelTabX(AKelTabX) {}
+    explicit TQorItaParametriAccess(TKelTabX* AKelTabX) : FKelTabX(AKelTabX) {}
     TKelTabX* KelTabX() const { return FKelTabX; }
     void Load(TQorItaParametri& ATo);
 

@@ -18,17 +18,17 @@ enum class TColumnKind { Integer, Double, Text, DateTime };
 enum TColumnFlag : unsigned {
     // An integer or double column written as NULL when 0 (|value| <= 1E-12).
     // Text and date-time columns always write a missing value ("", 0.0) as NULL.
-    kZeroIsNull = 1u << 0,
+    ZeroIsNull = 1u << 0,
     // In the write statement the column's lines begin with the comma
     // ("  ,PESOTOTALE"), as those of the columns added to a table after its
     // first version do. The database quotes lines and columns of a statement in
     // its errors, so the layout stays.
-    kLeadingComma = 1u << 1,
+    LeadingComma = 1u << 1,
     // A message: cut to the characters its column declares, so that a long
     // courier text never costs the row (and the outcome in it). Values a cut
     // would falsify (labels, file names, the header's own texts, written back
     // as read) are never cut: one that does not fit fails the save.
-    kCutToFit = 1u << 2,
+    CutToFit = 1u << 2,
 };
 
 template <typename TRecord>
@@ -67,17 +67,17 @@ constexpr TColumn<TRecord> DateTimeColumn(const char* AName, TDateTime TRecord::
 
 inline constexpr std::array ChiamateColumns{
     IntegerColumn("ID", &TQorItaChiamateData::Id),
-    IntegerColumn("TESTATA", &TQorItaChiamateData::Testata, kZeroIsNull),
+    IntegerColumn("TESTATA", &TQorItaChiamateData::Testata, ZeroIsNull),
     DateTimeColumn("DATAORA", &TQorItaChiamateData::DataOra),
-    IntegerColumn("OPERATORE", &TQorItaChiamateData::Operatore, kZeroIsNull),
+    IntegerColumn("OPERATORE", &TQorItaChiamateData::Operatore, ZeroIsNull),
     // The outcome code is always written, 0 included.
     IntegerColumn("ESITO_CODICE", &TQorItaChiamateData::EsitoCodice),
-    TextColumn("ESITO_MESSAGGIO", &TQorItaChiamateData::EsitoMessaggio, kCutToFit),
+    TextColumn("ESITO_MESSAGGIO", &TQorItaChiamateData::EsitoMessaggio, CutToFit),
 };
 
 inline constexpr std::array TestateColumns{
     IntegerColumn("ID", &TQorItaTestateData::Id),
-    IntegerColumn("DOCUMENTO_ID", &TQorItaTestateData::DocumentoId, kZeroIsNull),
+    IntegerColumn("DOCUMENTO_ID", &TQorItaTestateData::DocumentoId, ZeroIsNull),
     TextColumn("DOCUMENTO_LINEA", &TQorItaTestateData::DocumentoLinea),
     TextColumn("RAGIONESOCIALE", &TQorItaTestateData::RagioneSociale),
     TextColumn("INDIRIZZO", &TQorItaTestateData::Indirizzo),
@@ -86,23 +86,23 @@ inline constexpr std::array TestateColumns{
     TextColumn("PROVINCIA", &TQorItaTestateData::Provincia),
     IntegerColumn("COLLI", &TQorItaTestateData::Colli),
     TextColumn("TIPOETICHETTA", &TQorItaTestateData::TipoEtichetta),
-    IntegerColumn("NUMEROSPEDIZIONE", &TQorItaTestateData::NumeroSpedizione, kZeroIsNull),
+    IntegerColumn("NUMEROSPEDIZIONE", &TQorItaTestateData::NumeroSpedizione, ZeroIsNull),
     DateTimeColumn("CREAZIONE_DATAORA", &TQorItaTestateData::CreazioneDataOra),
-    IntegerColumn("CREAZIONE_OPERATORE", &TQorItaTestateData::CreazioneOperatore, kZeroIsNull),
+    IntegerColumn("CREAZIONE_OPERATORE", &TQorItaTestateData::CreazioneOperatore, ZeroIsNull),
     DateTimeColumn("STAMPA_DATAORA", &TQorItaTestateData::StampaDataOra),
-    IntegerColumn("STAMPA_OPERATORE", &TQorItaTestateData::StampaOperatore, kZeroIsNull),
+    IntegerColumn("STAMPA_OPERATORE", &TQorItaTestateData::StampaOperatore, ZeroIsNull),
     DateTimeColumn("CONFERMA_DATAORA", &TQorItaTestateData::ConfermaDataOra),
-    IntegerColumn("CONFERMA_OPERATORE", &TQorItaTestateData::ConfermaOperatore, kZeroIsNull),
-    DoubleColumn("PESOTOTALE", &TQorItaTestateData::PesoTotale, kZeroIsNull | kLeadingComma),
-    DoubleColumn("CONTRASSEGNOTOTALE", &TQorItaTestateData::ContrassegnoTotale, kZeroIsNull | kLeadingComma),
-    TextColumn("MODALITAINCASSO", &TQorItaTestateData::ModalitaIncasso, kLeadingComma),
-    IntegerColumn("IDBORDERO", &TQorItaTestateData::IdBordero, kZeroIsNull | kLeadingComma),
-    DateTimeColumn("ELIMINAZIONE_DATAORA", &TQorItaTestateData::EliminazioneDataOra, kLeadingComma),
-    IntegerColumn("ELIMINAZIONE_OPERATORE", &TQorItaTestateData::EliminazioneOperatore, kZeroIsNull | kLeadingComma),
-    TextColumn("EMAIL", &TQorItaTestateData::EMail, kLeadingComma),
-    TextColumn("CELLULARE1", &TQorItaTestateData::Cellulare1, kLeadingComma),
-    TextColumn("SERVIZIACCESSORI", &TQorItaTestateData::ServiziAccessori, kLeadingComma),
-    TextColumn("STATUS", &TQorItaTestateData::Status, kLeadingComma),
+    IntegerColumn("CONFERMA_OPERATORE", &TQorItaTestateData::ConfermaOperatore, ZeroIsNull),
+    DoubleColumn("PESOTOTALE", &TQorItaTestateData::PesoTotale, ZeroIsNull | LeadingComma),
+    DoubleColumn("CONTRASSEGNOTOTALE", &TQorItaTestateData::ContrassegnoTotale, ZeroIsNull | LeadingComma),
+    TextColumn("MODALITAINCASSO", &TQorItaTestateData::ModalitaIncasso, LeadingComma),
+    IntegerColumn("IDBORDERO", &TQorItaTestateData::IdBordero, ZeroIsNull | LeadingComma),
+    DateTimeColumn("ELIMINAZIONE_DATAORA", &TQorItaTestateData::EliminazioneDataOra, LeadingComma),
+    IntegerColumn("ELIMINAZIONE_OPERATORE", &TQorItaTestateData::EliminazioneOperatore, ZeroIsNull | LeadingComma),
+    TextColumn("EMAIL", &TQorItaTestateData::EMail, LeadingComma),
+    TextColumn("CELLULARE1", &TQorItaTestateData::Cellulare1, LeadingComma),
+    TextColumn("SERVIZIACCESSORI", &TQorItaTestateData::ServiziAccessori, LeadingComma),
+    TextColumn("STATUS", &TQorItaTestateData::Status, LeadingComma),
 };
 
 inline constexpr std::array RigheColumns{
@@ -110,23 +110,23 @@ inline constexpr std::array RigheColumns{
     IntegerColumn("NCOLLO", &TQorItaRigheData::NCollo),
     // The weight is written even when 0.
     DoubleColumn("PESOREALE", &TQorItaRigheData::PesoReale),
-    IntegerColumn("CONTATOREPROGRESSIVO", &TQorItaRigheData::ContatoreProgressivo, kZeroIsNull),
+    IntegerColumn("CONTATOREPROGRESSIVO", &TQorItaRigheData::ContatoreProgressivo, ZeroIsNull),
     TextColumn("ETICHETTA", &TQorItaRigheData::Etichetta),
     DateTimeColumn("INVIO_DATAORA", &TQorItaRigheData::InvioDataOra),
-    IntegerColumn("INVIO_OPERATORE", &TQorItaRigheData::InvioOperatore, kZeroIsNull),
-    DoubleColumn("IMPORTOCONTRASSEGNO", &TQorItaRigheData::ImportoContrassegno, kZeroIsNull | kLeadingComma),
+    IntegerColumn("INVIO_OPERATORE", &TQorItaRigheData::InvioOperatore, ZeroIsNull),
+    DoubleColumn("IMPORTOCONTRASSEGNO", &TQorItaRigheData::ImportoContrassegno, ZeroIsNull | LeadingComma),
 };
 
 inline constexpr std::array LogColumns{
-    IntegerColumn("ID", &TQorItaLogData::Id, kZeroIsNull),
-    IntegerColumn("TESTATA", &TQorItaLogData::Testata, kZeroIsNull),
+    IntegerColumn("ID", &TQorItaLogData::Id, ZeroIsNull),
+    IntegerColumn("TESTATA", &TQorItaLogData::Testata, ZeroIsNull),
     DateTimeColumn("DATAORA", &TQorItaLogData::DataOra),
-    IntegerColumn("OPERATORE", &TQorItaLogData::Operatore, kZeroIsNull),
+    IntegerColumn("OPERATORE", &TQorItaLogData::Operatore, ZeroIsNull),
     TextColumn("OPERAZIONE", &TQorItaLogData::Operazione),
     TextColumn("FILEXML_REQUEST", &TQorItaLogData::FileXmlRequest),
     TextColumn("FILEXML_RESPONSE", &TQorItaLogData::FileXmlResponse),
     IntegerColumn("ESITO_CODICE", &TQorItaLogData::EsitoCodice),
-    TextColumn("ESITO_MESSAGGIO", &TQorItaLogData::EsitoMessaggio, kCutToFit),
+    TextColumn("ESITO_MESSAGGIO", &TQorItaLogData::EsitoMessaggio, CutToFit),
 };
 
 }  // namespace qorita

@@ -7,14 +7,12 @@ namespace qorita {
 
 TTipoEtichetta StrToTipoEtichetta(const std::string& AText)
 {
-    return AText == "PDF" ? TTipoEtichetta::tePdf : TTipoEtichetta::teZpl;
+    return AText == "PDF" ? TTipoEtichetta::Pdf : TTipoEtichetta::Zpl;
 }
-
-std::string TipoEtichettaToStr(TTipoEtichetta AValue) { return AValue == TTipoEtichetta::tePdf ? "PDF" : "ZPL"; }
 
 std::string StatusTestataToStr(TStatusTestata AValue)
 {
-    return AValue == TStatusTestata::sEliminata ? "ELIMINATA" : "VALIDA";
+    return AValue == TStatusTestata::Eliminata ? "ELIMINATA" : "VALIDA";
 }
 
 std::vector<std::string> TQorItaParametri::Problemi() const

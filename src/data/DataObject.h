@@ -14,12 +14,11 @@
 
 namespace qorita {
 
-enum class TTipoEtichetta { teZpl = 0, tePdf = 1 };
-enum class TStatusTestata { sValida = 0, sEliminata = 1 };
+enum class TTipoEtichetta { Zpl = 0, Pdf = 1 };
+enum class TStatusTestata { Valida = 0, Eliminata = 1 };
 
-// The value whose text equals AText exactly; any other text gives teZpl.
+// The value whose text equals AText exactly; any other text gives Zpl.
 TTipoEtichetta StrToTipoEtichetta(const std::string& AText);
-std::string TipoEtichettaToStr(TTipoEtichetta AValue);
 std::string StatusTestataToStr(TStatusTestata AValue);
 
 // One row of QORITA_CHIAMATE: the call the calling application asks us to run.

@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "data/fb/FbStatement.h"
+#include "data/fb/NamedSql.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,22 +21,6 @@ bool IsKeyword(std::string_view AWord)
     return keywords.find(AWord) != keywords.end();
 }
 
-bool IsNameChar(char AChar) { return std::isalnum(static_cast<unsigned char>(AChar)) || AChar == '_' || AChar == '$'; }
-
-std::string Upper(std::string_view AText)
-{
-    std::string result(AText);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return result;
-}
-
-std::string Trimmed(std::string AText)
-{
-    while (!AText.empty() && AText.back() == ' ') AText.pop_back();
-    return AText;
-}
-
 }  // namespace
 
 TSqlObjects SqlObjects(const std::vector<std::string>& AStatements)
@@ -46,31 +31,33 @@ TSqlObjects SqlObjects(const std::vector<std::string>& AStatements)
         std::vector<std::string> columns;
         std::string previous;        // the previous word, or the punctuation before this name
         bool generatorNext = false;  // GEN_ID was the last word: "(" and the generator follow
-        for (std::size_t i = 0; i < statement.size();) {
-            const char c = statement[i];
-            if (c == '\'') {
-                // A literal: nothing in it names anything.
-                const std::size_t close = statement.find('\'', i + 1);
-                i = close == std::string::npos ? statement.size() : close + 1;
+        for (const fb::TSqlToken& token : fb::SqlTokens(statement)) {
+            std::string word;
+            switch (token.Kind) {
+            case fb::TSqlTokenKind::Blank:
+            case fb::TSqlTokenKind::Comment: continue;
+            case fb::TSqlTokenKind::Literal:
+                // Nothing in a literal names anything.
                 previous.clear();
                 continue;
-            }
-            if (!IsNameChar(c)) {
-                if (c != ' ' && c != '\r' && c != '\n' && c != '\t') previous = std::string(1, c);
-                ++i;
+            case fb::TSqlTokenKind::Punctuation: previous = std::string(token.Text); continue;
+            case fb::TSqlTokenKind::Parameter:
+                generatorNext = false;
+                previous = token.Name;
                 continue;
+            case fb::TSqlTokenKind::Identifier:
+                // A quoted name keeps its letter case.
+                word = std::string(token.Text.substr(1, token.Text.size() - 2));
+                break;
+            case fb::TSqlTokenKind::Word: word = UpperAscii(token.Text); break;
             }
-            std::size_t end = i;
-            while (end < statement.size() && IsNameChar(statement[end])) ++end;
-            const std::string word = Upper(std::string_view(statement).substr(i, end - i));
-            i = end;
-            const bool isParameter = previous == ":";
+            if (word.empty()) continue;
             const bool isNumber = std::isdigit(static_cast<unsigned char>(word.front())) != 0;
             if (generatorNext && previous == "(") {
                 result.Generators.insert(word);
             } else if (previous == "FROM" || previous == "INTO") {
                 if (word.rfind("RDB$", 0) != 0) table = word;
-            } else if (word != "GEN_ID" && !isParameter && !isNumber && !IsKeyword(word)) {
+            } else if (word != "GEN_ID" && !isNumber && !IsKeyword(word)) {
                 columns.push_back(word);
             }
             generatorNext = word == "GEN_ID";
@@ -94,7 +81,7 @@ std::vector<std::string> MissingObjects(fb::TFbConnection& ADatabase, fb::TFbTra
         fields.Param("NAME").SetText(table);
         fields.Execute();
         std::set<std::string> present;
-        for (; !fields.Eof(); fields.Fetch()) present.insert(Trimmed(fields.FieldAt(0).AsText()));
+        for (; !fields.Eof(); fields.Fetch()) present.insert(std::string(Trim(fields.FieldAt(0).AsText())));
         fields.Close();
         if (present.empty()) {
             missing.push_back("table " + table);

@@ -18,10 +18,10 @@ template <typename TRecord, std::size_t N>
 void AddColumnLines(std::string& AText, const std::array<TColumn<TRecord>, N>& AColumns, const char* APrefix)
 {
     for (std::size_t i = 0; i < N; ++i) {
-        std::string line = AColumns[i].Has(kLeadingComma) ? "  ," : "  ";
+        std::string line = AColumns[i].Has(LeadingComma) ? "  ," : "  ";
         line += APrefix;
         line += AColumns[i].Name;
-        if (i + 1 < N && !AColumns[i + 1].Has(kLeadingComma)) line += ',';
+        if (i + 1 < N && !AColumns[i + 1].Has(LeadingComma)) line += ',';
         AddLine(AText, line);
     }
 }

@@ -1,5 +1,6 @@
 #include "data/KelTabX.h"
 
+#include "common/Exception.h"
 #include "common/Text.h"
 #include "data/DataSql.h"
 
@@ -25,17 +26,21 @@ TKelTabX::TKelTabX(fb::TFbConnection* ADatabase) : FDatabase(ADatabase) {}
 TKelTabX::~TKelTabX()
 {
     if (FOnUpdating) {
-        try {
-            EndUpdate();
-        } catch (...) {
-            // Nothing more can be done here: the transaction is rolled back
-            // when it goes away.
+        if (FUpdateFailed) {
+            CancelUpdate();
+        } else {
+            try {
+                EndUpdate();
+            } catch (...) {
+                // Nothing more can be done here: the transaction is rolled back
+                // when it goes away.
+            }
         }
     }
     // Statements go before the transaction they run in.
-    FSQLRead.reset();
-    FSQLWriteTesto.reset();
-    FSQLWriteMemo.reset();
+    FRead.reset();
+    FWriteTesto.reset();
+    FWriteMemo.reset();
 }
 
 bool TKelTabX::InTransaction() const { return FTransaction && FTransaction->IsActive(); }
@@ -43,7 +48,9 @@ bool TKelTabX::InTransaction() const { return FTransaction && FTransaction->IsAc
 fb::TFbTransaction& TKelTabX::OwnTransaction()
 {
     if (!FTransaction) {
-        FTransaction = std::make_unique<fb::TFbTransaction>(*FDatabase, fb::TFbTransactionOptions{true, true, false});
+        FTransaction = std::make_unique<fb::TFbTransaction>(
+            *FDatabase, fb::TFbTransactionOptions{.Isolation = fb::TFbIsolation::Concurrency,
+                                                  .LockResolution = fb::TFbLockResolution::Nowait});
     }
     return *FTransaction;
 }
@@ -52,12 +59,44 @@ void TKelTabX::BeginUpdate()
 {
     OwnTransaction().Start();
     FOnUpdating = true;
+    FUpdateFailed = false;
 }
 
 void TKelTabX::EndUpdate()
 {
+    if (FUpdateFailed) {
+        CancelUpdate();
+        throw Exception("Aggiornamento TABX annullato: una scrittura non è riuscita");
+    }
     OwnTransaction().Commit();
     FOnUpdating = false;
+}
+
+void TKelTabX::CancelUpdate() noexcept
+{
+    if (FTransaction && FTransaction->IsActive()) {
+        try {
+            FTransaction->Rollback();
+        } catch (...) {
+            // The transaction object lets go of its handle whatever the
+            // server said; the server ends it with the connection.
+        }
+    }
+    FOnUpdating = false;
+    FUpdateFailed = false;
+}
+
+TKelTabX::TUpdate::TUpdate(TKelTabX& ATabX) : FTabX(ATabX) { FTabX.BeginUpdate(); }
+
+TKelTabX::TUpdate::~TUpdate()
+{
+    if (FOpen) FTabX.CancelUpdate();
+}
+
+void TKelTabX::TUpdate::Commit()
+{
+    FOpen = false;
+    FTabX.EndUpdate();
 }
 
 std::string TKelTabX::Read(const std::string& ANome, std::int32_t AUtente, const char* AColumn)
@@ -66,15 +105,15 @@ std::string TKelTabX::Read(const std::string& ANome, std::int32_t AUtente, const
     if (!FOnUpdating) transaction.Start();
     std::string result;
     try {
-        if (!FSQLRead) {
-            FSQLRead = std::make_unique<fb::TFbStatement>(*FDatabase, transaction, sql::Text(sql::TabXSelect));
+        if (!FRead) {
+            FRead = std::make_unique<fb::TFbStatement>(*FDatabase, transaction, sql::Text(sql::TabXSelect));
         }
         // An empty name is bound as an empty text, not as NULL.
-        FSQLRead->Param("NOME").SetText(ANome);
-        BindUtente(FSQLRead->Param("UTENTE"), AUtente);
-        FSQLRead->Execute();
-        if (!FSQLRead->Eof()) result = FSQLRead->Field(AColumn).AsText();
-        FSQLRead->Close();
+        FRead->Param("NOME").SetText(ANome);
+        BindUtente(FRead->Param("UTENTE"), AUtente);
+        FRead->Execute();
+        if (!FRead->Eof()) result = FRead->Field(AColumn).AsText();
+        FRead->Close();
     } catch (...) {
         if (!FOnUpdating && transaction.IsActive()) transaction.Rollback();
         throw;
@@ -84,14 +123,9 @@ std::string TKelTabX::Read(const std::string& ANome, std::int32_t AUtente, const
     return result;
 }
 
-std::string TKelTabX::GetParametroTesto(const std::string& Nome, std::int32_t Utente)
+std::string TKelTabX::GetParametroTesto(const std::string& ANome, std::int32_t AUtente)
 {
-    return Read(Nome, Utente, "TESTO");
-}
-
-std::string TKelTabX::GetParametroMemo(const std::string& Nome, std::int32_t Utente)
-{
-    return Read(Nome, Utente, "MEMO");
+    return Read(ANome, AUtente, "TESTO");
 }
 
 void TKelTabX::Write(std::unique_ptr<fb::TFbStatement>& AStatement, const char* AAssignment, const char* AColumn,
@@ -134,28 +168,27 @@ void TKelTabX::Write(std::unique_ptr<fb::TFbStatement>& AStatement, const char* 
         BindUtente(AStatement->Param("UTENTE"), AUtente);
         AStatement->Execute();
     } catch (...) {
-        // Outside a bracket the write's transaction is committed whatever
-        // happened, so that no transaction of the component stays open.
-        if (!FOnUpdating && transaction.IsActive()) {
-            try {
-                transaction.Commit();
-            } catch (...) {
-                if (transaction.IsActive()) transaction.Rollback();
-            }
+        // A failed write is never committed: outside a bracket its own
+        // transaction is rolled back, so none stays open; inside one the
+        // bracket is marked, and closing it rolls it back.
+        if (FOnUpdating) {
+            FUpdateFailed = true;
+        } else if (transaction.IsActive()) {
+            transaction.Rollback();
         }
         throw;
     }
     if (!FOnUpdating) transaction.Commit();
 }
 
-void TKelTabX::SetParametroTesto(const std::string& Nome, const std::string& Valore, std::int32_t Utente)
+void TKelTabX::SetParametroTesto(const std::string& ANome, const std::string& AValore, std::int32_t AUtente)
 {
-    Write(FSQLWriteTesto, "A.TESTO=:VALORE", "TESTO,", Nome, Valore, Utente);
+    Write(FWriteTesto, "A.TESTO=:VALORE", "TESTO,", ANome, AValore, AUtente);
 }
 
-void TKelTabX::SetParametroMemo(const std::string& Nome, const std::string& Valore, std::int32_t Utente)
+void TKelTabX::SetParametroMemo(const std::string& ANome, const std::string& AValore, std::int32_t AUtente)
 {
-    Write(FSQLWriteMemo, "A.MEMO=:VALORE", "MEMO,", Nome, Valore, Utente);
+    Write(FWriteMemo, "A.MEMO=:VALORE", "MEMO,", ANome, AValore, AUtente);
 }
 
 }  // namespace qorita

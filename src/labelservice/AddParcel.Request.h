@@ -5,18 +5,13 @@
 // to what the courier accepts and never fail; readers return what the element
 // holds (MessageElements.h: SedeQor() reads, SedeQor.Set(v) writes).
 
+#include "labelservice/InfoRequest.h"
 #include "labelservice/MessageElements.h"
-#include "labelservice/MessageParts.h"
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace qorita::addparcel_request {
-
-// The collection modes the courier knows, in the order Validate compares them.
-inline constexpr std::string_view ModalitaIncassoCodes[] = {"CONT", "AC",  "AB",  "AP",   "ASS", "ABP",
-                                                            "ASR",  "ARM", "ABC", "ASRP", "ARMP"};
 
 class TXMLParcelType : public xml::TXMLNode {
 public:
@@ -37,10 +32,6 @@ public:
     labelservice::TTextElement Email{*this, "Email", 70};
     labelservice::TTextElement Cellulare1{*this, "Cellulare1", 20};
     labelservice::TTextElement ServiziAccessori{*this, "ServiziAccessori", 50};
-
-    // An empty mode or one of ModalitaIncassoCodes (exact, case-sensitive) passes;
-    // any other fails with "Modalità incasso <mode> non riconosciuta".
-    void Validate();
 };
 
 using TXMLParcelTypeList = labelservice::TXMLParcelList<TXMLParcelType>;

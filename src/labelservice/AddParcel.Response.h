@@ -7,8 +7,8 @@
 // NoteSpedizione, gathered into ParcelErrors when the answer is read.
 // Values are written as given.
 
+#include "labelservice/InfoRequest.h"
 #include "labelservice/MessageElements.h"
-#include "labelservice/MessageParts.h"
 #include "labelservice/RestMessage.h"
 
 #include <cstdint>

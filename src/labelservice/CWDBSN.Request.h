@@ -4,8 +4,8 @@
 // holding the shipment number to confirm. Writers cut and cap like the AddParcel
 // request and never fail.
 
+#include "labelservice/InfoRequest.h"
 #include "labelservice/MessageElements.h"
-#include "labelservice/MessageParts.h"
 
 #include <cstdint>
 #include <string>

@@ -5,8 +5,8 @@
 // its own esito; the esito of every item that is not "OK" is gathered into
 // ParcelErrors when the answer is read.
 
+#include "labelservice/InfoRequest.h"
 #include "labelservice/MessageElements.h"
-#include "labelservice/MessageParts.h"
 
 #include <cstdint>
 #include <string>

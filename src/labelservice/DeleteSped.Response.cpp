@@ -9,8 +9,6 @@ TXMLDeleteSpedResultType::TXMLDeleteSpedResultType(const xml::IXMLDocument& ADoc
 
 std::string TXMLDeleteSpedResultType::Value() { return Text(); }
 
-void TXMLDeleteSpedResultType::SetValue(std::string_view AValue) { SetText(AValue); }
-
 IXMLDeleteSpedResultType GetDeleteSpedResult(const xml::IXMLDocument& ADocument)
 {
     return xml::Supports<TXMLDeleteSpedResultType>(

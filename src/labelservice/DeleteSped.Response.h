@@ -21,7 +21,6 @@ public:
 
     // The root's own text, empty when it has no content.
     std::string Value();
-    void SetValue(std::string_view AValue);
 };
 
 // The document's root bound as DescrizioneErrore, in any namespace; "Interface not

@@ -11,26 +11,26 @@
 
 namespace qorita::labelservice {
 
-// The proxy and the payload text live in these frames only: both are gone when
+// The client and the payload text live in these frames only: both are gone when
 // the call returns, also when building the response fails.
 
-std::unique_ptr<addparcel_response::TAddParcelResponse> TLabelService::AddParcel(
-    const addparcel_request::TAddParcelRequest& ARequest, const TServiceSettings& ASettings)
+std::unique_ptr<addparcel_response::TAddParcelResponse> AddParcel(const addparcel_request::TAddParcelRequest& ARequest,
+                                                                  const TServiceSettings& ASettings)
 {
-    const std::shared_ptr<TLabelServiceSoap> proxy = GetLabelServiceSoap(ASettings);
+    TLabelServiceSoap client(ASettings);
     // The answer with its labels is taken over as a tree, never as text.
-    return std::make_unique<addparcel_response::TAddParcelResponse>(proxy->AddParcelDocument(ARequest.Info()->XML()));
+    return std::make_unique<addparcel_response::TAddParcelResponse>(client.AddParcel(ARequest.Info()->XML()));
 }
 
-std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TLabelService::CloseWorkDayByShipmentNumber(
+std::unique_ptr<cwdbsn_response::TCWDBSNResponse> CloseWorkDayByShipmentNumber(
     const cwdbsn_request::TCWDBSNRequest& ARequest, const TServiceSettings& ASettings)
 {
-    const std::shared_ptr<TLabelServiceSoap> proxy = GetLabelServiceSoap(ASettings);
-    const std::string payload = proxy->CloseWorkDayByShipmentNumber(ARequest.Info()->XML());
+    TLabelServiceSoap client(ASettings);
+    const std::string payload = client.CloseWorkDayByShipmentNumber(ARequest.Info()->XML());
     return std::make_unique<cwdbsn_response::TCWDBSNResponse>(payload);
 }
 
-std::unique_ptr<deletesped_response::TDeleteSpedResponse> TLabelService::DeleteSped(
+std::unique_ptr<deletesped_response::TDeleteSpedResponse> DeleteSped(
     const deletesped_request::TDeleteSpedRequest& ARequest, const TServiceSettings& ASettings)
 {
     const auto& info = ARequest.Info();
@@ -39,8 +39,8 @@ std::unique_ptr<deletesped_response::TDeleteSpedResponse> TLabelService::DeleteS
     const std::string cliente = xml::IntegerToText(info->CodiceClienteQor());
     const std::string password = info->PasswordClienteQor();
     const std::string spedizione = xml::IntegerToText(info->NumSpedizione());
-    const std::shared_ptr<TLabelServiceSoap> proxy = GetLabelServiceSoap(ASettings);
-    const std::string payload = proxy->DeleteSped(sede, cliente, password, spedizione);
+    TLabelServiceSoap client(ASettings);
+    const std::string payload = client.DeleteSped(sede, cliente, password, spedizione);
     return std::make_unique<deletesped_response::TDeleteSpedResponse>(payload);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 // The courier's label service for the service exchanges: a request document
-// in, the matching response document out. Each call uses a fresh proxy (its
+// in, the matching response document out. Each call uses a fresh client (its
 // own description download and connection) and shares nothing with others.
+// The request is read, never kept; any failure raises an Exception and
+// returns nothing.
 
 #include "labelservice/ServiceSettings.h"
 
@@ -29,20 +31,13 @@ class TDeleteSpedResponse;
 
 namespace qorita::labelservice {
 
-// No instance data: the operations are called on the class. The request is
-// read, never kept; any failure raises an Exception and returns nothing.
-class TLabelService {
-public:
-    TLabelService() = delete;
+std::unique_ptr<addparcel_response::TAddParcelResponse> AddParcel(const addparcel_request::TAddParcelRequest& ARequest,
+                                                                  const TServiceSettings& ASettings);
 
-    static std::unique_ptr<addparcel_response::TAddParcelResponse> AddParcel(
-        const addparcel_request::TAddParcelRequest& ARequest, const TServiceSettings& ASettings);
+std::unique_ptr<cwdbsn_response::TCWDBSNResponse> CloseWorkDayByShipmentNumber(
+    const cwdbsn_request::TCWDBSNRequest& ARequest, const TServiceSettings& ASettings);
 
-    static std::unique_ptr<cwdbsn_response::TCWDBSNResponse> CloseWorkDayByShipmentNumber(
-        const cwdbsn_request::TCWDBSNRequest& ARequest, const TServiceSettings& ASettings);
-
-    static std::unique_ptr<deletesped_response::TDeleteSpedResponse> DeleteSped(
-        const deletesped_request::TDeleteSpedRequest& ARequest, const TServiceSettings& ASettings);
-};
+std::unique_ptr<deletesped_response::TDeleteSpedResponse> DeleteSped(
+    const deletesped_request::TDeleteSpedRequest& ARequest, const TServiceSettings& ASettings);
 
 }  // namespace qorita::labelservice

@@ -13,69 +13,37 @@
 
 namespace qorita::labelservice {
 
-namespace {
-
-class TSoapLabelService final : public TLabelServiceSoap {
-public:
-    TSoapLabelService(const TServiceSettings& ASettings, const http::THttpLimits& ALimits)
-        : FLocation(ASettings.ServiceUrl.empty() ? DefaultServiceUrl : ASettings.ServiceUrl),
-          FCaFile(ASettings.CaFile),
-          FLimits(ALimits)
-    {
-    }
-
-    std::string AddParcel(const std::string& XMLInfoParcel) override
-    {
-        return Invoke("AddParcel", "AddParcelResult", {{"XMLInfoParcel", XMLInfoParcel}});
-    }
-
-    xml::IXMLDocument AddParcelDocument(const std::string& XMLInfoParcel) override
-    {
-        TAnswerBody answer;
-        const TCall call = Call("AddParcel", {{"XMLInfoParcel", XMLInfoParcel}}, answer);
-        return ExtractPayloadDocument(call.Response, answer, call.Endpoint, "AddParcel", "AddParcelResult");
-    }
-
-    std::string CloseWorkDayByShipmentNumber(const std::string& _xmlRequest) override
-    {
-        return Invoke("CloseWorkDayByShipmentNumber", "CloseWorkDayByShipmentNumberResult",
-                      {{"_xmlRequest", _xmlRequest}});
-    }
-
-    std::string DeleteSped(const std::string& SedeQor, const std::string& CodiceClienteQor,
-                           const std::string& PasswordClienteQor, const std::string& NumSpedizione) override
-    {
-        return Invoke("DeleteSped", "DeleteSpedResult",
-                      {{"SedeQor", SedeQor},
-                       {"CodiceClienteQor", CodiceClienteQor},
-                       {"PasswordClienteQor", PasswordClienteQor},
-                       {"NumSpedizione", NumSpedizione}});
-    }
-
-private:
+struct TLabelServiceSoap::TImpl {
     struct TCall {
         http::THttpResponse Response;
         std::string Endpoint;
     };
+
+    TImpl(const TServiceSettings& ASettings, const http::THttpLimits& ALimits)
+        : Location(ASettings.ServiceUrl.empty() ? DefaultServiceUrl : ASettings.ServiceUrl),
+          CaFile(ASettings.CaFile),
+          Limits(ALimits)
+    {
+    }
 
     // Posts the operation's envelope; the answer's body goes into AAnswer, where
     // the parser reads it.
     TCall Call(const std::string& AOperation, const std::vector<TSoapParameter>& AParameters, TAnswerBody& AAnswer)
     {
         // One handle for the description and the call: same host, one TLS handshake.
-        if (!FClient) FClient.emplace(FCaFile, FLimits);
-        if (!FDescription) FDescription = std::make_unique<TServiceDescription>(FLocation, *FClient);
-        const TServiceBinding binding = FDescription->Resolve(AOperation);
+        if (!Client) Client.emplace(CaFile, Limits);
+        if (!Description) Description = std::make_unique<TServiceDescription>(Location, *Client);
+        const TServiceBinding binding = Description->Resolve(AOperation);
         // The request carries the courier password: never in clear.
         if (!http::IsHttpsUrl(binding.Endpoint))
             throw Exception(Format("The endpoint '%s' named by WSDL '%s' is not an https location: nothing was sent",
-                                   binding.Endpoint.c_str(), FDescription->Location().c_str()));
+                                   binding.Endpoint.c_str(), Description->Location().c_str()));
         const std::string envelope = BuildEnvelope(AOperation, binding.WrapperNamespace, AParameters);
-        return {FClient->Post(binding.Endpoint,
-                              {{"Content-Type", "text/xml; charset=utf-8"},
-                               {"SOAPAction", binding.SoapAction.empty() ? "\"\"" : binding.SoapAction},
-                               {"Accept", "*/*"}},
-                              envelope, &AAnswer),
+        return {Client->Post(binding.Endpoint,
+                             {{"Content-Type", "text/xml; charset=utf-8"},
+                              {"SOAPAction", binding.SoapAction.empty() ? "\"\"" : binding.SoapAction},
+                              {"Accept", "*/*"}},
+                             envelope, &AAnswer),
                 binding.Endpoint};
     }
 
@@ -87,28 +55,57 @@ private:
         return ExtractPayload(call.Response, answer, call.Endpoint, AOperation, AResultElement);
     }
 
-    std::string FLocation;
-    std::string FCaFile;
-    http::THttpLimits FLimits;
-    std::optional<http::THttpClient> FClient;
-    std::unique_ptr<TServiceDescription> FDescription;  // declared after FClient: destroyed first
+    std::string Location;
+    std::string CaFile;
+    http::THttpLimits Limits;
+    std::optional<http::THttpClient> Client;
+    std::unique_ptr<TServiceDescription> Description;  // declared after Client: destroyed first
 };
 
-}  // namespace
-
-std::shared_ptr<TLabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings)
+http::THttpLimits ServiceLimits(const TServiceSettings& ASettings)
 {
     http::THttpLimits limits;
+    limits.ConnectTimeout = std::chrono::seconds(60);
+    limits.StallTimeout = std::chrono::seconds(60);
     limits.TotalTimeout = ASettings.Timeout;
     limits.RunDeadline = ASettings.RunDeadline;
     limits.RunTimeout = ASettings.RunTimeout;
-    return GetLabelServiceSoap(ASettings, limits);
+    return limits;
 }
 
-std::shared_ptr<TLabelServiceSoap> GetLabelServiceSoap(const TServiceSettings& ASettings,
-                                                       const http::THttpLimits& ALimits)
+TLabelServiceSoap::TLabelServiceSoap(const TServiceSettings& ASettings)
+    : TLabelServiceSoap(ASettings, ServiceLimits(ASettings))
 {
-    return std::make_shared<TSoapLabelService>(ASettings, ALimits);
+}
+
+TLabelServiceSoap::TLabelServiceSoap(const TServiceSettings& ASettings, const http::THttpLimits& ALimits)
+    : FImpl(std::make_unique<TImpl>(ASettings, ALimits))
+{
+}
+
+TLabelServiceSoap::~TLabelServiceSoap() = default;
+
+xml::IXMLDocument TLabelServiceSoap::AddParcel(const std::string& AXMLInfoParcel)
+{
+    TAnswerBody answer;
+    const TImpl::TCall call = FImpl->Call("AddParcel", {{"XMLInfoParcel", AXMLInfoParcel}}, answer);
+    return ExtractPayloadDocument(call.Response, answer, call.Endpoint, "AddParcel", "AddParcelResult");
+}
+
+std::string TLabelServiceSoap::CloseWorkDayByShipmentNumber(const std::string& AXmlRequest)
+{
+    return FImpl->Invoke("CloseWorkDayByShipmentNumber", "CloseWorkDayByShipmentNumberResult",
+                         {{"_xmlRequest", AXmlRequest}});
+}
+
+std::string TLabelServiceSoap::DeleteSped(const std::string& ASedeQor, const std::string& ACodiceClienteQor,
+                                          const std::string& APasswordClienteQor, const std::string& ANumSpedizione)
+{
+    return FImpl->Invoke("DeleteSped", "DeleteSpedResult",
+                         {{"SedeQor", ASedeQor},
+                          {"CodiceClienteQor", ACodiceClienteQor},
+                          {"PasswordClienteQor", APasswordClienteQor},
+                          {"NumSpedizione", ANumSpedizione}});
 }
 
 }  // namespace qorita::labelservice

@@ -1,11 +1,10 @@
 #include "labelservice/ServiceCheck.h"
 
 #include "common/Exception.h"
+#include "common/Text.h"
 #include "labelservice/Rest.Description.h"
 #include "labelservice/http/HttpClient.h"
 
-#include <algorithm>
-#include <cctype>
 #include <vector>
 
 namespace qorita::labelservice {
@@ -14,26 +13,13 @@ namespace {
 
 const std::vector<std::string> Operations{"AddParcel", "CloseWorkDayByShipmentNumber", "DeleteSped"};
 
-std::string Trim(const std::string& AText)
-{
-    const auto first = AText.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return AText.substr(first, AText.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-bool IsHttps(const std::string& AUrl)
-{
-    std::string scheme = AUrl.substr(0, 8);
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return scheme == "https://";
-}
+bool IsHttps(const std::string& AUrl) { return StartsWithNoCase(AUrl, "https://"); }
 
 }  // namespace
 
 std::string DescriptionLocation(const TServiceSettings& ASettings)
 {
-    return Trim(ASettings.ServiceUrl.empty() ? std::string(DefaultServiceUrl) : ASettings.ServiceUrl);
+    return std::string(Trim(ASettings.ServiceUrl.empty() ? std::string_view(DefaultServiceUrl) : ASettings.ServiceUrl));
 }
 
 std::string CheckDescription(const TServiceSettings& ASettings)
@@ -44,11 +30,7 @@ std::string CheckDescription(const TServiceSettings& ASettings)
     http::THttpClient client(ASettings.CaFile);
     TServiceDescription description(location, client);
     const std::vector<std::string> missing = description.Missing(Operations);
-    if (!missing.empty()) {
-        std::string items;
-        for (const std::string& item : missing) items += (items.empty() ? "" : ", ") + item;
-        throw Exception("the description lacks " + items);
-    }
+    if (!missing.empty()) throw Exception("the description lacks " + Join(missing, ", "));
     std::string endpoint;
     for (const std::string& operation : Operations) endpoint = description.Resolve(operation).Endpoint;
     return endpoint;

@@ -25,7 +25,7 @@
 
 namespace qorita::xml::libxml {
 
-struct ParserCtxtDeleter {
+struct TParserCtxtDeleter {
     void operator()(xmlParserCtxt* ACtxt) const noexcept { xmlFreeParserCtxt(ACtxt); }
 };
 // A string libxml2 made for us (a node's content, an attribute's value).
@@ -33,7 +33,7 @@ struct XmlCharDeleter {
     void operator()(xmlChar* AText) const noexcept { xmlFree(AText); }
 };
 
-using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter>;
+using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, TParserCtxtDeleter>;
 using XmlCharPtr = std::unique_ptr<xmlChar, XmlCharDeleter>;
 
 inline const xmlChar* ToXml(const char* AText) { return reinterpret_cast<const xmlChar*>(AText); }

@@ -44,7 +44,6 @@ public:
     // The declaration, always written in the order version, encoding, standalone
     // and without the attributes left empty. Setting any of them gives the
     // document a declaration.
-    const std::string& Version() const { return FVersion; }
     const std::string& Encoding() const { return FEncoding; }
     const std::string& Standalone() const { return FStandalone; }
     bool HasDeclaration() const { return FHasDeclaration; }

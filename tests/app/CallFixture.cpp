@@ -111,4 +111,11 @@ std::vector<TRow> CallFixture::Parcels(std::int32_t ATestata)
 
 std::vector<TRow> CallFixture::LogRows() { return Db.Query("SELECT * FROM QORITA_LOG ORDER BY ID"); }
 
+CourierCallFixture::CourierCallFixture(bool AThroughServer, sandbox::TSandboxOptions ACourierOptions)
+    : CallFixture(AThroughServer), Courier(std::move(ACourierOptions))
+{
+    Courier.Start();
+    SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
+}
+
 }  // namespace qorita::test

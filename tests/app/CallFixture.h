@@ -3,6 +3,7 @@
 // A calling application in miniature: a fresh database with the courier
 // parameters, shipments and call rows, and the real binary run on them.
 #include "RunProgram.h"
+#include "SandboxCourier.h"
 #include "TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,15 @@ protected:
 
     TTestDatabase Db;
     std::string ExchangeDir;
+};
+
+// A call fixture whose courier is the sandbox, started, with the parameters
+// pointing at it.
+class CourierCallFixture : public CallFixture {
+protected:
+    explicit CourierCallFixture(bool AThroughServer = false, sandbox::TSandboxOptions ACourierOptions = {});
+
+    sandbox::TSandboxCourier Courier;
 };
 
 }  // namespace qorita::test

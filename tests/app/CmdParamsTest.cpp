@@ -61,7 +61,10 @@ TEST(CmdParamsTest, AnUnknownCommandGivesNoCommandObject)
 
 TEST(CmdParamsTest, ARepeatedKeyFailsWhileReading)
 {
-    EXPECT_THROW(TCmdParams({"-Crea", "DatabaseName=x", "DATABASENAME=y", "ChiamataId=1"}), TDuplicateParameter);
+    EXPECT_EQ(test::ErrorOf([] {
+                  TCmdParams({"-Crea", "DatabaseName=x", "DATABASENAME=y", "ChiamataId=1"});
+              }),
+              "Duplicates not allowed");
 }
 
 TEST(CmdParamsTest, VerificaNeedsTheDatabaseButNoCallRow)

@@ -13,8 +13,12 @@
 namespace qorita::test {
 namespace {
 
-enum class TUser { Unset, Empty, OwnWithGrants, OwnWithoutGrants };
-enum class TPassword { Unset, Empty, Right, Wrong };
+// The program's built-in password, which the tests' server does not take for
+// SYSDBA: a user of the tests' own has it, to show that it is the one sent.
+const std::string BuiltInPassword = "quillbark";
+
+enum class TUser { Unset, Empty, OwnWithGrants, OwnWithoutGrants, OwnWithTheBuiltInPassword };
+enum class TPassword { Unset, Empty, Right, Wrong, Sysdba };
 
 struct CredentialsCase {
     std::string Name;
@@ -28,26 +32,29 @@ struct CredentialsCase {
 
 void PrintTo(const CredentialsCase& ACase, std::ostream* AOut) { *AOut << ACase.Name; }
 
-class CredentialsTest : public CallFixture, public ::testing::WithParamInterface<CredentialsCase> {
+class CredentialsTest : public CourierCallFixture, public ::testing::WithParamInterface<CredentialsCase> {
 protected:
-    CredentialsTest() : CallFixture(true), Granted(Db), NotGranted(Db)
+    CredentialsTest() : CourierCallFixture(true), Granted(Db), NotGranted(Db), BuiltIn(Db, BuiltInPassword)
     {
         Granted.GrantRun();
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
+        BuiltIn.GrantRun();
     }
 
     std::vector<std::string> Environment(const CredentialsCase& ACase) const
     {
-        const TTestDatabaseUser& user = ACase.User == TUser::OwnWithoutGrants ? NotGranted : Granted;
+        const TTestDatabaseUser& user = ACase.User == TUser::OwnWithoutGrants            ? NotGranted
+                                        : ACase.User == TUser::OwnWithTheBuiltInPassword ? BuiltIn
+                                                                                         : Granted;
         std::vector<std::string> environment;
         if (ACase.User == TUser::Empty) environment.push_back("ISC_USER=");
-        if (ACase.User == TUser::OwnWithGrants || ACase.User == TUser::OwnWithoutGrants) {
+        if (ACase.User == TUser::OwnWithGrants || ACase.User == TUser::OwnWithoutGrants ||
+            ACase.User == TUser::OwnWithTheBuiltInPassword) {
             environment.push_back("ISC_USER=" + user.Name());
         }
         if (ACase.Password == TPassword::Empty) environment.push_back("ISC_PASSWORD=");
         if (ACase.Password == TPassword::Right) environment.push_back("ISC_PASSWORD=" + user.Password());
         if (ACase.Password == TPassword::Wrong) environment.push_back("ISC_PASSWORD=" + WrongPassword);
+        if (ACase.Password == TPassword::Sysdba) environment.push_back("ISC_PASSWORD=" + TTestDatabase::Password());
         // Whatever the test process itself was started with does not count.
         if (ACase.User == TUser::Unset) environment.push_back("ISC_USER=");
         if (ACase.Password == TPassword::Unset) environment.push_back("ISC_PASSWORD=");
@@ -69,7 +76,7 @@ protected:
     const std::string WrongPassword = "NotThePw9";
     TTestDatabaseUser Granted;
     TTestDatabaseUser NotGranted;
-    sandbox::TSandboxCourier Courier;
+    TTestDatabaseUser BuiltIn;
 };
 
 class CredentialsLabelsTest : public CredentialsTest {};
@@ -109,16 +116,23 @@ TEST_P(CredentialsTest, TheRunConnectsWithTheAccountTheEnvironmentNames)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CredentialsTest,
-    ::testing::Values(CredentialsCase{"BuiltInPair", TUser::Unset, TPassword::Unset, 0, "OK"},
-                      CredentialsCase{"EmptyVariablesKeepTheBuiltInPair", TUser::Empty, TPassword::Empty, 0, "OK"},
-                      CredentialsCase{"OwnUserWithGrants", TUser::OwnWithGrants, TPassword::Right, 0, "OK"},
-                      CredentialsCase{"OwnUserWrongPassword", TUser::OwnWithGrants, TPassword::Wrong, 1,
-                                      "Impossibile stabilire la connessione al DB"},
-                      CredentialsCase{"PasswordAloneReplacesTheBuiltInOne", TUser::Unset, TPassword::Wrong, 1,
-                                      "Impossibile stabilire la connessione al DB"},
-                      // Connected, so the run is that user's: the call row is out of its reach.
-                      CredentialsCase{"OwnUserWithoutGrants", TUser::OwnWithoutGrants, TPassword::Right, 1,
-                                      "no permission for"}),
+    ::testing::Values(
+        CredentialsCase{"BuiltInPasswordForTheNamedUser", TUser::OwnWithTheBuiltInPassword, TPassword::Unset, 0, "OK"},
+        CredentialsCase{"EmptyPasswordVariableKeepsTheBuiltInOne", TUser::OwnWithTheBuiltInPassword, TPassword::Empty,
+                        0, "OK"},
+        CredentialsCase{"BuiltInUserIsSysdba", TUser::Unset, TPassword::Sysdba, 0, "OK"},
+        CredentialsCase{"EmptyUserVariableKeepsSysdba", TUser::Empty, TPassword::Sysdba, 0, "OK"},
+        // The tests' server takes another password for SYSDBA than
+        // the built-in one: no test passes on the default by accident.
+        CredentialsCase{"BuiltInPairIsNotTheTestServersOne", TUser::Unset, TPassword::Unset, 1,
+                        "Impossibile stabilire la connessione al DB"},
+        CredentialsCase{"OwnUserWithGrants", TUser::OwnWithGrants, TPassword::Right, 0, "OK"},
+        CredentialsCase{"OwnUserWrongPassword", TUser::OwnWithGrants, TPassword::Wrong, 1,
+                        "Impossibile stabilire la connessione al DB"},
+        CredentialsCase{"PasswordAloneReplacesTheBuiltInOne", TUser::Unset, TPassword::Wrong, 1,
+                        "Impossibile stabilire la connessione al DB"},
+        // Connected, so the run is that user's: the call row is out of its reach.
+        CredentialsCase{"OwnUserWithoutGrants", TUser::OwnWithoutGrants, TPassword::Right, 1, "no permission for"}),
     [](const ::testing::TestParamInfo<CredentialsCase>& AInfo) { return AInfo.param.Name; });
 
 // The labels tool connects as the program does: the stored labels come out

@@ -17,21 +17,7 @@ sandbox::TSandboxOptions CourierOptions(sandbox::TWsdlStyle AStyle)
 
 }  // namespace
 
-std::string ReadFile(const std::string& APath)
-{
-    std::ifstream file(APath, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-OperationsTest::OperationsTest(sandbox::TWsdlStyle AStyle) : Courier(CourierOptions(AStyle)) {}
-
-void OperationsTest::SetUp()
-{
-    Courier.Start();
-    SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
-}
+OperationsTest::OperationsTest(sandbox::TWsdlStyle AStyle) : CourierCallFixture(false, CourierOptions(AStyle)) {}
 
 TRow OperationsTest::ExpectLog(std::size_t AIndex, const std::string& AOperazione, const std::string& ACodice,
                                const std::string& AMessaggio, bool AWithResponse, const std::string& AOperatore)

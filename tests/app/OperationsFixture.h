@@ -5,6 +5,7 @@
 // (OperationsCreaTest.cpp, OperationsConfermaTest.cpp, OperationsEliminaTest.cpp),
 // and what every run leaves behind has a file of its own (OperationsArchiveTest.cpp).
 #include "CallFixture.h"
+#include "FileText.h"
 #include "SandboxCourier.h"
 
 #include <gtest/gtest.h>
@@ -15,21 +16,14 @@
 
 namespace qorita::test {
 
-// The whole content of a file (empty when there is none).
-std::string ReadFile(const std::string& APath);
-
-class OperationsTest : public CallFixture {
+class OperationsTest : public CourierCallFixture {
 protected:
     explicit OperationsTest(sandbox::TWsdlStyle AStyle = sandbox::TWsdlStyle::BodyNamespace);
-
-    void SetUp() override;
 
     // Checks a log row and its two archived files; returns the row.
     TRow ExpectLog(std::size_t AIndex, const std::string& AOperazione, const std::string& ACodice,
                    const std::string& AMessaggio, bool AWithResponse = true, const std::string& AOperatore = "42");
     void ExpectOutcome(std::int32_t ACall, const std::string& ACodice, const std::string& AMessaggio);
-
-    sandbox::TSandboxCourier Courier;
 };
 
 // The main path of each operation, against each style of service description:

@@ -4,6 +4,7 @@
 // the counters it drew, embedded (where the engine lives in the process that
 // leaves) and through the server.
 #include "CallFixture.h"
+#include "FileText.h"
 #include "SandboxCourier.h"
 
 #include <algorithm>
@@ -14,23 +15,9 @@
 namespace qorita::test {
 namespace {
 
-std::string ReadFile(const std::string& APath)
-{
-    std::ifstream file(APath, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-class ProcessEndTest : public CallFixture, public ::testing::WithParamInterface<bool> {
+class ProcessEndTest : public CourierCallFixture, public ::testing::WithParamInterface<bool> {
 protected:
-    ProcessEndTest() : CallFixture(GetParam()) {}
-
-    void SetUp() override
-    {
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
-    }
+    ProcessEndTest() : CourierCallFixture(GetParam()) {}
 
     // Runs Crea on a new shipment of AParcels parcels, checks what the next
     // process finds of it and returns the counters it stored.
@@ -67,8 +54,6 @@ protected:
         }
         return counters;
     }
-
-    sandbox::TSandboxCourier Courier;
 };
 
 TEST_P(ProcessEndTest, TheNextProcessFindsEverythingTheRunWrote)

@@ -27,14 +27,8 @@ using namespace std::chrono_literals;
 
 constexpr const char* kLate = "Risposta registrata in ritardo: la chiamata che l'aveva ricevuta non ha potuto salvarla";
 
-class RecoveryTest : public CallFixture {
+class RecoveryTest : public CourierCallFixture {
 protected:
-    void SetUp() override
-    {
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
-    }
-
     TRunResult RunKilledAt(const std::string& AFailpoint, const std::string& ACommand, std::int32_t ACall)
     {
         return RunQorita(Arguments(ACommand, ACall), {"QORITA_FAILPOINT=" + AFailpoint}, QORITA_FAILPOINTS_BINARY);
@@ -47,10 +41,7 @@ protected:
         const std::size_t before = Courier.RegistrationsPerCounter().size();
         Courier.QueueAnswer({.Body = "", .Delay = 60s, .Method = "POST", .DefaultAnswers = true});
         TRunningQorita run(Arguments("Crea", ACall), {});
-        for (int i = 0; i < 2000 && Courier.RegistrationsPerCounter().size() == before; ++i) {
-            std::this_thread::sleep_for(5ms);
-        }
-        ASSERT_GT(Courier.RegistrationsPerCounter().size(), before);
+        ASSERT_TRUE(Courier.WaitForRegisteredCounters(before + 1, 10s));
         run.Kill();
         EXPECT_EQ(run.Wait().ExitCode, 128 + SIGKILL);
         Courier.ClearAnswers();
@@ -98,8 +89,6 @@ protected:
         EXPECT_EQ(CallRow(ACall).at("ESITO_CODICE"), ACodice);
         EXPECT_EQ(CallRow(ACall).at("ESITO_MESSAGGIO"), AMessaggio);
     }
-
-    sandbox::TSandboxCourier Courier;
 };
 
 // A folder nothing can be created in while the flag is set, cleared again at

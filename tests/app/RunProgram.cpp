@@ -1,6 +1,7 @@
 #include "RunProgram.h"
 
 #include "TempFolder.h"
+#include "TestDatabase.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 #include <csignal>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -50,13 +52,19 @@ TRunningQorita::TRunningQorita(const std::vector<std::string>& AArguments, const
     argv.push_back(nullptr);
     // A variable given here replaces the test process's own of the same name.
     auto nameOf = [](const std::string& AEntry) { return AEntry.substr(0, AEntry.find('=')); };
+    std::vector<std::string> given = AEnvironment;
+    // The tests' server does not take the program's built-in password: a run
+    // is handed the server's, unless the test hands it another.
+    const bool passwordGiven = std::any_of(given.begin(), given.end(),
+                                           [&](const std::string& AEntry) { return nameOf(AEntry) == "ISC_PASSWORD"; });
+    if (!passwordGiven) given.push_back("ISC_PASSWORD=" + TTestDatabase::Password());
     std::vector<std::string> environment;
     for (char** e = environ; *e; ++e) {
         bool replaced = false;
-        for (const std::string& given : AEnvironment) replaced = replaced || nameOf(given) == nameOf(*e);
+        for (const std::string& entry : given) replaced = replaced || nameOf(entry) == nameOf(*e);
         if (!replaced) environment.emplace_back(*e);
     }
-    environment.insert(environment.end(), AEnvironment.begin(), AEnvironment.end());
+    environment.insert(environment.end(), given.begin(), given.end());
     std::vector<char*> envp;
     for (auto& e : environment) envp.push_back(e.data());
     envp.push_back(nullptr);

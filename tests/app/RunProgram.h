@@ -36,7 +36,8 @@ private:
 };
 
 // AEnvironment holds "NAME=value" entries added to (or replacing) the test's
-// own; ABinary is the program or its build with failpoints.
+// own; without ISC_PASSWORD among them the run gets the tests' server's
+// SYSDBA password. ABinary is the program or its build with failpoints.
 TRunResult RunQorita(const std::vector<std::string>& AArguments, const std::vector<std::string>& AEnvironment = {},
                      const std::string& ABinary = QORITA_BINARY);
 

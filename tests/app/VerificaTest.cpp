@@ -93,12 +93,10 @@ std::string DatabaseState(TTestDatabase& ADb)
     return state.str();
 }
 
-class VerificaFixture : public CallFixture {
+class VerificaFixture : public CourierCallFixture {
 public:
-    explicit VerificaFixture(bool AThroughServer = false) : CallFixture(AThroughServer)
+    explicit VerificaFixture(bool AThroughServer = false) : CourierCallFixture(AThroughServer)
     {
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
         AddCall(AddShipment());
     }
 
@@ -140,7 +138,7 @@ public:
     // The cases break the deployment through these.
     using CallFixture::Db;
     using CallFixture::ExchangeDir;
-    sandbox::TSandboxCourier Courier;
+    using CourierCallFixture::Courier;
     // Trusted by nobody here: its certificates are signed by another authority.
     sandbox::TSandboxCourier Stranger;
     std::string DatabaseName = Db.Location();
@@ -335,7 +333,7 @@ protected:
     std::string OwnDatabase() const
     {
         const std::unique_ptr<fb::TFbConnection> connection = Db.Connect();
-        fb::TFbTransaction transaction(*connection, fb::TFbTransactionOptions{.ReadOnly = true});
+        fb::TFbTransaction transaction(*connection, fb::TFbTransactionOptions{.Access = fb::TFbAccessMode::ReadOnly});
         transaction.Start();
         return TQorItaDatabaseAccess(connection.get(), &transaction).Identita();
     }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace qorita {
@@ -50,6 +51,42 @@ TEST(FormatIntegerTest, WritesDecimalDigitsWithASign)
     EXPECT_EQ(FormatInteger(-42), "-42");
     EXPECT_EQ(FormatInteger(std::numeric_limits<std::int64_t>::max()), "9223372036854775807");
     EXPECT_EQ(FormatInteger(std::numeric_limits<std::int64_t>::min()), "-9223372036854775808");
+}
+
+TEST(FormatPaddedIdTest, WritesAtLeastEightDigits)
+{
+    EXPECT_EQ(FormatPaddedId(1234), "00001234");
+    EXPECT_EQ(FormatPaddedId(0), "00000000");
+    EXPECT_EQ(FormatPaddedId(123456789), "123456789");
+}
+
+TEST(FormatDoubleExactTest, ReadsBackToTheSameBits)
+{
+    for (const double value : {46367.604166666664, 0.1, -2.5, 1e-300, 0.0}) {
+        double back = -1.0;
+        ASSERT_TRUE(ParseDouble(FormatDoubleExact(value), back)) << value;
+        EXPECT_EQ(std::memcmp(&back, &value, sizeof value), 0) << FormatDoubleExact(value);
+    }
+    EXPECT_EQ(FormatDoubleExact(46367.5), "46367.5");
+}
+
+TEST(ParseNumberTest, TakesTheWholeTextOrNothing)
+{
+    std::int32_t small = 99;
+    EXPECT_TRUE(ParseInteger("-2147483648", small));
+    EXPECT_EQ(small, std::numeric_limits<std::int32_t>::min());
+    for (const char* wrong : {"", " 1", "1 ", "+1", "2147483648", "1.0", "0x1F", "12a"}) {
+        small = 99;
+        EXPECT_FALSE(ParseInteger(wrong, small)) << wrong;
+        EXPECT_EQ(small, 99) << wrong;  // untouched on failure
+    }
+    std::int64_t large = 0;
+    EXPECT_TRUE(ParseInteger("9000000000", large));
+    EXPECT_EQ(large, 9000000000LL);
+    double value = 0.0;
+    EXPECT_TRUE(ParseDouble("2.5e1", value));
+    EXPECT_EQ(value, 25.0);
+    for (const char* wrong : {"", "1,5", " 1", "1.5x"}) EXPECT_FALSE(ParseDouble(wrong, value)) << wrong;
 }
 
 }  // namespace

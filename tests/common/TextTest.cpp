@@ -108,6 +108,14 @@ TEST(TrimTest, DropsBlanksAtBothEndsOnly)
     EXPECT_EQ(Trim("\va\f"), "\va\f");  // other control characters stay
 }
 
+TEST(JoinTest, PutsTheSeparatorBetweenItemsOnly)
+{
+    EXPECT_EQ(Join({"a", "b", "c"}, ", "), "a, b, c");
+    EXPECT_EQ(Join({"a"}, "; "), "a");
+    EXPECT_EQ(Join({"", ""}, ";"), ";");
+    EXPECT_EQ(Join({}, ", "), "");
+}
+
 TEST(JoinLinesTest, EndsEveryEntryWithCrLf)
 {
     EXPECT_EQ(JoinLines({"SELECT", "  X", "FROM T"}), "SELECT\r\n  X\r\nFROM T\r\n");

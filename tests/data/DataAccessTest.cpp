@@ -95,7 +95,7 @@ TEST_F(DataAccessTest, HeaderRoundTripsWithTheNullRules)
     TQorItaTestateData header;
     ASSERT_TRUE(access.Load(7, header));
     EXPECT_EQ(header.Colli, 0);
-    EXPECT_EQ(header.GetTipoEtichetta(), TTipoEtichetta::tePdf);
+    EXPECT_EQ(header.GetTipoEtichetta(), TTipoEtichetta::Pdf);
     EXPECT_FALSE(header.IsConfermata());
     EXPECT_EQ(header.Status, "");
     header.ContrassegnoTotale = 1E-13;
@@ -117,7 +117,7 @@ TEST_F(DataAccessTest, HeaderStatusAndConfirmationDates)
     Begin();
     TQorItaTestateAccess access(&Connection, &Transaction);
     TQorItaTestateData header;
-    header.SetStatusTestata(TStatusTestata::sEliminata);
+    header.SetStatusTestata(TStatusTestata::Eliminata);
     header.ConfermaDataOra = -10.5;  // 1899-12-20 12:00: before 1899 still counts as set
     EXPECT_TRUE(header.IsConfermata());
     header.PesoTotale = 12.345;
@@ -132,8 +132,8 @@ TEST_F(DataAccessTest, HeaderStatusAndConfirmationDates)
 
 TEST(TipoEtichettaTest, OnlyExactPdfIsPdf)
 {
-    EXPECT_EQ(StrToTipoEtichetta("PDF"), TTipoEtichetta::tePdf);
-    for (const char* text : {"ZPL", "", "pdf", " PDF"}) EXPECT_EQ(StrToTipoEtichetta(text), TTipoEtichetta::teZpl);
+    EXPECT_EQ(StrToTipoEtichetta("PDF"), TTipoEtichetta::Pdf);
+    for (const char* text : {"ZPL", "", "pdf", " PDF"}) EXPECT_EQ(StrToTipoEtichetta(text), TTipoEtichetta::Zpl);
 }
 
 TEST_F(DataAccessTest, ParcelsLoadAppendAndSaveInPlace)

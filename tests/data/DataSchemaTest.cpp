@@ -25,6 +25,9 @@ TEST(DataSchemaTest, SqlObjectsReadsTablesColumnsAndGeneratorsFromTheText)
         {{"INSERT INTO T4\r\n(\r\n  P\r\n  ,Q\r\n)\r\nVALUES(:P, 'literal WITH Z', :Q)"}, {{"T4", {"P", "Q"}}}, {}},
         // A draw names a generator and no table.
         {{"SELECT GEN_ID(G1,1) FROM RDB$DATABASE"}, {}, {"G1"}},
+        // Comments and literals, read by the same scanner as the parameters,
+        // name nothing: not even a doubled quote ends a literal early.
+        {{"SELECT A -- B FROM X\r\n/* C, :D */ FROM T6 WHERE E='it''s F'"}, {{"T6", {"A", "E"}}}, {}},
         // Two statements on one table add up.
         {{"SELECT A FROM T5", "INSERT INTO T5(B) VALUES(:B)"}, {{"T5", {"A", "B"}}}, {}},
     };
@@ -54,7 +57,7 @@ TEST(DataSchemaTest, ARunNeedsTheReferenceSchemaAndTheDatabaseHasIt)
     EXPECT_EQ(objects.Generators, (std::set<std::string>{"QORITA_LOG_ID", "QORITA_RIGHE_CONTATOREPROG"}));
 
     const auto connection = db.Connect();
-    fb::TFbTransaction transaction(*connection, {true, true, true});
+    fb::TFbTransaction transaction(*connection, {.Access = fb::TFbAccessMode::ReadOnly});
     transaction.Start();
     EXPECT_EQ(MissingObjects(*connection, transaction, objects), std::vector<std::string>{});
     EXPECT_EQ(RefusedStatements(*connection, transaction, sql::RunStatements()), std::vector<std::string>{});
@@ -68,7 +71,7 @@ TEST(DataSchemaTest, MissingObjectsAndRefusedStatementsNameWhatIsNotThere)
     db.Exec("ALTER TABLE QORITA_TESTATE DROP STATUS");
     db.Exec("DROP GENERATOR QORITA_RIGHE_CONTATOREPROG");
     const auto connection = db.Connect();
-    fb::TFbTransaction transaction(*connection, {true, true, true});
+    fb::TFbTransaction transaction(*connection, {.Access = fb::TFbAccessMode::ReadOnly});
     transaction.Start();
     EXPECT_EQ(MissingObjects(*connection, transaction, SqlObjects(sql::RunStatements())),
               (std::vector<std::string>{"table QORITA_LOG", "column QORITA_TESTATE.STATUS",

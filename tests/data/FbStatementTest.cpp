@@ -142,6 +142,35 @@ TEST_F(FbStatementTest, DatabaseErrorsCarryTheServersMessage)
     EXPECT_THROW(tooLong.Param("NOT_THERE"), Exception);
 }
 
+TEST_F(FbStatementTest, AMessageLongerThanAFirstGuessArrivesWhole)
+{
+    // The server quotes the token it could not read; the message then runs
+    // past any fixed buffer a reader of the status might start with.
+    const std::string token = "'" + std::string(6000, 'q') + "'";
+    Begin();
+    TFbStatement wrong(Connection, Transaction, "SELECT 1 " + token + " FROM RDB$DATABASE");
+    const std::string message = ErrorOf([&] { wrong.Prepare(); });
+    EXPECT_NE(message.find("Token unknown"), std::string::npos) << message.substr(0, 200);
+    EXPECT_NE(message.find(token), std::string::npos) << message.size();
+}
+
+TEST_F(FbStatementTest, NumbersInTextColumnsReadAsTheDatabaseCastsThem)
+{
+    Begin();
+    TFbStatement select(Connection, Transaction,
+                        "SELECT CAST(' 12' AS CHAR(6)) AS PADDED, '+7' AS SIGNED, '2.5e1' AS EXPONENT, "
+                        "'12x' AS LETTERS, '1,5' AS COMMA FROM RDB$DATABASE");
+    select.Execute();
+    EXPECT_EQ(select.Field("PADDED").AsInt64(), 12);
+    EXPECT_EQ(select.Field("PADDED").AsDouble(), 12.0);
+    EXPECT_EQ(select.Field("SIGNED").AsInt32(), 7);
+    EXPECT_EQ(select.Field("EXPONENT").AsDouble(), 25.0);
+    EXPECT_EQ(ErrorOf([&] { select.Field("EXPONENT").AsInt64(); }), "'2.5e1' is not a valid integer value");
+    EXPECT_EQ(ErrorOf([&] { select.Field("LETTERS").AsInt64(); }), "'12x' is not a valid integer value");
+    EXPECT_EQ(ErrorOf([&] { select.Field("COMMA").AsDouble(); }), "'1,5' is not a valid floating point value");
+    select.Close();
+}
+
 TEST_F(FbStatementTest, ANowaitConflictFailsAtOnce)
 {
     Db.Exec("INSERT INTO T (ID, V) VALUES (30, 'a')");

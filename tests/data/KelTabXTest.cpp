@@ -100,6 +100,50 @@ TEST_F(KelTabXTest, DestroyingInsideABracketCommitsIt)
     EXPECT_EQ(Db.Scalar("SELECT TESTO FROM TABX WHERE NOME='C'"), "3");
 }
 
+TEST_F(KelTabXTest, ABracketWithAFailedWriteSavesNoneOfItsWrites)
+{
+    const std::string tooLong(65, 'N');  // the name is cast to 64 characters
+    {
+        TKelTabX tabx(&Connection);
+        tabx.BeginUpdate();
+        tabx.SetParametroTesto("A", "1", 0);
+        EXPECT_THROW(tabx.SetParametroTesto(tooLong, "v", 0), Exception);
+        tabx.SetParametroTesto("B", "2", 0);
+        EXPECT_EQ(ErrorOf([&] { tabx.EndUpdate(); }), "Aggiornamento TABX annullato: una scrittura non è riuscita");
+        EXPECT_FALSE(tabx.InTransaction());
+        // The next bracket starts clean.
+        tabx.BeginUpdate();
+        tabx.SetParametroTesto("C", "3", 0);
+        tabx.EndUpdate();
+    }
+    {
+        // Going away with the bracket open rolls it back too.
+        TKelTabX tabx(&Connection);
+        tabx.BeginUpdate();
+        tabx.SetParametroTesto("D", "4", 0);
+        EXPECT_THROW(tabx.SetParametroTesto(tooLong, "v", 0), Exception);
+    }
+    EXPECT_EQ(Db.Query("SELECT NOME FROM TABX"), (std::vector<test::TRow>{{{"NOME", "C"}}}));
+}
+
+TEST_F(KelTabXTest, TheUpdateGuardCommitsOnlyWhenAsked)
+{
+    TKelTabX tabx(&Connection);
+    try {
+        TKelTabX::TUpdate update(tabx);
+        tabx.SetParametroTesto("A", "1", 0);
+        throw Exception("the caller gave up");
+    } catch (const Exception&) {
+    }
+    EXPECT_FALSE(tabx.InTransaction());
+    {
+        TKelTabX::TUpdate update(tabx);
+        tabx.SetParametroTesto("B", "2", 0);
+        update.Commit();
+    }
+    EXPECT_EQ(Db.Query("SELECT NOME FROM TABX"), (std::vector<test::TRow>{{{"NOME", "B"}}}));
+}
+
 TEST_F(KelTabXTest, ParametersLoadExactlyAsStoredAndValidate)
 {
     FillValid();

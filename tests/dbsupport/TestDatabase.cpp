@@ -1,5 +1,7 @@
 #include "TestDatabase.h"
 
+#include "FileText.h"
+
 #include "TestServer.h"
 
 #include "common/Exception.h"
@@ -64,15 +66,11 @@ public:
 
 }  // namespace
 
-std::string SchemaSql()
-{
-    std::ifstream file(std::string(QORITA_SOURCE_DIR) + "/sql/schema.sql");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+std::string SchemaSql() { return ReadFile(std::string(QORITA_SOURCE_DIR) + "/sql/schema.sql"); }
 
-std::string TTestDatabase::Password() { return "quillbark"; }
+// SYSDBA's password on the tests' server (scripts/fbserver.sh), which is not
+// the program's built-in one.
+std::string TTestDatabase::Password() { return "copperwren"; }
 
 TTestDatabase::TTestDatabase(bool AWithSchema, bool AThroughServer)
 {

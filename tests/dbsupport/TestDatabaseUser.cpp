@@ -22,8 +22,10 @@ std::string RandomHex()
 
 }  // namespace
 
-TTestDatabaseUser::TTestDatabaseUser(TTestDatabase& ADatabase)
-    : FDatabase(ADatabase), FName("QORITA_T_" + RandomHex()), FPassword("Pw" + RandomHex())
+TTestDatabaseUser::TTestDatabaseUser(TTestDatabase& ADatabase, const std::string& APassword)
+    : FDatabase(ADatabase),
+      FName("QORITA_T_" + RandomHex()),
+      FPassword(APassword.empty() ? "Pw" + RandomHex() : APassword)
 {
     // Through the embedded engine the user would land in the machine's own
     // security database.
@@ -59,7 +61,7 @@ bool TTestDatabaseUser::HeldToItsGrants() const
 {
     fb::TFbConnection connection;
     connection.Open(FDatabase.Location(), {FName, FPassword});
-    fb::TFbTransaction transaction(connection, {true, true, true});
+    fb::TFbTransaction transaction(connection, {.Access = fb::TFbAccessMode::ReadOnly});
     transaction.Start();
     std::string user;
     {

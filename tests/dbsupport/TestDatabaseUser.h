@@ -13,7 +13,8 @@ namespace qorita::test {
 
 class TTestDatabaseUser {
 public:
-    explicit TTestDatabaseUser(TTestDatabase& ADatabase);
+    // A random password unless APassword is given.
+    explicit TTestDatabaseUser(TTestDatabase& ADatabase, const std::string& APassword = {});
     ~TTestDatabaseUser();
     TTestDatabaseUser(const TTestDatabaseUser&) = delete;
     TTestDatabaseUser& operator=(const TTestDatabaseUser&) = delete;

@@ -177,22 +177,5 @@ TEST(AddParcelRequest, ReadsGiveBackWhatTheElementsHold)
     EXPECT_EQ(ErrorOf([&] { parcel->GeneraPdf(); }), "Could not convert variant of type (Null) into type (Integer)");
 }
 
-TEST(AddParcelRequest, ValidateAcceptsOnlyTheCourierCollectionModes)
-{
-    TAddParcelRequest request;
-    const IXMLParcelType parcel = request.Info()->Parcel()->Add();
-    parcel->Colli.Set(1);
-    EXPECT_NO_THROW(parcel->Validate());  // no mode: valid, and the element now exists, empty
-    EXPECT_EQ(parcel->XML(), "<Parcel><Colli>1</Colli><ModalitaIncasso></ModalitaIncasso></Parcel>");
-    for (const auto code : ModalitaIncassoCodes) {
-        parcel->ModalitaIncasso.Set(code);
-        EXPECT_NO_THROW(parcel->Validate()) << code;
-    }
-    for (const char* wrong : {"cont", "XX", "ASRX"}) {
-        parcel->ModalitaIncasso.Set(wrong);
-        EXPECT_EQ(ErrorOf([&] { parcel->Validate(); }), "Modalità incasso " + std::string(wrong) + " non riconosciuta");
-    }
-}
-
 }  // namespace
 }  // namespace qorita::addparcel_request

@@ -3,6 +3,7 @@
 #include "xml/XMLNode.h"
 
 #include "ErrorOf.h"
+#include "FileText.h"
 #include "TempFolder.h"
 #include "common/Exception.h"
 
@@ -14,6 +15,8 @@
 
 namespace qorita::labelservice {
 namespace {
+
+using test::ReadFile;
 
 using test::ErrorOf;
 using xml::IXMLNode;
@@ -39,12 +42,6 @@ TEST(RestMessage, BindingAnEmptyDocumentAppendsTheRootAfterTheDeclaration)
 // Files written into a private folder of each test's own.
 class TempFolder : public ::testing::Test {
 protected:
-    static std::string ReadFile(const std::filesystem::path& APath)
-    {
-        std::ifstream in(APath, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
     const support::TTempFolder FTemp{"qorita-message"};
     const std::filesystem::path FFolder = FTemp.Path();
 };

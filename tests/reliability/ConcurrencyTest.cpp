@@ -10,15 +10,9 @@ namespace qorita::test {
 namespace {
 
 // Concurrent processes on one database need the server.
-class ConcurrencyTest : public CallFixture {
+class ConcurrencyTest : public CourierCallFixture {
 protected:
-    ConcurrencyTest() : CallFixture(true) {}
-
-    void SetUp() override
-    {
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
-    }
+    ConcurrencyTest() : CourierCallFixture(true) {}
 
     // Starts a Crea whose courier answer is held back, and returns once the
     // courier has the request: the run then holds its locks.
@@ -37,8 +31,6 @@ protected:
         for (const auto& request : Courier.Requests()) count += request.Method == "POST";
         return count;
     }
-
-    sandbox::TSandboxCourier Courier;
 };
 
 TEST_F(ConcurrencyTest, TheSameCallStartedTwiceTalksToTheCourierOnce)

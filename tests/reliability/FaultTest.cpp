@@ -13,23 +13,15 @@
 namespace qorita::test {
 namespace {
 
-class FaultTest : public CallFixture {
+class FaultTest : public CourierCallFixture {
 protected:
-    FaultTest() : CallFixture(true) {}
-
-    void SetUp() override
-    {
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
-    }
+    FaultTest() : CourierCallFixture(true) {}
 
     void ExpectNothingChanged(std::int32_t ATestata, const TRow& ABefore)
     {
         EXPECT_EQ(Header(ATestata), ABefore);
         for (const TRow& parcel : Parcels(ATestata)) EXPECT_EQ(parcel.at("INVIO_DATAORA"), std::nullopt);
     }
-
-    sandbox::TSandboxCourier Courier;
 };
 
 TEST_F(FaultTest, ACourierDroppingTheConnectionIsAConnectionError)

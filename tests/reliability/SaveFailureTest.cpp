@@ -12,15 +12,9 @@
 namespace qorita::test {
 namespace {
 
-class SaveFailureTest : public CallFixture {
+class SaveFailureTest : public CourierCallFixture {
 protected:
-    SaveFailureTest() : CallFixture(true) {}
-
-    void SetUp() override
-    {
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
-    }
+    SaveFailureTest() : CourierCallFixture(true) {}
 
     std::size_t Posts() const
     {
@@ -28,8 +22,6 @@ protected:
         for (const auto& request : Courier.Requests()) count += request.Method == "POST";
         return count;
     }
-
-    sandbox::TSandboxCourier Courier;
 };
 
 TEST_F(SaveFailureTest, ALockedParcelUndoesTheWholeTakeOverAndTheNextRunRecordsTheAnswer)

@@ -11,17 +11,9 @@
 namespace qorita::test {
 namespace {
 
-class ServerKillTest : public CallFixture {
+class ServerKillTest : public CourierCallFixture {
 protected:
-    ServerKillTest() : CallFixture(true) {}
-
-    void SetUp() override
-    {
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
-    }
-
-    sandbox::TSandboxCourier Courier;
+    ServerKillTest() : CourierCallFixture(true) {}
 };
 
 TEST_F(ServerKillTest, AServerKilledDuringARunLeavesNothingHalfCommitted)

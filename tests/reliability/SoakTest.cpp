@@ -27,16 +27,7 @@ int FromEnvironment(const char* AName, int ADefault)
     return value && *value ? std::atoi(value) : ADefault;
 }
 
-class SoakTest : public CallFixture {
-protected:
-    void SetUp() override
-    {
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
-    }
-
-    sandbox::TSandboxCourier Courier;
-};
+class SoakTest : public CourierCallFixture {};
 
 TEST_F(SoakTest, RunsKilledAtRandomMomentsNeverRegisterTwiceNorLoseALabel)
 {

@@ -12,15 +12,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class TimeLimitTest : public CallFixture {
+class TimeLimitTest : public CourierCallFixture {
 protected:
-    void SetUp() override
-    {
-        Courier.Start();
-        SetParameters(Courier.WsdlUrl(), Courier.CaFile().string());
-    }
-
-    sandbox::TSandboxCourier Courier;
 };
 
 TEST_F(TimeLimitTest, ATricklingCourierIsGivenUpAtTheLimit)

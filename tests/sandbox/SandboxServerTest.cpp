@@ -1,5 +1,6 @@
 // The sandbox over real HTTPS on 127.0.0.1, its certificate verified with its own CA.
 
+#include "FileText.h"
 #include "SandboxCourier.h"
 #include "SandboxTestSupport.h"
 #include "TempFolder.h"
@@ -14,17 +15,11 @@
 namespace qorita::sandbox::test {
 namespace {
 
+using qorita::test::ReadFile;
+
 const std::vector<std::string> SoapHeaders(const std::string& AOperation)
 {
     return {"Content-Type: text/xml; charset=utf-8", "SOAPAction: " + SoapActionOf(AOperation), "Accept: */*"};
-}
-
-std::string ReadFile(const std::filesystem::path& APath)
-{
-    std::ifstream in(APath, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class SandboxServerTest : public ::testing::Test {
@@ -412,10 +407,9 @@ TEST_F(SandboxServerTest, LateAndTricklingAnswersOfTheCourierItself)
         EXPECT_EQ(AnswerPayload(answer.Body, "AddParcel").Children.at(0).ChildText("NumeroSpedizione"), "100000001");
     });
     ASSERT_TRUE(FSandbox.WaitForRequests(1, std::chrono::seconds(20)));
-    for (int i = 0; i < 200 && FSandbox.Shipments().empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(FSandbox.Shipments().size(), 1u) << "registered before the answer went out";
+    EXPECT_TRUE(FSandbox.WaitForRegisteredCounters(1, std::chrono::seconds(20)))
+        << "registered before the answer went out";
+    EXPECT_EQ(FSandbox.Shipments().size(), 1u);
     client.join();
 
     TScriptedAnswer trickle;

@@ -118,7 +118,9 @@ TEST_F(TSoapTest, AnswerRulesAndMessages)
         {"result name without regard to case", 200, Xml,
          Wrapper("<Other>1</Other><addparcelRESULT>" + ok + "</addparcelRESULT>"), ok, false},
         {"only child of the wrapper", 200, Xml, Wrapper("<Whatever>" + ok + "</Whatever>"), ok, false},
-        {"text payload", 200, Xml, Wrapper("<AddParcelResult>a &amp; b</AddParcelResult>"), "a &amp; b", false},
+        // AddParcel's payload is read as a document: a text is none.
+        {"text payload", 200, Xml, Wrapper("<AddParcelResult>a &amp; b</AddParcelResult>"),
+         "Start tag expected, '<' not found\r\nLine: 1\r\na &amp; b"},
         {"latin-1 answer", 200, "text/xml",
          "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/"
          "envelope/\"><s:Body><R><AddParcelResult><Nome>citt\xE0</Nome></AddParcelResult></R></s:Body></s:Envelope>",
@@ -135,7 +137,7 @@ TEST_F(TSoapTest, AnswerRulesAndMessages)
         SCOPED_TRACE(c.Name);
         EnqueueAnswer(c.Body, c.Status, c.ContentType);
         if (c.Fails) EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }), c.Expected);
-        else EXPECT_EQ(Proxy()->AddParcel("<Info/>"), c.Expected);
+        else EXPECT_EQ(Markup(Proxy()->AddParcel("<Info/>")), c.Expected);
     }
     // Each call posted exactly once, whatever the answer.
     std::size_t posts = 0;

@@ -145,7 +145,7 @@ TEST_F(TSoapTest, WrapperNamespaceFromTheBodyOrTheElementOfTheInputMessage)
         SCOPED_TRACE(c.Name);
         ServeWsdl(c.Wsdl);
         EnqueueAnswer(ResultEnvelope("AddParcel", "<Esito>0</Esito>"));
-        EXPECT_EQ(Proxy()->AddParcel("<Info/>"), "<Esito>0</Esito>");
+        EXPECT_EQ(Markup(Proxy()->AddParcel("<Info/>")), "<Esito>0</Esito>");
         const auto requests = Server().Requests();
         ASSERT_FALSE(requests.empty());
         EXPECT_NE(requests.back().Body.find("<SOAP-ENV:Body><AddParcel xmlns=\"" + c.Expected + "\"><XMLInfoParcel>"),
@@ -234,8 +234,7 @@ TEST_F(TSoapTest, BindingAndServiceFoundInImportedDescriptions)
     Server().Serve("/parts/binding.wsdl", binding);
     EnqueueAnswer(ResultEnvelope("AddParcel", "<Esito>0</Esito>"));
 
-    EXPECT_EQ(labelservice::GetLabelServiceSoap({base + "/main.wsdl", TrustedCertificates().CaCertificate.string()})
-                  ->AddParcel("<Info/>"),
+    EXPECT_EQ(Markup(Client({base + "/main.wsdl", TrustedCertificates().CaCertificate.string()})->AddParcel("<Info/>")),
               "<Esito>0</Esito>");
 
     const auto requests = Server().Requests();
@@ -278,12 +277,12 @@ TEST_F(TSoapTest, OnlyHttpsIsUsedForTheDescriptionItsImportsAndTheEndpoint)
     const auto file = ScratchFolder() / "plain-endpoint.wsdl";
     std::ofstream(file) << TestWsdl({.Endpoint = plainEndpoint});
     EXPECT_EQ(ErrorOf([&] {
-                  labelservice::GetLabelServiceSoap({file.string(), ""})->AddParcel("<Info/>");
+                  labelservice::TLabelServiceSoap({file.string(), ""}).AddParcel("<Info/>");
               }),
               named(refusedEndpoint, file.string()));
 
     EXPECT_EQ(ErrorOf([&] {
-                  labelservice::GetLabelServiceSoap({plainWsdl, ""})->AddParcel("<Info/>");
+                  labelservice::TLabelServiceSoap({plainWsdl, ""}).AddParcel("<Info/>");
               }),
               LoadError(plainWsdl, "not an https location: the description must come over verified TLS"));
 
@@ -305,14 +304,14 @@ TEST_F(TSoapTest, LocalDescriptionFileWithBlanksAroundItsName)
     EnqueueAnswer(ResultEnvelope("AddParcel", "<Esito>0</Esito>"));
 
     EXPECT_EQ(
-        labelservice::GetLabelServiceSoap({"  " + file.string() + " \t", TrustedCertificates().CaCertificate.string()})
-            ->AddParcel("<Info/>"),
+        Markup(
+            Client({"  " + file.string() + " \t", TrustedCertificates().CaCertificate.string()})->AddParcel("<Info/>")),
         "<Esito>0</Esito>");
     ASSERT_EQ(Server().Requests().size(), 1u);
     EXPECT_EQ(Server().Requests()[0].Method, "POST");
 
     EXPECT_EQ(ErrorOf([&] {
-                  labelservice::GetLabelServiceSoap({file.string() + ".missing", ""})->AddParcel("x");
+                  Client({file.string() + ".missing", ""})->AddParcel("x");
               }),
               LoadError(file.string() + ".missing", "Cannot open file '" + file.string() + ".missing'"));
 }

@@ -48,7 +48,7 @@ TEST_F(TSoapTest, AddParcelSendsDescriptionRequestThenEnvelopeOnOneConnection)
     ServeWsdl();
     EnqueueAnswer(ResultEnvelope("AddParcel", "<InfoLabel><Esito>0</Esito></InfoLabel>"));
 
-    const std::string payload = Proxy()->AddParcel("<Info><Nome>A &amp; B</Nome></Info>");
+    const std::string payload = Markup(Proxy()->AddParcel("<Info><Nome>A &amp; B</Nome></Info>"));
 
     EXPECT_EQ(payload, "<InfoLabel><Esito>0</Esito></InfoLabel>");
     const auto requests = Server().Requests();

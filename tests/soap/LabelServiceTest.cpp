@@ -14,8 +14,6 @@
 namespace qorita::soaptest {
 namespace {
 
-using labelservice::TLabelService;
-
 TEST_F(TSoapTest, AddParcelSendsTheInfoMarkupAndReadsTheLabels)
 {
     ServeWsdl();
@@ -30,7 +28,7 @@ TEST_F(TSoapTest, AddParcelSendsTheInfoMarkupAndReadsTheLabels)
     request.Info()->Parcel()->Add()->RagioneSociale.Set("Rossi & Figli <srl>");
     const std::string markup = request.Info()->XML();
 
-    const auto response = TLabelService::AddParcel(request, Settings());
+    const auto response = labelservice::AddParcel(request, Settings());
 
     ASSERT_NE(response, nullptr);
     ASSERT_NE(response->InfoLabel(), nullptr);
@@ -54,7 +52,7 @@ TEST_F(TSoapTest, CloseWorkDaySendsUnderscoredParameter)
     cwdbsn_request::TCWDBSNRequest request;
     request.Info()->SedeQor.Set("MI");
 
-    const auto response = TLabelService::CloseWorkDayByShipmentNumber(request, Settings());
+    const auto response = labelservice::CloseWorkDayByShipmentNumber(request, Settings());
 
     ASSERT_NE(response, nullptr);
     EXPECT_TRUE(response->ParcelErrors().empty());
@@ -72,7 +70,7 @@ TEST_F(TSoapTest, DeleteSpedReadsItsParametersFromTheRequest)
     request.Info()->PasswordClienteQor.Set("p&ss<");
     request.Info()->NumSpedizione.Set(0);
 
-    const auto response = TLabelService::DeleteSped(request, Settings());
+    const auto response = labelservice::DeleteSped(request, Settings());
 
     ASSERT_NE(response, nullptr);
     EXPECT_EQ(response->DescrizioneErrore(), "Spedizione eliminata");
@@ -94,9 +92,9 @@ TEST_F(TSoapTest, PayloadTheResponseDocumentRejectsEndsTheCall)
     deleteRequest.Info()->CodiceClienteQor.Set(1);
     addparcel_request::TAddParcelRequest addRequest;
 
-    EXPECT_EQ(ErrorOf([&] { TLabelService::DeleteSped(deleteRequest, Settings()); }), "Interface not supported");
-    EXPECT_EQ(ErrorOf([&] { TLabelService::AddParcel(addRequest, Settings()); }), "Interface not supported");
-    EXPECT_EQ(ErrorOf([&] { TLabelService::AddParcel(addRequest, Settings()); }),
+    EXPECT_EQ(ErrorOf([&] { labelservice::DeleteSped(deleteRequest, Settings()); }), "Interface not supported");
+    EXPECT_EQ(ErrorOf([&] { labelservice::AddParcel(addRequest, Settings()); }), "Interface not supported");
+    EXPECT_EQ(ErrorOf([&] { labelservice::AddParcel(addRequest, Settings()); }),
               "Start tag expected, '<' not found\r\nLine: 1\r\na &lt; b");
 }
 

@@ -1,5 +1,7 @@
 #include "SoapFixture.h"
 
+#include "xml/XMLNode.h"
+
 #include "common/Exception.h"
 
 namespace qorita::soaptest {
@@ -120,9 +122,17 @@ void TSoapTest::EnqueueAnswer(const std::string& ABody, int AStatus, const std::
     FServer.QueueAnswer(answer);
 }
 
-std::shared_ptr<labelservice::TLabelServiceSoap> TSoapTest::Proxy(const http::THttpLimits& ALimits) const
+std::string Markup(const xml::IXMLDocument& APayload) { return APayload->DocumentElement()->XML(); }
+
+std::unique_ptr<labelservice::TLabelServiceSoap> Client(const labelservice::TServiceSettings& ASettings,
+                                                        const http::THttpLimits& ALimits)
 {
-    return labelservice::GetLabelServiceSoap(Settings(), ALimits);
+    return std::make_unique<labelservice::TLabelServiceSoap>(ASettings, ALimits);
+}
+
+std::unique_ptr<labelservice::TLabelServiceSoap> TSoapTest::Proxy(const http::THttpLimits& ALimits) const
+{
+    return Client(Settings(), ALimits);
 }
 
 }  // namespace qorita::soaptest

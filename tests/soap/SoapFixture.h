@@ -10,10 +10,12 @@
 #include "TempFolder.h"
 #include "labelservice/Rest.h"
 #include "labelservice/http/HttpClient.h"
+#include "xml/XMLDocument.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -49,6 +51,13 @@ std::string AnswerEnvelope(const std::string& ABodyContent,
 // A regular answer whose result element carries APayload.
 std::string ResultEnvelope(const std::string& AOperation, const std::string& APayload);
 
+// A client of the service ASettings names, as a run makes one.
+std::unique_ptr<labelservice::TLabelServiceSoap> Client(const labelservice::TServiceSettings& ASettings,
+                                                        const http::THttpLimits& ALimits = {});
+
+// The payload's markup, as the answer held it.
+std::string Markup(const xml::IXMLDocument& APayload);
+
 class TSoapTest : public ::testing::Test {
 protected:
     TSoapTest();
@@ -60,7 +69,7 @@ protected:
     void ServeWsdl(TWsdlOptions AOptions = {});
     void EnqueueAnswer(const std::string& ABody, int AStatus = 200,
                        const std::string& AContentType = "text/xml; charset=utf-8");
-    std::shared_ptr<labelservice::TLabelServiceSoap> Proxy(const http::THttpLimits& ALimits = {}) const;
+    std::unique_ptr<labelservice::TLabelServiceSoap> Proxy(const http::THttpLimits& ALimits = {}) const;
     // A private folder of this test's own for files it writes.
     const std::filesystem::path& ScratchFolder() const { return FScratch.Path(); }
 

@@ -47,7 +47,7 @@ int main(int argc, char** argv)
     try {
         qorita::fb::TFbConnection connection;
         connection.Open(argv[1], qorita::CredenzialiDatabase());
-        qorita::fb::TFbTransaction transaction(connection, {true, true, true});
+        qorita::fb::TFbTransaction transaction(connection, {.Access = qorita::fb::TFbAccessMode::ReadOnly});
         transaction.Start();
         qorita::fb::TFbStatement select(connection, transaction,
                                         "SELECT R.NCOLLO, R.ETICHETTA, T.TIPOETICHETTA FROM QORITA_RIGHE R "

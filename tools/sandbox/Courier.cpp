@@ -306,6 +306,7 @@ std::string TCourier::AddParcel(std::string_view AXmlInfoParcel)
             }
             FRegistry.Register(std::move(shipment));
         }
+        FRegistered.notify_all();
     }
 
     std::string out = "<InfoLabel xmlns=\"\">";
@@ -418,6 +419,13 @@ std::map<std::int32_t, int> TCourier::RegistrationsPerCounter() const
 {
     const std::lock_guard lock(FMutex);
     return FRegistry.RegistrationsPerCounter();
+}
+
+bool TCourier::WaitForRegisteredCounters(std::size_t ACounters, std::chrono::milliseconds ATimeout) const
+{
+    std::unique_lock lock(FMutex);
+    return FRegistered.wait_for(lock, ATimeout,
+                                [&] { return FRegistry.RegistrationsPerCounter().size() >= ACounters; });
 }
 
 std::optional<std::string> TCourier::IssuedLabel(std::int32_t ACodiceClienteQor, std::int32_t AContatore) const

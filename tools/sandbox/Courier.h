@@ -2,6 +2,8 @@
 
 #include "Registry.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -52,6 +54,10 @@ public:
     std::vector<TRegisteredShipment> Shipments() const;
     // How many registered parcels carry each counter (more than one: charged twice).
     std::map<std::int32_t, int> RegistrationsPerCounter() const;
+    // Waits until parcels with at least ACounters distinct counters are
+    // registered; false when ATimeout passed first. Registration comes before
+    // the answer is sent: a test learns here that the courier has the parcels.
+    bool WaitForRegisteredCounters(std::size_t ACounters, std::chrono::milliseconds ATimeout) const;
     // The label first issued for the customer's counter since the courier
     // started, or nothing when none was.
     std::optional<std::string> IssuedLabel(std::int32_t ACodiceClienteQor, std::int32_t AContatore) const;
@@ -64,7 +70,8 @@ private:
 
     TCredentials FCredentials;
     std::size_t FZplLabelSize = 0;
-    mutable std::mutex FMutex;  // one operation at a time, as the registry needs
+    mutable std::mutex FMutex;                    // one operation at a time, as the registry needs
+    mutable std::condition_variable FRegistered;  // signalled after parcels are registered
     TShipmentRegistry FRegistry;
     std::map<std::pair<std::int32_t, std::int32_t>, std::string> FIssuedLabels;
 };

@@ -184,6 +184,11 @@ bool TSandboxCourier::WaitForRequests(std::size_t ACount, std::chrono::milliseco
 
 std::vector<TRegisteredShipment> TSandboxCourier::Shipments() const { return FImpl->Courier.Shipments(); }
 
+bool TSandboxCourier::WaitForRegisteredCounters(std::size_t ACounters, std::chrono::milliseconds ATimeout) const
+{
+    return FImpl->Courier.WaitForRegisteredCounters(ACounters, ATimeout);
+}
+
 std::map<std::int32_t, int> TSandboxCourier::RegistrationsPerCounter() const
 {
     return FImpl->Courier.RegistrationsPerCounter();

@@ -70,6 +70,9 @@ public:
     // How many registered parcels carry each counter: more than one is a parcel
     // charged twice.
     std::map<std::int32_t, int> RegistrationsPerCounter() const;
+    // Waits until parcels with at least ACounters distinct counters are
+    // registered (before their answer goes out); false when ATimeout passed first.
+    bool WaitForRegisteredCounters(std::size_t ACounters, std::chrono::milliseconds ATimeout) const;
     // The label issued for the customer's counter, or nothing.
     std::optional<std::string> IssuedLabel(std::int32_t ACodiceClienteQor, std::int32_t AContatore) const;
 

@@ -85,7 +85,9 @@ struct TScriptedServer::TImpl {
     mutable std::mutex Mutex;  // guards what follows
     std::condition_variable ReleaseSignal;
     mutable std::condition_variable RequestSignal;
+    std::condition_variable ServingSignal;
     bool Released = false;
+    bool Serving = false;  // the accept loop has begun
     std::map<std::string, TScriptedAnswer> Fixed;
     std::deque<TScriptedAnswer> Queue;
     std::vector<TReceivedRequest> Received;
@@ -302,17 +304,31 @@ void TScriptedServer::Start(const support::TCertificateFiles& ACertificates, int
     {
         const std::lock_guard lock(impl.Mutex);
         impl.Released = false;
+        impl.Serving = false;
     }
+    // The accept loop makes its worker pool once it runs: the pool's making is
+    // the signal that serving has begun.
+    server->new_task_queue = [&impl, makeQueue = server->new_task_queue] {
+        httplib::TaskQueue* queue = makeQueue();
+        {
+            const std::lock_guard lock(impl.Mutex);
+            impl.Serving = true;
+        }
+        impl.ServingSignal.notify_all();
+        return queue;
+    };
     impl.BoundPort = port;
     httplib::SSLServer* raw = server.get();
     impl.Server = std::move(server);
     impl.Thread = std::thread([raw] { raw->listen_after_bind(); });
     // The socket already queues connections; waiting for the accept loop matters
     // only because a stop issued before it runs would be lost.
-    for (int i = 0; i < 5000 && !raw->is_running(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    bool serving = false;
+    {
+        std::unique_lock lock(impl.Mutex);
+        serving = impl.ServingSignal.wait_for(lock, std::chrono::seconds(5), [&] { return impl.Serving; });
     }
-    if (!raw->is_running()) {
+    if (!serving || !raw->is_running()) {
         Stop();
         throw Exception(impl.Name + " did not start serving");
     }

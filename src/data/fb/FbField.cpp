@@ -3,15 +3,27 @@
 
 #include "common/Exception.h"
 #include "common/Numbers.h"
+#include "common/Text.h"
 #include "data/fb/FbStatementImpl.h"
 #include "data/fb/FbValues.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace qorita::fb {
+namespace {
+
+// A number held in a text column, read as the database reads one when it casts
+// text to a number: blanks around it (a CHAR column comes padded) and a "+"
+// sign are allowed.
+std::string_view NumberText(std::string_view AText)
+{
+    std::string_view text = Trim(AText);
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
+    return text;
+}
+
+}  // namespace
 
 TRawColumn TFbStatement::TImpl::Column(unsigned AIndex) const
 {
@@ -38,10 +50,8 @@ std::int64_t TFbField::AsInt64() const
     case SQL_BOOLEAN: return *column.Data ? 1 : 0;
     default: {
         const std::string text = AsText();
-        char* end = nullptr;
-        errno = 0;
-        const long long value = std::strtoll(text.c_str(), &end, 10);
-        if (text.empty() || *end != '\0' || errno != 0) {
+        std::int64_t value = 0;
+        if (!ParseInteger(NumberText(text), value)) {
             throw Exception(Format("'%s' is not a valid integer value", text.c_str()));
         }
         return value;
@@ -68,9 +78,8 @@ double TFbField::AsDouble() const
     case SQL_INT64: return static_cast<double>(AsInt64());
     default: {
         const std::string text = AsText();
-        char* end = nullptr;
-        const double value = std::strtod(text.c_str(), &end);
-        if (text.empty() || *end != '\0') {
+        double value = 0.0;
+        if (!ParseDouble(NumberText(text), value)) {
             throw Exception(Format("'%s' is not a valid floating point value", text.c_str()));
         }
         return value;

@@ -16,9 +16,9 @@
 namespace qorita::fb {
 namespace {
 
-constexpr unsigned kCharsetUtf8 = 4;
-constexpr std::size_t kMaxVarying = 32765;
-constexpr unsigned kBlobSegment = 32768;
+constexpr unsigned CharsetUtf8 = 4;
+constexpr std::size_t MaxVarying = 32765;
+constexpr unsigned BlobSegment = 32768;
 
 // The most bytes one character takes in a character set: Firebird declares a
 // text parameter's length in bytes, that many characters times this.
@@ -116,8 +116,8 @@ void TFbStatement::TImpl::BuildOutput(TStatusWrapper& AStatus, Firebird::IMessag
 
 const TFbParam& TFbStatement::TImpl::ParamAt(unsigned APosition) const
 {
-    static const TFbParam kNull;
-    if (!Named) return kNull;
+    static const TFbParam NullParam;
+    if (!Named) return NullParam;
     return Params.find(Translated.ParameterAtPosition[APosition])->second;
 }
 
@@ -157,14 +157,14 @@ TRef<Firebird::IMessageMetadata> TFbStatement::TImpl::BuildInput(TStatusWrapper&
                 cut[i] = kept;
                 text = &cut[i];
             }
-            if (text->size() > kMaxVarying) {
+            if (text->size() > MaxVarying) {
                 throw Exception(
                     Format("Text of %zu bytes is too long for a parameter of this statement", text->size()));
             }
             builder->setType(&AStatus, i, SQL_VARYING + 1);
             builder->setLength(&AStatus, i, static_cast<unsigned>(std::max<std::size_t>(text->size(), 1)));
             builder->setScale(&AStatus, i, 0);
-            builder->setCharSet(&AStatus, i, kCharsetUtf8);
+            builder->setCharSet(&AStatus, i, CharsetUtf8);
         } else if (std::holds_alternative<TFbDateTimeValue>(value)) {
             builder->setType(&AStatus, i, SQL_TIMESTAMP + 1);
             builder->setLength(&AStatus, i, sizeof(ISC_TIMESTAMP));
@@ -217,8 +217,8 @@ void TFbStatement::TImpl::WriteBlob(TStatusWrapper& AStatus, const std::string& 
 {
     Firebird::IAttachment* attachment = Connection.Handle();
     TRef<Firebird::IBlob> blob(attachment->createBlob(&AStatus, Transaction.Handle(), &AId, 0, nullptr));
-    for (std::size_t done = 0; done < AText.size(); done += kBlobSegment) {
-        const auto length = static_cast<unsigned>(std::min<std::size_t>(kBlobSegment, AText.size() - done));
+    for (std::size_t done = 0; done < AText.size(); done += BlobSegment) {
+        const auto length = static_cast<unsigned>(std::min<std::size_t>(BlobSegment, AText.size() - done));
         blob->putSegment(&AStatus, length, AText.data() + done);
     }
     blob->close(&AStatus);
@@ -232,7 +232,7 @@ std::string TFbStatement::TImpl::ReadBlob(const ISC_QUAD& AId) const
         ISC_QUAD id = AId;
         TRef<Firebird::IBlob> blob(attachment->openBlob(&AStatus, Transaction.Handle(), &id, 0, nullptr));
         std::string result;
-        std::vector<char> segment(kBlobSegment);
+        std::vector<char> segment(BlobSegment);
         for (;;) {
             unsigned length = 0;
             const int code = blob->getSegment(&AStatus, static_cast<unsigned>(segment.size()), segment.data(), &length);

@@ -1,6 +1,15 @@
 #include "data/fb/FbStatus.h"
 
+#include <cstring>
+#include <vector>
+
 namespace qorita::fb {
+
+namespace {
+// A status vector holds at most 20 entries of a few hundred characters; this
+// bound only keeps a misbehaving client from growing the buffer for ever.
+constexpr std::size_t LongestStatusText = 1 << 20;
+}  // namespace
 
 Firebird::IMaster* Master()
 {
@@ -10,12 +19,21 @@ Firebird::IMaster* Master()
 
 std::string FormatStatus(Firebird::IStatus* AStatus)
 {
-    char buffer[4096];
-    Master()->getUtilInterface()->formatStatus(buffer, sizeof buffer, AStatus);
+    // formatStatus cuts a text longer than the buffer it is given and says
+    // nothing; a text that fills all but the terminator may have been cut, so
+    // the buffer grows until the text leaves room to spare.
+    Firebird::IUtil* util = Master()->getUtilInterface();
+    std::vector<char> buffer(4096);
+    for (;;) {
+        buffer[0] = '\0';
+        util->formatStatus(buffer.data(), static_cast<unsigned>(buffer.size()), AStatus);
+        if (std::strlen(buffer.data()) + 1 < buffer.size() || buffer.size() >= LongestStatusText) break;
+        buffer.resize(buffer.size() * 2);
+    }
     // The client separates the lines of its message with LF; the program's
     // messages use CR LF throughout.
     std::string result;
-    for (const char* p = buffer; *p; ++p) {
+    for (const char* p = buffer.data(); *p; ++p) {
         if (*p == '\n') {
             result += "\r\n";
         } else {

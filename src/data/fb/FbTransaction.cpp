@@ -7,17 +7,18 @@
 namespace qorita::fb {
 namespace {
 
-constexpr const char* kNotActive = "Transaction is not active";
+constexpr const char* NotActive = "Transaction is not active";
 
 // The options as the transaction parameter block the server reads.
 TDisposable<Firebird::IXpbBuilder> BuildTpb(TStatusWrapper& AStatus, const TFbTransactionOptions& AOptions)
 {
     Firebird::IUtil* util = Master()->getUtilInterface();
     TDisposable<Firebird::IXpbBuilder> tpb(util->getXpbBuilder(&AStatus, Firebird::IXpbBuilder::TPB, nullptr, 0));
-    tpb->insertTag(&AStatus, AOptions.Concurrency ? isc_tpb_concurrency : isc_tpb_read_committed);
-    if (!AOptions.Concurrency) tpb->insertTag(&AStatus, isc_tpb_rec_version);
-    tpb->insertTag(&AStatus, AOptions.Nowait ? isc_tpb_nowait : isc_tpb_wait);
-    tpb->insertTag(&AStatus, AOptions.ReadOnly ? isc_tpb_read : isc_tpb_write);
+    const bool concurrency = AOptions.Isolation == TFbIsolation::Concurrency;
+    tpb->insertTag(&AStatus, concurrency ? isc_tpb_concurrency : isc_tpb_read_committed);
+    if (!concurrency) tpb->insertTag(&AStatus, isc_tpb_rec_version);
+    tpb->insertTag(&AStatus, AOptions.LockResolution == TFbLockResolution::Nowait ? isc_tpb_nowait : isc_tpb_wait);
+    tpb->insertTag(&AStatus, AOptions.Access == TFbAccessMode::ReadOnly ? isc_tpb_read : isc_tpb_write);
     return tpb;
 }
 
@@ -54,7 +55,7 @@ TFbTransaction& TFbTransaction::operator=(TFbTransaction&& AOther) noexcept
 
 Firebird::ITransaction* TFbTransaction::Handle() const
 {
-    if (!FTransaction) throw Exception(kNotActive);
+    if (!FTransaction) throw Exception(NotActive);
     return FTransaction.get();
 }
 
@@ -85,7 +86,7 @@ void TFbTransaction::Rollback()
     // Whatever the outcome, the transaction is over for its owner: a failed
     // rollback lets go of the interface and reports the error.
     TRef<Firebird::ITransaction> transaction = std::move(FTransaction);
-    if (!transaction) throw Exception(kNotActive);
+    if (!transaction) throw Exception(NotActive);
     Guarded([&](TStatusWrapper& AStatus) {
         transaction->rollback(&AStatus);
         Forget(transaction);

@@ -17,10 +17,17 @@ namespace qorita::fb {
 
 class TFbConnection;
 
+// Snapshot ("concurrency") or read committed (record versions).
+enum class TFbIsolation { Concurrency, ReadCommitted };
+// What a lock conflict does: fail at once, or wait for the other transaction.
+enum class TFbLockResolution { Nowait, Wait };
+enum class TFbAccessMode { ReadWrite, ReadOnly };
+
+// Named at the call: TFbTransactionOptions{.Access = TFbAccessMode::ReadOnly}.
 struct TFbTransactionOptions {
-    bool Concurrency = true;
-    bool Nowait = true;
-    bool ReadOnly = false;
+    TFbIsolation Isolation = TFbIsolation::Concurrency;
+    TFbLockResolution LockResolution = TFbLockResolution::Nowait;
+    TFbAccessMode Access = TFbAccessMode::ReadWrite;
 };
 
 class TFbTransaction {

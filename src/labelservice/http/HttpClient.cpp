@@ -53,6 +53,17 @@ struct THttpClient::TImpl {
                 Format("libcurl option %d refused: %s", static_cast<int>(AOption), curl_easy_strerror(code)));
     }
 
+    // What libcurl knows about the last transfer; a refusal raises, so no
+    // answer is read from a value libcurl did not fill in.
+    template <typename T>
+    void Get(CURLINFO AInfo, T* AValue)
+    {
+        const CURLcode code = curl_easy_getinfo(Handle.get(), AInfo, AValue);
+        if (code != CURLE_OK)
+            throw Exception(
+                Format("libcurl information %d refused: %s", static_cast<int>(AInfo), curl_easy_strerror(code)));
+    }
+
     void SetCommonOptions();
     void BoundThisRequest();
     void UseSystemStoreDirectory();
@@ -168,6 +179,8 @@ void THttpClient::TImpl::UseSystemStoreDirectory()
     // chain needs. The bundle is dropped only when libcurl knows a directory
     // that exists, so the trusted set stays the system's either way.
     char* directory = nullptr;
+    // A libcurl that cannot tell its directory (one built without it) keeps
+    // the bundle: not knowing is no error here.
     if (curl_easy_getinfo(Handle.get(), CURLINFO_CAPATH, &directory) != CURLE_OK || directory == nullptr) return;
     std::error_code error;
     if (!std::filesystem::is_directory(directory, error)) return;
@@ -253,10 +266,10 @@ THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeader
     Set(CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
     if (code != CURLE_OK) throw Exception(TransportMessage(code, elapsed));
 
-    curl_easy_getinfo(Handle.get(), CURLINFO_RESPONSE_CODE, &Response.StatusCode);
+    Get(CURLINFO_RESPONSE_CODE, &Response.StatusCode);
     const char* contentType = nullptr;
-    if (curl_easy_getinfo(Handle.get(), CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType != nullptr)
-        Response.ContentType = contentType;
+    Get(CURLINFO_CONTENT_TYPE, &contentType);
+    if (contentType != nullptr) Response.ContentType = contentType;
     return std::move(Response);
 }
 

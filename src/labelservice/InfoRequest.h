@@ -1,8 +1,9 @@
 #pragma once
 
-// The parts that several message documents share: the list of the repeated
-// Parcel elements, the courier account that heads every request's Info element
-// (with what the courier accepts in it), and a request made of that Info element.
+// The Info request and what several message documents build it from: the list
+// of the repeated Parcel elements, the courier account that heads every
+// request's Info element (with what the courier accepts in it), and a request
+// made of that Info element.
 
 #include "labelservice/MessageElements.h"
 #include "labelservice/RestMessage.h"
