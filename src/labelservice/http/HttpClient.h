@@ -83,7 +83,9 @@ public:
 
     // Transport failures (connection, name resolution, time-out, TLS, oversized
     // answer) raise an Exception with libcurl's message; any status is returned.
-    THttpResponse Get(const std::string& AUrl, const THeaders& AHeaders);
+    // AMaxBodyBytes: a lower bound on the body for this request (0: the
+    // client's limit).
+    THttpResponse Get(const std::string& AUrl, const THeaders& AHeaders, std::size_t AMaxBodyBytes = 0);
     // ABodySink, when given, takes the answer's body (the limit applies to it
     // all the same).
     THttpResponse Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody,
