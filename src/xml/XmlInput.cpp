@@ -19,6 +19,8 @@ namespace {
 // The pieces handed to the parser at a time: a text at hand is parsed as an
 // answer of that size would arrive.
 constexpr std::size_t kPieceBytes = 64u << 10;
+// The room kept between texts for gathering the next one.
+constexpr std::size_t kKeptTextRoom = 1u << 20;
 
 // The start of the most recent lines of received bytes, for the line a parse
 // error quotes (SourceLine, TXmlOrigin::Received): the bytes themselves are
@@ -196,8 +198,8 @@ private:
                              int ANamespaces, const xmlChar** ANamespaceList, int AAttributes, int ADefaulted,
                              const xmlChar** AAttributeList)
     {
+        EndText(AContext);
         TPushParse& self = Self(AContext);
-        self.FInText = false;
         self.FRootStarted = true;
         self.FOpen.push_back({ALocalName, APrefix, xmlSAX2GetLineNumber(AContext)});
         // An attribute is a node with a text node for its value.
@@ -208,56 +210,69 @@ private:
 
     static void EndElement(void* AContext, const xmlChar* ALocalName, const xmlChar* APrefix, const xmlChar* AUri)
     {
+        EndText(AContext);
         TPushParse& self = Self(AContext);
-        self.FInText = false;
         if (!self.FOpen.empty()) self.FOpen.pop_back();
         xmlSAX2EndElementNs(AContext, ALocalName, APrefix, AUri);
     }
 
+    // libxml2 grows a text node that arrives in pieces by doubling its room,
+    // which a large label keeps for as long as the tree lives: the pieces are
+    // gathered here and the node is made once, at its size.
     static void Characters(void* AContext, const xmlChar* AText, int ALength)
     {
         TPushParse& self = Self(AContext);
         if (!self.FInText) {
             if (!self.Add(1)) return;
             self.FInText = true;
-            self.FTextBytes = 0;
         }
-        self.FTextBytes += static_cast<std::size_t>(ALength);
-        if (self.FTextBytes > MaxTextBytes) {
+        if (self.FText.size() + static_cast<std::size_t>(ALength) > MaxTextBytes) {
             const xmlNode* element = static_cast<xmlParserCtxt*>(AContext)->node;
             const std::string name = element != nullptr ? libxml::QualifiedName(element) : std::string();
             self.Refuse(Format("XML text refused: the text of element <%s> is larger than %zu bytes", name.c_str(),
                                MaxTextBytes));
             return;
         }
-        xmlSAX2Characters(AContext, AText, ALength);
+        self.FText.append(reinterpret_cast<const char*>(AText), static_cast<std::size_t>(ALength));
+    }
+
+    // Hands the gathered text to libxml2 before anything else happens in the
+    // tree; the room stays for the next text unless it is a large one.
+    static void EndText(void* AContext)
+    {
+        TPushParse& self = Self(AContext);
+        self.FInText = false;
+        if (self.FText.empty()) return;
+        xmlSAX2Characters(AContext, libxml::ToXml(self.FText.c_str()), static_cast<int>(self.FText.size()));
+        self.FText.clear();
+        if (self.FText.capacity() > kKeptTextRoom) self.FText.shrink_to_fit();
     }
 
     static void CData(void* AContext, const xmlChar* AText, int ALength)
     {
+        EndText(AContext);
         TPushParse& self = Self(AContext);
-        self.FInText = false;
         if (self.Add(1)) xmlSAX2CDataBlock(AContext, AText, ALength);
     }
 
     static void Comment(void* AContext, const xmlChar* AText)
     {
+        EndText(AContext);
         TPushParse& self = Self(AContext);
-        self.FInText = false;
         if (self.Add(1)) xmlSAX2Comment(AContext, AText);
     }
 
     static void Instruction(void* AContext, const xmlChar* ATarget, const xmlChar* AData)
     {
+        EndText(AContext);
         TPushParse& self = Self(AContext);
-        self.FInText = false;
         if (self.Add(1)) xmlSAX2ProcessingInstruction(AContext, ATarget, AData);
     }
 
     static void Reference(void* AContext, const xmlChar* AName)
     {
+        EndText(AContext);
         TPushParse& self = Self(AContext);
-        self.FInText = false;
         if (self.Add(1)) xmlSAX2Reference(AContext, AName);
     }
 
@@ -277,7 +292,7 @@ private:
     std::size_t FReceived = 0;
     std::string FTail;
     bool FInText = false;
-    std::size_t FTextBytes = 0;
+    std::string FText;
     std::string FRefusal;
     TReceivedLines FLines;
 };
