@@ -31,7 +31,7 @@ public:
     void Append(std::string_view AData)
     {
         while (!AData.empty()) {
-            TLine& current = FLines.back();
+            TLine& current = FLines.empty() ? FFirst : FLines.back();
             const char* feed = static_cast<const char*>(std::memchr(AData.data(), '\n', AData.size()));
             const std::size_t end = feed == nullptr ? AData.size() : static_cast<std::size_t>(feed - AData.data());
             if (current.Start.size() < kStartBytes) {
@@ -40,7 +40,10 @@ public:
             if (feed == nullptr) return;
             AData.remove_prefix(end + 1);
             FLines.push_back({current.Number + 1, {}});
-            if (FLines.size() > kKeptLines) Evict();
+            if (FLines.size() > kKeptLines) {
+                if (FLines.front().Number == FPinned) FPinnedLine = std::move(FLines.front());
+                FLines.pop_front();
+            }
         }
     }
 
@@ -50,10 +53,12 @@ public:
     std::string Line(int ALine) const
     {
         const std::size_t number = ALine < 1 ? 1 : static_cast<std::size_t>(ALine);
-        for (const TLine& line : FLines) {
-            if (line.Number == number) return SourceLine(line.Start, 1, TXmlOrigin::Received);
-        }
-        return {};
+        const TLine* line = nullptr;
+        if (number == 1) line = &FFirst;
+        else if (FPinnedLine && FPinnedLine->Number == number) line = &*FPinnedLine;
+        else if (!FLines.empty() && number >= FLines.front().Number && number <= FLines.back().Number)
+            line = &FLines[number - FLines.front().Number];
+        return line != nullptr ? SourceLine(line->Start, 1, TXmlOrigin::Received) : std::string();
     }
 
 private:
@@ -66,19 +71,11 @@ private:
         std::string Start;
     };
 
-    // Drops the oldest line but line 1 and the pinned one.
-    void Evict()
-    {
-        for (auto it = FLines.begin(); it != FLines.end(); ++it) {
-            if (it->Number != 1 && it->Number != FPinned) {
-                FLines.erase(it);
-                return;
-            }
-        }
-    }
-
-    std::deque<TLine> FLines{TLine{1, {}}};
-    std::size_t FPinned = 1;
+    TLine FFirst{1, {}};
+    // The lines after the first, the most recent ones.
+    std::deque<TLine> FLines;
+    std::size_t FPinned = 0;
+    std::optional<TLine> FPinnedLine;
 };
 
 }  // namespace
