@@ -35,9 +35,9 @@
 
 namespace qorita::http {
 
-// The answer is held in memory while it is parsed into a tree of about its
-// size. 128 MiB leaves room for a thousand labels of 100 KB while a hostile or
-// broken server cannot exhaust the memory.
+// The answer is parsed into a tree of about its size as it arrives. 128 MiB
+// leaves room for a thousand labels of 100 KB while a hostile or broken server
+// cannot exhaust the memory.
 inline constexpr std::size_t DefaultMaxBodyBytes = 128u * 1024u * 1024u;
 
 struct THttpLimits {
