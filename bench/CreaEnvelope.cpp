@@ -27,7 +27,8 @@ int main(int argc, char** argv)
         const qorita::labelservice::TRestMessage request(archived);
         const qorita::xml::IXMLNode info = request.XMLDocument()->DocumentElement();
         info->SetChildText("PasswordClienteQor", argv[2]);
-        const std::string envelope = qorita::labelservice::BuildEnvelope("AddParcel", argv[3], {{"XMLInfoParcel", info->XML()}});
+        const std::string envelope =
+            qorita::labelservice::BuildEnvelope("AddParcel", argv[3], {{"XMLInfoParcel", info->XML()}});
         qorita::WriteFileDurably(argv[4], envelope);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_crea_envelope: %s\n", error.what());

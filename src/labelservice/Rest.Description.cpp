@@ -32,8 +32,8 @@ std::string ReadLocalFile(const std::string& APath)
     if (!file) throw Exception(Format("Cannot open file '%s'", APath.c_str()));
     const std::streamoff size = file.tellg();
     if (size > static_cast<std::streamoff>(DescriptionMaxBytes)) {
-        throw Exception(Format("File '%s' refused: larger than the limit of %zu bytes", APath.c_str(),
-                               DescriptionMaxBytes));
+        throw Exception(
+            Format("File '%s' refused: larger than the limit of %zu bytes", APath.c_str(), DescriptionMaxBytes));
     }
     file.seekg(0);
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

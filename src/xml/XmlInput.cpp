@@ -201,8 +201,8 @@ private:
         self.FOpen.push_back({ALocalName, APrefix, xmlSAX2GetLineNumber(AContext)});
         // An attribute is a node with a text node for its value.
         if (!self.Add(1 + static_cast<std::size_t>(ANamespaces) + 2 * static_cast<std::size_t>(AAttributes))) return;
-        xmlSAX2StartElementNs(AContext, ALocalName, APrefix, AUri, ANamespaces, ANamespaceList, AAttributes,
-                              ADefaulted, AAttributeList);
+        xmlSAX2StartElementNs(AContext, ALocalName, APrefix, AUri, ANamespaces, ANamespaceList, AAttributes, ADefaulted,
+                              AAttributeList);
     }
 
     static void EndElement(void* AContext, const xmlChar* ALocalName, const xmlChar* APrefix, const xmlChar* AUri)

@@ -152,7 +152,8 @@ TEST_F(TSoapTest, AnswersBuildABoundedTree)
 {
     ServeWsdl();
     const auto parcels = [](const std::string& AZpl) {
-        return Wrapper("<AddParcelResult><InfoLabel><Parcel><Zpl>" + AZpl + "</Zpl></Parcel></InfoLabel>"
+        return Wrapper("<AddParcelResult><InfoLabel><Parcel><Zpl>" + AZpl +
+                       "</Zpl></Parcel></InfoLabel>"
                        "</AddParcelResult>");
     };
     EnqueueAnswer(Wrapper("<AddParcelResult><InfoLabel>" + Repeat("<a/>", 500000) + "</InfoLabel></AddParcelResult>"));

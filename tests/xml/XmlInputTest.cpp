@@ -22,7 +22,8 @@ std::string ReceiveError(const std::string& AText, std::size_t APiece)
 {
     return ErrorOf([&] {
         TXmlInput input;
-        for (std::size_t at = 0; at < AText.size(); at += APiece) input.Append(std::string_view(AText).substr(at, APiece));
+        for (std::size_t at = 0; at < AText.size(); at += APiece)
+            input.Append(std::string_view(AText).substr(at, APiece));
         input.Parse();
     });
 }
