@@ -1,32 +1,48 @@
 #!/bin/sh
-# Whole Crea runs of the real program beside their floor (bench_crea_floor: the
-# same database work, the same two HTTPS requests and the same archive files,
-# no XML tree), against the sandbox courier on loopback: 1, 100 and 1000
-# parcels, labels of 4 KB and of 64 KB, the database embedded and through the
-# tests' own Firebird server (scripts/fbserver.sh, on a free loopback port).
+# Whole Crea runs of the real program beside the floor of their input and output
+# (the shared floor program: the same database work, the same two HTTPS requests
+# and the two archive files the cheapest way the libraries allow, no XML), against
+# the sandbox courier on loopback: 1, 100 and 1000 parcels, labels of 4 KB and of
+# 64 KB, the database embedded and through the tests' own Firebird server
+# (scripts/fbserver.sh, on a free loopback port).
 #   bench/crea.sh BUILD_DIR [RESULTS_FILE]
-# Prints a table of figures against their targets; with RESULTS_FILE also writes
-# it there with the machine and its load. Everything lives in a temporary folder.
+# Each database gets one warm-up run of the program, whose archived request gives
+# the envelope the floor posts (bench_crea_envelope); then program and floor run
+# in pairs, alternating which goes first, each on a fresh shipment. A figure is
+# the median of the pairwise ratios. Prints a table against the targets; with
+# RESULTS_FILE also writes it there with the machine and its load.
 #
 # Environment:
 #   QORITA_TEST_FB_SERVER  another server to use ("127.0.0.1/PORT"); without it
 #                          the one of scripts/fbserver.sh, started when needed
-#   QORITA_BENCH_REPS      scales the repetitions (default 1; 2 doubles them)
+#   QORITA_BENCH_PAIRS     pairs per figure (default 11)
 #   QORITA_BENCH_MODES     "embedded server" (default), or one of them
 #   QORITA_BENCH_LABELS    "4096 65536" (default), or one of them
+#   QORITA_BENCH_PARCELS   "1 100 1000" (default), or some of them
+#   QORITA_BENCH_SHAPE     inherited (default: the payload inherits the answer
+#                          wrapper's default namespace) or undeclared (xmlns="")
+#   QORITA_BENCH_TRANSFER  length (default: answers whole with Content-Length) or chunked
+#   QORITA_BENCH_LABEL_KIND ZPL (default) or PDF
 #   QORITA_BENCH_PROGRAM   another build of the program to measure (default BUILD_DIR/qorita)
+#   QORITA_BENCH_FLOOR     a built floor program; without it the floor is built from
+#                          a copy of QORITA_BENCH_FLOOR_SOURCE (floor.cpp, build_floor.sh;
+#                          default ../shared/bench beside the clone, else /work/shared/bench)
 set -eu
 BUILD_DIR="$1"
 RESULTS="${2:-}"
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 QORITA="${QORITA_BENCH_PROGRAM:-$BUILD_DIR/qorita}"
-FLOOR="$BUILD_DIR/bench/bench_crea_floor"
+ENVELOPE="$BUILD_DIR/bench/bench_crea_envelope"
 EMPTY="$BUILD_DIR/bench/bench_startup_empty"
 SANDBOX="$BUILD_DIR/qorita-sandbox"
-SCALE="${QORITA_BENCH_REPS:-1}"
+PAIRS="${QORITA_BENCH_PAIRS:-11}"
 MODES="${QORITA_BENCH_MODES:-embedded server}"
 LABELS="${QORITA_BENCH_LABELS:-4096 65536}"
-for program in "$QORITA" "$FLOOR" "$EMPTY" "$SANDBOX"; do
+PARCELS="${QORITA_BENCH_PARCELS:-1 100 1000}"
+SHAPE="${QORITA_BENCH_SHAPE:-inherited}"
+TRANSFER="${QORITA_BENCH_TRANSFER:-length}"
+LABEL_KIND="${QORITA_BENCH_LABEL_KIND:-ZPL}"
+for program in "$QORITA" "$ENVELOPE" "$EMPTY" "$SANDBOX"; do
   [ -x "$program" ] || { echo "crea.sh: $program is missing" >&2; exit 1; }
 done
 command -v isql-fb >/dev/null || { echo "crea.sh: isql-fb is missing" >&2; exit 1; }
@@ -47,6 +63,17 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' HUP INT PIPE TERM
+
+if [ -n "${QORITA_BENCH_FLOOR:-}" ]; then
+  FLOOR="$QORITA_BENCH_FLOOR"
+else
+  source_dir="${QORITA_BENCH_FLOOR_SOURCE:-$ROOT/../shared/bench}"
+  [ -f "$source_dir/floor.cpp" ] || source_dir=/work/shared/bench
+  # The source folder may be read-only: the floor is built in a copy.
+  cp -r "$source_dir" "$WORK/floor-src"
+  sh "$WORK/floor-src/build_floor.sh" >"$WORK/floor-build.out" 2>&1 || { cat "$WORK/floor-build.out" >&2; exit 1; }
+  FLOOR="$WORK/floor-src/floor"
+fi
 
 . "$ROOT/bench/common.sh"
 
@@ -87,45 +114,47 @@ if echo "$MODES" | grep -q server; then
   [ -n "${QORITA_TEST_FB_SERVER:-}" ] || export ISC_PASSWORD="$("$ROOT/scripts/fbserver.sh" password)"
 fi
 for size in $LABELS; do
-  start_sandbox "$WORK/sandbox-$size" --label-size "$size"
-  echo "Crea runs with $size-byte labels against the sandbox courier at $WSDL"
+  start_sandbox "$WORK/sandbox-$size" --label-size "$size" --answer-shape "$SHAPE" --transfer "$TRANSFER"
+  echo "Crea runs with $size-byte $LABEL_KIND labels, $SHAPE payload namespace, $TRANSFER transfer, against $WSDL"
   for mode in $MODES; do
-    for parcels in 1 100 1000; do
-      case $parcels in
-        1) reps=$((15 * SCALE)) ;;
-        100) reps=$((7 * SCALE)) ;;
-        *) reps=$((5 * SCALE)) ;;
-      esac
+    for parcels in $PARCELS; do
       key="${mode}_${size}_$parcels"
       file="$WORK/$key.fdb"
-      make_database "$file" "$parcels" $((2 * reps)) "$WORK/archive-$key"
+      archive="$WORK/archive-$key"
+      make_database "$file" "$parcels" $((2 * PAIRS + 1)) "$archive"
       location="$file"
       [ "$mode" = server ] && location="$SERVER:$file"
-      : >"$WORK/q" ; : >"$WORK/f"
-      call=1
-      for _ in $(seq 1 "$reps"); do
+      # The warm-up run: its request is the envelope every floor run posts.
+      run_once "$QORITA" -Crea "DatabaseName=$location" "ChiamataId=1" >/dev/null
+      request=$(find "$archive" -name '*AddParcelRequest.xml' | head -n 1)
+      "$ENVELOPE" "$request" sandbox "https://sandbox.qorita.invalid/" "$WORK/envelope-$key.xml"
+      : >"$WORK/q" ; : >"$WORK/f" ; : >"$WORK/r"
+      call=2
+      for pair in $(seq 1 "$PAIRS"); do
         # Alternating which goes first evens out a trend in the machine's load.
-        if [ $((call % 4)) -eq 1 ]; then
-          run_once "$QORITA" -Crea "DatabaseName=$location" "ChiamataId=$call" >>"$WORK/q"
-          run_once "$FLOOR" "$location" $((call + 1)) >>"$WORK/f"
+        if [ $((pair % 2)) -eq 1 ]; then
+          qline=$(run_once "$QORITA" -Crea "DatabaseName=$location" "ChiamataId=$call")
+          fline=$(run_once "$FLOOR" "$location" $((call + 1)) "$WORK/envelope-$key.xml" "$request")
         else
-          run_once "$FLOOR" "$location" "$call" >>"$WORK/f"
-          run_once "$QORITA" -Crea "DatabaseName=$location" "ChiamataId=$((call + 1))" >>"$WORK/q"
+          fline=$(run_once "$FLOOR" "$location" "$call" "$WORK/envelope-$key.xml" "$request")
+          qline=$(run_once "$QORITA" -Crea "DatabaseName=$location" "ChiamataId=$((call + 1))")
         fi
+        echo "$qline" >>"$WORK/q" ; echo "$fline" >>"$WORK/f"
+        ratio "${qline%% *}" "${fline%% *}" >>"$WORK/r" ; echo >>"$WORK/r"
         call=$((call + 2))
       done
       ok="$(count_ok "$location")"
-      [ "$ok" = $((2 * reps)) ] || { echo "crea.sh: only $ok of $((2 * reps)) calls of $key ended OK" >&2; exit 1; }
+      [ "$ok" = $((2 * PAIRS + 1)) ] || { echo "crea.sh: only $ok of $((2 * PAIRS + 1)) calls of $key ended OK" >&2; exit 1; }
       q=$(cut -d ' ' -f 1 "$WORK/q" | median) ; f=$(cut -d ' ' -f 1 "$WORK/f" | median)
       qc=$(cut -d ' ' -f 2 "$WORK/q" | median) ; fc=$(cut -d ' ' -f 2 "$WORK/f" | median)
       qm=$(cut -d ' ' -f 3 "$WORK/q" | sort -n | tail -n 1) ; fm=$(cut -d ' ' -f 3 "$WORK/f" | sort -n | tail -n 1)
-      eval "Q_$key=$q F_$key=$f QC_$key=$qc FC_$key=$fc QM_$key=$qm FM_$key=$fm"
-      printf '  %-8s %5d B labels %4d parcels: qorita %9.1f ms (cpu %6.0f), floor %9.1f ms (cpu %6.0f); medians of %d\n' \
-        "$mode" "$size" "$parcels" "$q" "$qc" "$f" "$fc" "$reps"
-      if [ "$parcels" = 1000 ]; then
-        answer=$(find "$WORK/archive-$key" -name '*AddParcelResponse.xml' | head -n 1)
-        eval "A_$key=$(wc -c <"$answer")"
-      fi
+      r=$(grep . "$WORK/r" | median)
+      eval "Q_$key=$q F_$key=$f QC_$key=$qc FC_$key=$fc QM_$key=$qm FM_$key=$fm R_$key=$r"
+      printf '  %-8s %5d B labels %4d parcels: qorita %9.1f ms (cpu %6.0f), floor %9.1f ms (cpu %6.0f); median ratio %s of %d pairs; peak %d / %d MB\n' \
+        "$mode" "$size" "$parcels" "$q" "$qc" "$f" "$fc" "$r" "$PAIRS" $((qm / 1024)) $((fm / 1024))
+      # The courier's answer as it came: the archived payload is nearly all of it.
+      answer=$(find "$archive" -name '*AddParcelResponse.xml' | head -n 1)
+      eval "A_$key=$(wc -c <"$answer")"
     done
   done
 done
@@ -133,13 +162,13 @@ done
 size_name() { [ "$1" -ge 1024 ] && echo "$(($1 / 1024)) KB" || echo "$1 B"; }
 for mode in $MODES; do
   for size in $LABELS; do
-    for parcels in 1 100 1000; do
+    for parcels in $PARCELS; do
       key="${mode}_${size}_$parcels"
-      eval "q=\$Q_$key f=\$F_$key qc=\$QC_$key fc=\$FC_$key"
-      r=$(ratio "$q" "$f")
+      eval "q=\$Q_$key f=\$F_$key qc=\$QC_$key fc=\$FC_$key r=\$R_$key"
       label="$parcels parcel$([ "$parcels" = 1 ] || echo s), $(size_name "$size") labels, $mode"
-      row "$label: qorita / floor, wall ($q / $f ms; CPU $qc / $fc ms)" "$r" "<= 1.15" "$(le "$r" 1.15)"
+      row "$label: qorita / floor, median of $PAIRS pairwise ratios (medians $q / $f ms; CPU $qc / $fc ms)" "$r" "<= 1.15" "$(le "$r" 1.15)"
     done
+    echo "$PARCELS" | grep -q 100 && echo "$PARCELS" | grep -q 1000 || continue
     eval "q100=\$Q_${mode}_${size}_100 q1000=\$Q_${mode}_${size}_1000"
     eval "f100=\$F_${mode}_${size}_100 f1000=\$F_${mode}_${size}_1000"
     r=$(ratio "$q1000" "$q100")
@@ -150,12 +179,13 @@ done
 # Peak memory of the 1000-parcel runs with the largest labels, against the
 # courier's answer (the archived AddParcelResponse).
 for size in $LABELS; do big=$size; done
+for parcels in $PARCELS; do most=$parcels; done
 for mode in $MODES; do
-  key="${mode}_${big}_1000"
+  key="${mode}_${big}_$most"
   eval "qm=\$QM_$key fm=\$FM_$key answer=\$A_$key"
   r=$(awk -v k="$qm" -v b="$answer" 'BEGIN { printf "%.2f", k * 1024 / b }')
   answer_mb=$(awk -v b="$answer" 'BEGIN { printf "%.1f", b / 1048576 }')
-  row "peak RSS, 1000 parcels x $(size_name "$big") labels, $mode: qorita $((qm / 1024)) MB / answer $answer_mb MB (floor $((fm / 1024)) MB)" \
+  row "peak RSS, $most parcels x $(size_name "$big") labels, $mode: qorita $((qm / 1024)) MB / answer $answer_mb MB (floor $((fm / 1024)) MB)" \
     "$r" "<= 2" "$(le "$r" 2)"
 done
 
@@ -202,10 +232,12 @@ if [ -n "$RESULTS" ]; then
   END_MARK='<!-- bench/crea.sh: the latest table, end -->'
   {
     echo "$BEGIN_MARK"
-    echo "Latest run of \`bench/run.sh\` (the Crea section, \`bench/crea.sh\`): medians of whole"
-    echo "runs of the real program beside \`bench_crea_floor\` (the same database work, the same"
-    echo "two HTTPS requests with plain libcurl and the same two archive files, no XML tree),"
-    echo "interleaved, each on its own fresh shipment, against \`qorita-sandbox\` on loopback."
+    echo "Latest run of \`bench/crea.sh\`: whole runs of the real program beside the shared floor"
+    echo "program (the same database work, the same two HTTPS requests and the two archive files"
+    echo "the cheapest way the libraries allow, no XML), in pairs that alternate which goes first,"
+    echo "each on its own fresh shipment, against \`qorita-sandbox\` on loopback; a ratio is the"
+    echo "median of the pairwise ratios. Answers: $LABEL_KIND labels, payload namespace $SHAPE,"
+    echo "transfer $TRANSFER."
     echo "Wall time decides; the CPU time (user + system) of the same runs is given beside it."
     echo "Peak memory is the largest resident set of the 1000-parcel runs; embedded, the"
     echo "engine's page cache is part of the process."

@@ -21,8 +21,8 @@ cmake --build "$BUILD_DIR" -j2 --target bench_xml bench_soap
 "$BUILD_DIR/bench/bench_soap" --benchmark_min_time=2
 
 # Whole Crea runs of the real program (1, 100, 1000 parcels, 4 KB and 64 KB
-# labels, embedded and through the server) beside bench_crea_floor, their CPU
+# labels, embedded and through the server) beside the shared floor program, their CPU
 # time and peak memory, and the start-up figure; prints a table against the
 # targets and writes it, with the machine and its load, into bench/RESULTS.md.
-cmake --build "$BUILD_DIR" -j2 --target qorita qorita-sandbox bench_crea_floor bench_startup_empty
+cmake --build "$BUILD_DIR" -j2 --target qorita qorita-sandbox bench_crea_envelope bench_startup_empty
 "$ROOT/bench/crea.sh" "$BUILD_DIR" "$ROOT/bench/RESULTS.md" || echo "bench/crea.sh: the Crea benchmark failed"

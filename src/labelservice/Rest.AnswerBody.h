@@ -1,7 +1,8 @@
 #pragma once
 
-// The body of the courier's answer as the HTTP client receives it: straight
-// into the parser's input (xml::TXmlInput), where it is parsed without a copy.
+// The body of the courier's answer as the HTTP client receives it: each piece
+// parsed as it arrives (xml::TXmlInput) and not kept, so the answer is held
+// once, as its tree.
 
 #include "labelservice/http/HttpClient.h"
 #include "xml/XmlInput.h"
@@ -17,7 +18,8 @@ public:
     // A body at hand, copied in.
     explicit TAnswerBody(std::string_view AText) : FInput(AText) {}
 
-    void Reserve(std::size_t ABytes) override { FInput.Reserve(ABytes); }
+    // Nothing to make room for: the body is not kept.
+    void Reserve(std::size_t) override {}
     bool Append(std::string_view AData) override { return FInput.Append(AData); }
     std::size_t Size() const override { return FInput.Size(); }
 

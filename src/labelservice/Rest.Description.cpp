@@ -28,8 +28,14 @@ constexpr std::size_t MaxDescriptions = 16;
 
 std::string ReadLocalFile(const std::string& APath)
 {
-    std::ifstream file(APath, std::ios::binary);
+    std::ifstream file(APath, std::ios::binary | std::ios::ate);
     if (!file) throw Exception(Format("Cannot open file '%s'", APath.c_str()));
+    const std::streamoff size = file.tellg();
+    if (size > static_cast<std::streamoff>(DescriptionMaxBytes)) {
+        throw Exception(
+            Format("File '%s' refused: larger than the limit of %zu bytes", APath.c_str(), DescriptionMaxBytes));
+    }
+    file.seekg(0);
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad()) throw Exception(Format("Cannot read file '%s'", APath.c_str()));
     return text;
@@ -116,7 +122,8 @@ TLoaded TServiceDescription::TImpl::Load(const std::string& ALocation) const
             throw Exception("not an https location: the description must come over verified TLS");
         }
         if (loaded.Remote) {
-            http::THttpResponse response = Client.Get(ALocation, {{"Accept", "*/*"}, {"Content-Type", "text/xml"}});
+            http::THttpResponse response =
+                Client.Get(ALocation, {{"Accept", "*/*"}, {"Content-Type", "text/xml"}}, DescriptionMaxBytes);
             if (response.StatusCode >= 300)
                 throw Exception(
                     Format("%s (%ld) - '%s'", response.ReasonPhrase.c_str(), response.StatusCode, ALocation.c_str()));
@@ -125,7 +132,7 @@ TLoaded TServiceDescription::TImpl::Load(const std::string& ALocation) const
             text = ReadLocalFile(ALocation);
         }
         if (text.empty()) throw Exception("Empty document");
-        loaded.Doc = xml::TXmlInput(text).Parse();
+        loaded.Doc = xml::TXmlInput(text, xml::DescriptionMaxNodes).Parse();
     } catch (const Exception& error) {
         throw Exception(Format("Unable to load WSDL File/Location: %s.  Error [%s]", ALocation.c_str(), error.what()));
     }

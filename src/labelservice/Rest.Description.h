@@ -4,6 +4,7 @@
 // the descriptions it imports) and reading from it where and how to call an
 // operation of the ZanWebService / ZanWebServiceSoap port.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,10 @@ namespace qorita::labelservice {
 inline constexpr const char* ServiceNamespace = "https://labelservice.example/";
 inline constexpr const char* ServiceName = "ZanWebService";
 inline constexpr const char* PortName = "ZanWebServiceSoap";
+
+// A description and each of its imports: a description is tens of kilobytes,
+// and up to sixteen are held at once while a call is prepared.
+inline constexpr std::size_t DescriptionMaxBytes = 2u * 1024u * 1024u;
 
 struct TServiceBinding {
     std::string Endpoint;

@@ -7,9 +7,7 @@
 
 #include <libxml/SAX2.h>
 #include <libxml/encoding.h>
-#include <libxml/globals.h>
 #include <libxml/parser.h>
-#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>

@@ -22,11 +22,12 @@ public:
 
     // AElement as the root of a document of its own, without writing it out
     // and reading it again: the rest of the tree is freed and this object left
-    // empty. Null (and the tree untouched) when the element would not read
-    // back the same from its markup alone: when it uses a namespace declared
-    // above it, when the tree's namespaces are not well formed, when the text
-    // had a document type (whose declarations shape the tree) or xml:space
-    // is set above the element.
+    // empty. The namespaces it uses from above are declared on it, as its
+    // markup declares them. Null (and the tree untouched) when the element
+    // would not read back the same from its markup alone: when the tree's
+    // namespaces are not well formed, when the text had a document type (whose
+    // declarations shape the tree), xml:space is set above the element, or
+    // two namespaces from above share a prefix.
     IXMLDocument TakeOut(TReadNode AElement);
 
 private:

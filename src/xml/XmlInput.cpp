@@ -1,201 +1,320 @@
 #include "xml/XmlInput.h"
 
 #include "common/Exception.h"
-#include "common/Text.h"
 #include "xml/LibXml.h"
-#include "xml/SourceLines.h"
 #include "xml/XmlParser.h"
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstdint>
+#include <cstring>
+#include <deque>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace qorita::xml {
 
 namespace {
 
-// Text is given back in steps of at least a megabyte, and never the last
-// 64 KB behind the parser.
-constexpr std::size_t kReleaseStep = 1u << 20;
-constexpr std::size_t kReleaseMargin = 64u << 10;
+// The pieces handed to the parser at a time: a text at hand is parsed as an
+// answer of that size would arrive.
+constexpr std::size_t kPieceBytes = 64u << 10;
+// The room kept between texts for gathering the next one.
+constexpr std::size_t kKeptTextRoom = 1u << 20;
 
-// Whether libxml2 will read the text through a converter from another
-// encoding (a byte order mark of UTF-16 or UCS-4, a declared encoding other
-// than UTF-8): it then never reads the text itself, and the lines for its
-// error messages must come from a copy. Anything unusual in the declaration
-// counts as another encoding.
-bool ReadThroughConverter(std::string_view AText)
-{
-    if (AText.size() >= 4) {
-        const xmlCharEncoding detected = xmlDetectCharEncoding(reinterpret_cast<const unsigned char*>(AText.data()), 4);
-        if (detected != XML_CHAR_ENCODING_NONE && detected != XML_CHAR_ENCODING_UTF8) return true;
-    }
-    if (AText.substr(0, 3) == "\xEF\xBB\xBF") AText.remove_prefix(3);
-    if (AText.substr(0, 5) != "<?xml") return false;
-    const std::string_view declaration = AText.substr(0, AText.find("?>"));
-    const std::size_t name = declaration.find("encoding");
-    if (name == std::string_view::npos) return false;
-    std::string_view rest = declaration.substr(name + 8);
-    const auto skipBlanks = [&rest] {
-        while (!rest.empty() &&
-               (rest.front() == ' ' || rest.front() == '\t' || rest.front() == '\r' || rest.front() == '\n'))
-            rest.remove_prefix(1);
-    };
-    skipBlanks();
-    if (rest.empty() || rest.front() != '=') return true;
-    rest.remove_prefix(1);
-    skipBlanks();
-    if (rest.empty() || (rest.front() != '"' && rest.front() != '\'')) return true;
-    const char quote = rest.front();
-    rest.remove_prefix(1);
-    const std::size_t end = rest.find(quote);
-    if (end == std::string_view::npos) return true;
-    const std::string_view value = rest.substr(0, end);
-    return !EqualsNoCase(value, "UTF-8") && !EqualsNoCase(value, "UTF8");
-}
-
-std::string_view BufferText(const xmlParserInputBuffer* ABuffer)
-{
-    return {reinterpret_cast<const char*>(xmlBufContent(ABuffer->buffer)), xmlBufUse(ABuffer->buffer)};
-}
-
-// One parse of received bytes where they lie, giving back the text behind
-// the parser as it goes; the lines of its errors come from what was kept.
-class TParse final : public libxml::TParserContext {
+// The start of the most recent lines of received bytes, for the line a parse
+// error quotes (SourceLine, TXmlOrigin::Received): the bytes themselves are
+// gone once parsed. An error is always at the parser's position, within the
+// last few lines received, or on line 1 when it has no position.
+class TReceivedLines {
 public:
-    TParse(std::string_view AText, bool AThroughConverter)
-        : TParserContext(TXmlOrigin::Received), FSize(AText.size()), FLines(AText, AThroughConverter)
+    void Append(std::string_view AData)
     {
+        while (!AData.empty()) {
+            TLine& current = FLines.empty() ? FFirst : FLines.back();
+            const char* feed = static_cast<const char*>(std::memchr(AData.data(), '\n', AData.size()));
+            const std::size_t end = feed == nullptr ? AData.size() : static_cast<std::size_t>(feed - AData.data());
+            if (current.Start.size() < kStartBytes) {
+                current.Start.append(AData.substr(0, std::min(end, kStartBytes - current.Start.size())));
+            }
+            if (feed == nullptr) return;
+            AData.remove_prefix(end + 1);
+            FLines.push_back({current.Number + 1, {}});
+            if (FLines.size() > kKeptLines) {
+                if (FLines.front().Number == FPinned) FPinnedLine = std::move(FLines.front());
+                FLines.pop_front();
+            }
+        }
     }
 
-    // Ends an element as libxml2 does, then gives back the text behind it.
-    static void EndElement(void* AContext, const xmlChar* ALocalName, const xmlChar* APrefix, const xmlChar* AUri)
+    // Keeps ALine while the rest of the text arrives.
+    void Pin(int ALine) { FPinned = ALine < 1 ? 1 : static_cast<std::size_t>(ALine); }
+
+    std::string Line(int ALine) const
     {
-        xmlSAX2EndElementNs(AContext, ALocalName, APrefix, AUri);
-        static_cast<TParse&>(Of(AContext)).ReleaseBehind();
+        const std::size_t number = ALine < 1 ? 1 : static_cast<std::size_t>(ALine);
+        const TLine* line = nullptr;
+        if (number == 1) line = &FFirst;
+        else if (FPinnedLine && FPinnedLine->Number == number) line = &*FPinnedLine;
+        else if (!FLines.empty() && number >= FLines.front().Number && number <= FLines.back().Number)
+            line = &FLines[number - FLines.front().Number];
+        return line != nullptr ? SourceLine(line->Start, 1, TXmlOrigin::Received) : std::string();
     }
 
 private:
-    // The text as the parser holds it now, when it is still where it was: not
-    // converted, not moved to the front of its buffer.
-    std::optional<std::string_view> Current() const
-    {
-        const xmlParserCtxt* ctxt = Get();
-        const xmlParserInput* input = ctxt->inputNr > 0 ? ctxt->inputTab[0] : nullptr;
-        if (input == nullptr || input->buf == nullptr || input->buf->encoder != nullptr || input->consumed != 0 ||
-            input->base == nullptr || input->end == nullptr)
-            return std::nullopt;
-        const std::string_view text(reinterpret_cast<const char*>(input->base),
-                                    static_cast<std::size_t>(input->end - input->base));
-        if (text.size() != FSize) return std::nullopt;
-        return text;
-    }
+    // 40 characters never take more.
+    static constexpr std::size_t kStartBytes = 160;
+    static constexpr std::size_t kKeptLines = 4096;
 
-    // The pages wholly behind the parser, less a margin, go back to the system
-    // (MADV_DONTNEED: they read as zeros from then on, and the memory stays the
-    // buffer's until libxml2 frees it). Only between elements, where the parser
-    // holds no pointer into the text behind it.
-    void ReleaseBehind()
-    {
-        const xmlParserCtxt* ctxt = Get();
-        if (ctxt->inputNr != 1) return;  // inside an entity's text
-        const std::optional<std::string_view> text = Current();
-        if (!text) return;
-        const std::size_t position = static_cast<std::size_t>(ctxt->input->cur - ctxt->input->base);
-        if (position < FLines.Released() + kReleaseMargin + kReleaseStep) return;
-        const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-        const auto base = reinterpret_cast<std::uintptr_t>(text->data());
-        const std::uintptr_t from = (base + FLines.Released() + page - 1) & ~(page - 1);
-        const std::uintptr_t to = (base + position - kReleaseMargin) & ~(page - 1);
-        if (to <= from || to - from < kReleaseStep) return;
-        FLines.Releasing(*text, to - base);
-        madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
-    }
+    struct TLine {
+        std::size_t Number;
+        std::string Start;
+    };
 
-    // While the text is still there: libxml2 may let it go next.
-    std::string SourceLine(int ALine) const override { return FLines.Line(ALine, Current()); }
-
-    std::size_t FSize;
-    TSourceLines FLines;
+    TLine FFirst{1, {}};
+    // The lines after the first, the most recent ones.
+    std::deque<TLine> FLines;
+    std::size_t FPinned = 0;
+    std::optional<TLine> FPinnedLine;
 };
 
 }  // namespace
 
-TXmlInput::TXmlInput() : FBuffer(xmlParserInputBufferCreateMem("", 0, XML_CHAR_ENCODING_NONE))
-{
-    if (!FBuffer) throw Exception("Out of memory creating an XML parser");
-}
+// One push parse with its own context and SAX handler: libxml2's own tree
+// building, counted on the way.
+class TXmlInput::TPushParse final : public libxml::TParserContext {
+public:
+    explicit TPushParse(std::size_t AMaxNodes)
+        : TParserContext(TXmlOrigin::Received, NewContext()), FMaxNodes(AMaxNodes)
+    {
+        xmlCtxtUseOptions(Get(), libxml::ParseOptions(TXmlOrigin::Received));
+    }
 
-TXmlInput::TXmlInput(std::string_view AText) : TXmlInput()
-{
-    if (!Append(AText)) throw Exception("Out of memory creating an XML parser");
-}
+    void Feed(std::string_view AData)
+    {
+        while (!AData.empty()) {
+            const std::string_view piece = AData.substr(0, kPieceBytes);
+            FLines.Append(piece);
+            KeepTail(piece);
+            if (!Stopped()) xmlParseChunk(Get(), piece.data(), static_cast<int>(piece.size()), 0);
+            AData.remove_prefix(piece.size());
+        }
+    }
+
+    TParsedXml Finish(std::size_t AReceived)
+    {
+        FReceived = AReceived;
+        FEnding = true;
+        if (!Stopped()) xmlParseChunk(Get(), nullptr, 0, 1);
+        xmlParserCtxt* ctxt = Get();
+        TDocPtr doc(ctxt->myDoc);
+        ctxt->myDoc = nullptr;
+        if (!FRefusal.empty()) throw Exception(FRefusal);
+        if (!Accepts(doc.get())) throw Exception(ErrorMessage());
+        return TParsedXml(std::move(doc), ctxt->nsWellFormed != 0);
+    }
+
+private:
+    static xmlParserCtxt* NewContext()
+    {
+        libxml::EnsureInitialized();
+        xmlSAXHandler handler;
+        std::memset(&handler, 0, sizeof handler);
+        if (xmlSAXVersion(&handler, 2) != 0) return nullptr;
+        handler.startElementNs = &StartElement;
+        handler.endElementNs = &EndElement;
+        handler.characters = &Characters;
+        handler.cdataBlock = &CData;
+        handler.comment = &Comment;
+        handler.processingInstruction = &Instruction;
+        handler.reference = &Reference;
+        // The context takes a copy of the handler; the user data is the context.
+        return xmlCreatePushParserCtxt(&handler, nullptr, nullptr, 0, nullptr);
+    }
+
+    // The last bytes received, where a text cut short ends.
+    void KeepTail(std::string_view APiece)
+    {
+        constexpr std::size_t kTailBytes = 512;
+        if (APiece.size() >= kTailBytes) {
+            FTail.assign(APiece.substr(APiece.size() - kTailBytes));
+            return;
+        }
+        FTail.append(APiece);
+        if (FTail.size() > 2 * kTailBytes) FTail.erase(0, FTail.size() - kTailBytes);
+    }
+
+    static TPushParse& Self(void* AContext) { return static_cast<TPushParse&>(Of(AContext)); }
+
+    bool Stopped() const { return !FRefusal.empty() || Get()->wellFormed == 0 || Get()->disableSAX != 0; }
+
+    // Counts ACount more nodes; false (and the parse stopped) past the bound.
+    bool Add(std::size_t ACount)
+    {
+        FNodes += ACount;
+        if (FNodes <= FMaxNodes) return true;
+        Refuse(Format("XML text refused: more than %zu nodes", FMaxNodes));
+        return false;
+    }
+
+    void Refuse(std::string AMessage)
+    {
+        if (FRefusal.empty()) FRefusal = std::move(AMessage);
+        xmlStopParser(Get());
+    }
+
+    // The push parser names a text that ends too soon by where it ended, not
+    // by what is missing; these are the reasons a text read whole gives.
+    std::string FirstError(int ACode, int ALine, std::string AReason) override
+    {
+        FLines.Pin(ALine);
+        if (ACode == XML_ERR_DOCUMENT_EMPTY || (FEnding && !FRootStarted)) {
+            return FReceived == 0 && FEnding ? "Document is empty" : "Start tag expected, '<' not found";
+        }
+        if (FEnding && !FOpen.empty()) {
+            // Cut inside a tag: the tag is what a whole text's parse names.
+            const std::size_t tag = FTail.rfind('<');
+            if (tag != std::string::npos && FTail.find('>', tag) == std::string::npos) {
+                const std::string_view rest = std::string_view(FTail).substr(tag + 1);
+                if (rest.starts_with('/')) return "expected '>'";
+                if (!rest.empty() && rest.find_first_of(" \t\r\n=\"'/!?&") == std::string_view::npos) {
+                    return Format("Couldn't find end of Start Tag %s line %d", std::string(rest).c_str(), ALine);
+                }
+            }
+            const TOpenElement& open = FOpen.back();
+            std::string name;
+            if (open.Prefix != nullptr) name.append(libxml::FromXml(open.Prefix)).append(":");
+            name.append(libxml::FromXml(open.LocalName));
+            return Format("Premature end of data in tag %s line %d", name.c_str(), open.Line);
+        }
+        return AReason;
+    }
+    std::string SourceLine(int ALine) const override { return FLines.Line(ALine); }
+
+    static void StartElement(void* AContext, const xmlChar* ALocalName, const xmlChar* APrefix, const xmlChar* AUri,
+                             int ANamespaces, const xmlChar** ANamespaceList, int AAttributes, int ADefaulted,
+                             const xmlChar** AAttributeList)
+    {
+        EndText(AContext);
+        TPushParse& self = Self(AContext);
+        self.FRootStarted = true;
+        self.FOpen.push_back({ALocalName, APrefix, xmlSAX2GetLineNumber(AContext)});
+        // An attribute is a node with a text node for its value.
+        if (!self.Add(1 + static_cast<std::size_t>(ANamespaces) + 2 * static_cast<std::size_t>(AAttributes))) return;
+        xmlSAX2StartElementNs(AContext, ALocalName, APrefix, AUri, ANamespaces, ANamespaceList, AAttributes, ADefaulted,
+                              AAttributeList);
+    }
+
+    static void EndElement(void* AContext, const xmlChar* ALocalName, const xmlChar* APrefix, const xmlChar* AUri)
+    {
+        EndText(AContext);
+        TPushParse& self = Self(AContext);
+        if (!self.FOpen.empty()) self.FOpen.pop_back();
+        xmlSAX2EndElementNs(AContext, ALocalName, APrefix, AUri);
+    }
+
+    // libxml2 grows a text node that arrives in pieces by doubling its room,
+    // which a large label keeps for as long as the tree lives: the pieces are
+    // gathered here and the node is made once, at its size.
+    static void Characters(void* AContext, const xmlChar* AText, int ALength)
+    {
+        TPushParse& self = Self(AContext);
+        if (!self.FInText) {
+            if (!self.Add(1)) return;
+            self.FInText = true;
+        }
+        if (self.FText.size() + static_cast<std::size_t>(ALength) > MaxTextBytes) {
+            const xmlNode* element = static_cast<xmlParserCtxt*>(AContext)->node;
+            const std::string name = element != nullptr ? libxml::QualifiedName(element) : std::string();
+            self.Refuse(Format("XML text refused: the text of element <%s> is larger than %zu bytes", name.c_str(),
+                               MaxTextBytes));
+            return;
+        }
+        self.FText.append(reinterpret_cast<const char*>(AText), static_cast<std::size_t>(ALength));
+    }
+
+    // Hands the gathered text to libxml2 before anything else happens in the
+    // tree; the room stays for the next text unless it is a large one.
+    static void EndText(void* AContext)
+    {
+        TPushParse& self = Self(AContext);
+        self.FInText = false;
+        if (self.FText.empty()) return;
+        xmlSAX2Characters(AContext, libxml::ToXml(self.FText.c_str()), static_cast<int>(self.FText.size()));
+        self.FText.clear();
+        if (self.FText.capacity() > kKeptTextRoom) self.FText.shrink_to_fit();
+    }
+
+    static void CData(void* AContext, const xmlChar* AText, int ALength)
+    {
+        EndText(AContext);
+        TPushParse& self = Self(AContext);
+        if (self.Add(1)) xmlSAX2CDataBlock(AContext, AText, ALength);
+    }
+
+    static void Comment(void* AContext, const xmlChar* AText)
+    {
+        EndText(AContext);
+        TPushParse& self = Self(AContext);
+        if (self.Add(1)) xmlSAX2Comment(AContext, AText);
+    }
+
+    static void Instruction(void* AContext, const xmlChar* ATarget, const xmlChar* AData)
+    {
+        EndText(AContext);
+        TPushParse& self = Self(AContext);
+        if (self.Add(1)) xmlSAX2ProcessingInstruction(AContext, ATarget, AData);
+    }
+
+    static void Reference(void* AContext, const xmlChar* AName)
+    {
+        EndText(AContext);
+        TPushParse& self = Self(AContext);
+        if (self.Add(1)) xmlSAX2Reference(AContext, AName);
+    }
+
+    // An element not ended yet: its name (kept by the parser's dictionary) and
+    // the line of its start tag.
+    struct TOpenElement {
+        const xmlChar* LocalName;
+        const xmlChar* Prefix;
+        int Line;
+    };
+
+    std::size_t FMaxNodes;
+    std::size_t FNodes = 0;
+    std::vector<TOpenElement> FOpen;
+    bool FRootStarted = false;
+    bool FEnding = false;
+    std::size_t FReceived = 0;
+    std::string FTail;
+    bool FInText = false;
+    std::string FText;
+    std::string FRefusal;
+    TReceivedLines FLines;
+};
+
+TXmlInput::TXmlInput(std::size_t AMaxNodes) : FParse(std::make_unique<TPushParse>(AMaxNodes)) {}
+
+TXmlInput::TXmlInput(std::string_view AText, std::size_t AMaxNodes) : TXmlInput(AMaxNodes) { Append(AText); }
 
 TXmlInput::~TXmlInput() = default;
 
-void TXmlInput::Reserve(std::size_t ABytes)
-{
-    constexpr std::size_t kSmall = 64u << 10;
-    if (!FBuffer || Size() != 0 || ABytes <= kSmall || ABytes > static_cast<std::size_t>(INT_MAX / 2)) return;
-    // libxml2 gives a new input buffer twice xmlDefaultBufferSize of room:
-    // that size is set for this one buffer only. The room is only allocated,
-    // not touched, until the text arrives.
-    const int saved = xmlDefaultBufferSize;
-    xmlDefaultBufferSize = static_cast<int>(ABytes / 2 + kSmall);
-    std::unique_ptr<xmlParserInputBuffer, TBufferFree> larger(
-        xmlParserInputBufferCreateMem("", 0, XML_CHAR_ENCODING_NONE));
-    xmlDefaultBufferSize = saved;
-    if (larger) FBuffer = std::move(larger);
-}
-
 bool TXmlInput::Append(std::string_view AData)
 {
-    if (!FBuffer) return false;
-    while (!AData.empty()) {
-        const std::size_t chunk = std::min<std::size_t>(AData.size(), INT_MAX / 2);
-        if (xmlParserInputBufferPush(FBuffer.get(), static_cast<int>(chunk), AData.data()) < 0) return false;
-        AData.remove_prefix(chunk);
-    }
+    if (!FParse) return false;
+    FSize += AData.size();
+    FParse->Feed(AData);
     return true;
 }
 
-std::size_t TXmlInput::Size() const { return FBuffer ? xmlBufUse(FBuffer->buffer) : 0; }
+std::size_t TXmlInput::Size() const { return FSize; }
 
 TParsedXml TXmlInput::Parse()
 {
-    if (!FBuffer) throw Exception("The XML text was already parsed");
-    const std::string_view text = BufferText(FBuffer.get());
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) throw Exception("Document too large to parse");
-    TParse parse(text, ReadThroughConverter(text));
-    xmlParserCtxt* ctxt = parse.Get();
-    // As xmlCtxtReadMemory does, but on the text where it already is. Once
-    // made, the input stream owns the buffer; the context owns the stream
-    // (inputPush frees it when it cannot take it).
-    xmlParserInput* input = xmlNewIOInputStream(ctxt, FBuffer.get(), XML_CHAR_ENCODING_NONE);
-    if (input == nullptr) {
-        FBuffer.reset();
-        throw Exception("Out of memory creating an XML parser");
-    }
-    (void)FBuffer.release();
-    if (inputPush(ctxt, input) < 0) throw Exception("Out of memory creating an XML parser");
-    xmlCtxtUseOptions(ctxt, libxml::ParseOptions(parse.Origin()));
-    ctxt->sax->endElementNs = &TParse::EndElement;
-    xmlParseDocument(ctxt);
-
-    TDocPtr doc(ctxt->myDoc);
-    ctxt->myDoc = nullptr;
-    if (!parse.Accepts(doc.get())) throw Exception(parse.ErrorMessage());
-    return TParsedXml(std::move(doc), ctxt->nsWellFormed != 0);
-}
-
-void TXmlInput::TBufferFree::operator()(_xmlParserInputBuffer* ABuffer) const noexcept
-{
-    xmlFreeParserInputBuffer(ABuffer);
+    if (!FParse) throw Exception("The XML text was already parsed");
+    const std::unique_ptr<TPushParse> parse = std::move(FParse);
+    return parse->Finish(FSize);
 }
 
 }  // namespace qorita::xml

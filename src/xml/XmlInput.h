@@ -1,11 +1,11 @@
 #pragma once
 
-// XML text held where libxml2's parser reads it. The service's answer is
-// received straight into the parser's own input buffer (libxml2 2.9 copies a
-// text handed to it from memory, so a text kept elsewhere would be held twice)
-// and parsed there. As the parser moves on, the pages of text it has left
-// behind are given back to the system: with a thousand labels the answer and
-// its tree are tens of megabytes each, and they are never both held whole.
+// Received XML (the courier's answer, a service description) parsed as it
+// arrives: each piece goes straight into libxml2's push parser and is not kept,
+// so a large answer is held once, as its tree. The tree is bounded: a text that
+// would build more nodes than the limit, or a text node larger than libxml2
+// takes without XML_PARSE_HUGE (which stays off), is refused with a message of
+// its own instead of exhausting the memory.
 
 #include "xml/ParsedXml.h"
 
@@ -13,37 +13,44 @@
 #include <memory>
 #include <string_view>
 
-struct _xmlParserInputBuffer;
-
 namespace qorita::xml {
+
+// Nodes (elements, attributes, namespace declarations, texts, comments) a
+// courier's answer may build. A thousand parcels with every element the
+// courier knows need about a hundred thousand.
+inline constexpr std::size_t AnswerMaxNodes = 500000;
+// A service description is a few hundred elements.
+inline constexpr std::size_t DescriptionMaxNodes = 50000;
+// The largest text node libxml2 builds without XML_PARSE_HUGE.
+inline constexpr std::size_t MaxTextBytes = 10000000;
 
 class TXmlInput {
 public:
-    TXmlInput();
-    // A text at hand, copied in.
-    explicit TXmlInput(std::string_view AText);
+    explicit TXmlInput(std::size_t AMaxNodes = AnswerMaxNodes);
+    // A text at hand, parsed from memory in pieces as if it arrived.
+    explicit TXmlInput(std::string_view AText, std::size_t AMaxNodes = AnswerMaxNodes);
     ~TXmlInput();
     TXmlInput(const TXmlInput&) = delete;
     TXmlInput& operator=(const TXmlInput&) = delete;
 
-    // Before the first Append: room for the whole text at once, so that a large
-    // answer is not copied again each time the buffer doubles.
-    void Reserve(std::size_t ABytes);
-    // False when the data cannot be kept.
+    // Parses the next piece. After the text proved malformed or too large the
+    // rest is only counted: the HTTP status and the content type are judged
+    // before the XML, so the answer is still received whole. False only when
+    // the input was parsed already.
     bool Append(std::string_view AData);
+    // The bytes received.
     std::size_t Size() const;
 
-    // Parses the text as bytes received (TXmlOrigin::Received): in the
-    // encoding they name, with the hardened options of every parse; a failure
-    // throws qorita::Exception with the parse-error message. The text is used
-    // up whatever the outcome; a second call fails.
+    // Ends the text: the tree, or qorita::Exception with the parse-error
+    // message (received bytes quote their line as TXmlOrigin::Received says)
+    // or with the bound that was hit. The input is used up whatever the
+    // outcome; a second call fails.
     TParsedXml Parse();
 
 private:
-    struct TBufferFree {
-        void operator()(_xmlParserInputBuffer* ABuffer) const noexcept;
-    };
-    std::unique_ptr<_xmlParserInputBuffer, TBufferFree> FBuffer;
+    class TPushParse;
+    std::unique_ptr<TPushParse> FParse;
+    std::size_t FSize = 0;
 };
 
 }  // namespace qorita::xml

@@ -47,7 +47,9 @@ xmlParserCtxt* NewParserContext()
 
 }  // namespace
 
-TParserContext::TParserContext(TXmlOrigin AOrigin) : FOrigin(AOrigin), FContext(NewParserContext())
+TParserContext::TParserContext(TXmlOrigin AOrigin) : TParserContext(AOrigin, NewParserContext()) {}
+
+TParserContext::TParserContext(TXmlOrigin AOrigin, xmlParserCtxt* AContext) : FOrigin(AOrigin), FContext(AContext)
 {
     if (!FContext || FContext->sax == nullptr) throw Exception("Out of memory creating an XML parser");
     FContext->_private = this;
@@ -69,7 +71,7 @@ bool TParserContext::Accepts(const xmlDoc* ADoc) const
 
 std::string TParserContext::ErrorMessage() const
 {
-    if (FRecorded) return ParseErrorMessage(FReason, FLine, FSource, FOrigin);
+    if (FRecorded) return ParseErrorMessage(FReason, FLine, SourceLine(FLine), FOrigin);
     const xmlError* last = xmlCtxtGetLastError(FContext.get());
     const int line = last != nullptr ? last->line : 0;
     const char* reason = last != nullptr && last->message != nullptr ? last->message : "";
@@ -87,9 +89,8 @@ void TParserContext::RecordFirstError(void* AContext, xmlError* AError)
     TParserContext& self = Of(AContext);
     if (self.FRecorded || AError == nullptr || AError->level < XML_ERR_ERROR) return;
     self.FRecorded = true;
-    self.FReason = AError->message != nullptr ? AError->message : "";
     self.FLine = AError->line;
-    self.FSource = self.SourceLine(AError->line);
+    self.FReason = self.FirstError(AError->code, AError->line, AError->message != nullptr ? AError->message : "");
 }
 
 namespace {

@@ -30,6 +30,9 @@ const char* ForcedEncoding(TXmlOrigin AOrigin, std::string_view AText);
 class TParserContext {
 public:
     explicit TParserContext(TXmlOrigin AOrigin);
+    // Over a context made by the caller (a push parser's), owned from now on;
+    // null fails as running out of memory does.
+    TParserContext(TXmlOrigin AOrigin, xmlParserCtxt* AContext);
     virtual ~TParserContext();
     TParserContext(const TParserContext&) = delete;
     TParserContext& operator=(const TParserContext&) = delete;
@@ -49,6 +52,10 @@ protected:
     // The start of line ALine of the text as it stood when the parse began,
     // as the origin quotes it (SourceLine).
     virtual std::string SourceLine(int ALine) const = 0;
+    // The first error, libxml2's code AError, on line ALine: the reason the
+    // message gives (AReason unless the parse knows better). Its line is
+    // quoted when the message is made, after the parse.
+    virtual std::string FirstError(int /*ACode*/, int /*ALine*/, std::string AReason) { return AReason; }
 
     // The object that owns AContext, the user data of the context's SAX handlers.
     static TParserContext& Of(void* AContext);
@@ -61,8 +68,6 @@ private:
     bool FRecorded = false;
     std::string FReason;
     int FLine = 0;
-    // Read when the error is recorded: the parser may let the text go later.
-    std::string FSource;
 };
 
 // Parses AText, a text the program holds whole (TXmlOrigin::Utf8Text); a

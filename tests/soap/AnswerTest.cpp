@@ -3,6 +3,9 @@
 
 #include "SoapFixture.h"
 
+#include "xml/XMLDocument.h"
+#include "xml/XMLNode.h"
+
 namespace qorita::soaptest {
 namespace {
 
@@ -143,6 +146,28 @@ TEST_F(TSoapTest, AnswerRulesAndMessages)
     std::size_t posts = 0;
     for (const auto& request : Server().Requests()) posts += request.Method == "POST" ? 1 : 0;
     EXPECT_EQ(posts, cases.size());
+}
+
+// The answer's tree is bounded whatever the courier sends: a bound that is hit
+// is named, never an exhausted memory.
+TEST_F(TSoapTest, AnswersBuildABoundedTree)
+{
+    ServeWsdl();
+    const auto parcels = [](const std::string& AZpl) {
+        return Wrapper("<AddParcelResult><InfoLabel><Parcel><Zpl>" + AZpl +
+                       "</Zpl></Parcel></InfoLabel>"
+                       "</AddParcelResult>");
+    };
+    EnqueueAnswer(Wrapper("<AddParcelResult><InfoLabel>" + Repeat("<a/>", 500000) + "</InfoLabel></AddParcelResult>"));
+    EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }), "XML text refused: more than 500000 nodes");
+
+    // The largest label libxml2 builds without XML_PARSE_HUGE, and one byte more.
+    EnqueueAnswer(parcels(std::string(10'000'000, 'Z')));
+    const xml::IXMLDocument largest = Proxy()->AddParcel("<Info/>");
+    EXPECT_EQ(largest->DocumentElement()->ChildNode("Parcel")->ChildText("Zpl").size(), 10'000'000u);
+    EnqueueAnswer(parcels(std::string(10'000'001, 'Z')));
+    EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }),
+              "XML text refused: the text of element <Zpl> is larger than 10000000 bytes");
 }
 
 }  // namespace

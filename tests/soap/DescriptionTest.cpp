@@ -316,5 +316,24 @@ TEST_F(TSoapTest, LocalDescriptionFileWithBlanksAroundItsName)
               LoadError(file.string() + ".missing", "Cannot open file '" + file.string() + ".missing'"));
 }
 
+// Up to sixteen descriptions are held while a call is prepared: each is
+// refused well before the answer's limit.
+TEST_F(TSoapTest, DescriptionsAreCappedFarBelowAnswers)
+{
+    const std::string large = TestWsdl({.Endpoint = EndpointUrl()}) + std::string(2 * 1024 * 1024, ' ');
+    TScriptedAnswer answer;
+    answer.Body = large;
+    Server().Serve(WsdlPath, answer);
+    EXPECT_EQ(ErrorOf([&] { Proxy()->AddParcel("<Info/>"); }),
+              LoadError(WsdlUrl(), "Answer refused: larger than the limit of 2097152 bytes"));
+
+    const std::filesystem::path file = ScratchFolder() / "large.wsdl";
+    std::ofstream(file, std::ios::binary) << large;
+    labelservice::TServiceSettings settings = Settings();
+    settings.ServiceUrl = file.string();
+    EXPECT_EQ(ErrorOf([&] { labelservice::TLabelServiceSoap(settings).AddParcel("<Info/>"); }),
+              LoadError(file.string(), "File '" + file.string() + "' refused: larger than the limit of 2097152 bytes"));
+}
+
 }  // namespace
 }  // namespace qorita::soaptest

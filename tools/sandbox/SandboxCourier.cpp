@@ -110,10 +110,31 @@ void TSandboxCourier::TImpl::ServeSoap(const httplib::Request& ARequest, httplib
         fault({"soap:Client", "Server did not recognize the value of HTTP Header SOAPAction: " + action + "."});
         return;
     }
-    const std::string payload = Courier.Answer(call);
+    std::string payload = Courier.Answer(call);
+    constexpr std::string_view undeclared = " xmlns=\"\"";
+    if (const std::size_t at = payload.find(undeclared);
+        Options.InheritedPayloadNamespace && at != std::string::npos && at < payload.find('>')) {
+        payload.erase(at, undeclared.size());
+    }
     AResponse.status = 200;
-    AResponse.set_content(BuildAnswerEnvelope(call.Operation, payload, WrapperNamespaceOf(Options.WsdlStyle)),
-                          std::string(SoapContentType).c_str());
+    auto body = std::make_shared<std::string>(
+        BuildAnswerEnvelope(call.Operation, payload, WrapperNamespaceOf(Options.WsdlStyle)));
+    if (!Options.Chunked) {
+        AResponse.set_content(std::move(*body), std::string(SoapContentType).c_str());
+        return;
+    }
+    AResponse.set_chunked_content_provider(std::string(SoapContentType).c_str(),
+                                           [body, sent = std::size_t{0}](size_t, httplib::DataSink& ASink) mutable {
+                                               constexpr std::size_t piece = 16384;
+                                               if (sent < body->size()) {
+                                                   const std::size_t length = std::min(piece, body->size() - sent);
+                                                   ASink.write(body->data() + sent, length);
+                                                   sent += length;
+                                               } else {
+                                                   ASink.done();
+                                               }
+                                               return true;
+                                           });
 }
 
 void TSandboxCourier::TImpl::Handle(const httplib::Request& ARequest, httplib::Response& AResponse)

@@ -29,6 +29,11 @@ struct TSandboxOptions {
     std::size_t ZplLabelSize = 0;
     // How the description names the wrapper namespace; requests must use it.
     TWsdlStyle WsdlStyle = TWsdlStyle::BodyNamespace;
+    // The payload inherits the answer wrapper's default namespace instead of
+    // undeclaring it (xmlns=""), as document/literal services commonly answer.
+    bool InheritedPayloadNamespace = false;
+    // Answers sent in chunks instead of whole with Content-Length.
+    bool Chunked = false;
 };
 
 // The sandbox courier: an HTTPS server on 127.0.0.1 (a TScriptedServer) that serves

@@ -16,6 +16,7 @@ namespace {
 constexpr const char* Usage =
     "Usage: qorita-sandbox [--port N] [--state DIR] [--site XX] [--customer N] [--password P]\n"
     "                      [--label-size BYTES] [--wsdl-style STYLE]\n"
+    "                      [--answer-shape undeclared|inherited] [--transfer length|chunked]\n"
     "\n"
     "A stand-in for the courier's label web service over HTTPS on 127.0.0.1.\n"
     "\n"
@@ -39,6 +40,11 @@ constexpr const char* Usage =
     "                 SOAP toolkits describe document/literal services (SOAP 1.2 binding\n"
     "                 and port listed first). A wrapper in another namespace gets a\n"
     "                 SOAP fault in both styles\n"
+    "  --answer-shape undeclared|inherited\n"
+    "                 the answer's payload undeclares the wrapper's namespace\n"
+    "                 (xmlns=\"\", the default) or inherits it\n"
+    "  --transfer length|chunked\n"
+    "                 answers sent whole with Content-Length (the default) or in chunks\n"
     "  --help         this text\n"
     "\n"
     "Credentials: a request is accepted when its password equals --password and its\n"
@@ -106,6 +112,18 @@ int main(int argc, char** argv)
                 Fail("--label-size must lie between 0 and 16777216");
             }
             options.ZplLabelSize = static_cast<std::size_t>(size);
+        } else if (name == "--answer-shape") {
+            const std::string_view shape = value;
+            if (shape != "undeclared" && shape != "inherited") {
+                Fail("--answer-shape must be undeclared or inherited, not '" + std::string(shape) + "'");
+            }
+            options.InheritedPayloadNamespace = shape == "inherited";
+        } else if (name == "--transfer") {
+            const std::string_view transfer = value;
+            if (transfer != "length" && transfer != "chunked") {
+                Fail("--transfer must be length or chunked, not '" + std::string(transfer) + "'");
+            }
+            options.Chunked = transfer == "chunked";
         } else if (name == "--wsdl-style") {
             if (!qorita::sandbox::ParseStyleName(value, options.WsdlStyle)) {
                 Fail("--wsdl-style must be body-namespace or schema-element, not '" + std::string(value) + "'");

@@ -36,6 +36,7 @@ struct THttpClient::TImpl {
     // Filled by the callbacks during one request.
     THttpResponse Response;
     THttpBodySink* BodySink = nullptr;  // the body goes here when set, during Perform
+    std::size_t BodyLimit = 0;          // the limit of this request's body
     bool BodyTooLarge = false;
     bool BodyNotKept = false;
     std::string_view Upload;  // the POST body still to send
@@ -67,7 +68,8 @@ struct THttpClient::TImpl {
     void SetCommonOptions();
     void BoundThisRequest();
     void UseSystemStoreDirectory();
-    THttpResponse Perform(const std::string& AUrl, const THeaders& AHeaders, THttpBodySink* ABodySink);
+    THttpResponse Perform(const std::string& AUrl, const THeaders& AHeaders, THttpBodySink* ABodySink,
+                          std::size_t AMaxBodyBytes = 0);
     std::string TransportMessage(CURLcode ACode, std::chrono::steady_clock::duration AElapsed) const;
     std::string TotalTimeoutText() const;
 
@@ -84,7 +86,7 @@ size_t THttpClient::TImpl::OnBody(char* AData, size_t ASize, size_t ACount, void
     // Answers without Content-Length are bounded here; a declared length over
     // the limit is already refused by CURLOPT_MAXFILESIZE_LARGE.
     const size_t received = self->BodySink != nullptr ? self->BodySink->Size() : self->Response.Body.size();
-    if (length > self->Limits.MaxBodyBytes - received) {
+    if (length > self->BodyLimit - received) {
         self->BodyTooLarge = true;
         return 0;  // makes libcurl abort the transfer
     }
@@ -121,7 +123,7 @@ size_t THttpClient::TImpl::OnHeader(char* AData, size_t ASize, size_t ACount, vo
         std::string_view digits = line.substr(15);
         while (!digits.empty() && digits.front() == ' ') digits.remove_prefix(1);
         std::from_chars(digits.data(), digits.data() + digits.size(), declared);
-        if (declared > 0 && declared <= self->Limits.MaxBodyBytes) {
+        if (declared > 0 && declared <= self->BodyLimit) {
             if (self->BodySink != nullptr) self->BodySink->Reserve(static_cast<size_t>(declared));
             else self->Response.Body.reserve(static_cast<size_t>(declared));
         }
@@ -218,7 +220,7 @@ std::string THttpClient::TImpl::TotalTimeoutText() const
 std::string THttpClient::TImpl::TransportMessage(CURLcode ACode, std::chrono::steady_clock::duration AElapsed) const
 {
     if (BodyTooLarge || ACode == CURLE_FILESIZE_EXCEEDED)
-        return Format("Answer refused: larger than the limit of %zu bytes", Limits.MaxBodyBytes);
+        return Format("Answer refused: larger than the limit of %zu bytes", BodyLimit);
     // libcurl reports every one of its time-outs with the same code; the
     // overall one is the one that struck when the whole limit has passed
     // (libcurl counts in whole milliseconds and may strike a little early).
@@ -239,8 +241,11 @@ std::string THttpClient::TImpl::TransportMessage(CURLcode ACode, std::chrono::st
     return curl_easy_strerror(ACode);
 }
 
-THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeaders& AHeaders, THttpBodySink* ABodySink)
+THttpResponse THttpClient::TImpl::Perform(const std::string& AUrl, const THeaders& AHeaders, THttpBodySink* ABodySink,
+                                          std::size_t AMaxBodyBytes)
 {
+    BodyLimit = AMaxBodyBytes != 0 ? std::min(AMaxBodyBytes, Limits.MaxBodyBytes) : Limits.MaxBodyBytes;
+    Set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(BodyLimit));
     TSlistPtr headers;
     for (const auto& [name, value] : AHeaders) {
         // "Name:" without a value removes a header libcurl would add itself.
@@ -287,10 +292,10 @@ THttpClient::~THttpClient() = default;
 THttpClient::THttpClient(THttpClient&&) noexcept = default;
 THttpClient& THttpClient::operator=(THttpClient&&) noexcept = default;
 
-THttpResponse THttpClient::Get(const std::string& AUrl, const THeaders& AHeaders)
+THttpResponse THttpClient::Get(const std::string& AUrl, const THeaders& AHeaders, std::size_t AMaxBodyBytes)
 {
     FImpl->Set(CURLOPT_HTTPGET, 1L);
-    return FImpl->Perform(AUrl, AHeaders, nullptr);
+    return FImpl->Perform(AUrl, AHeaders, nullptr, AMaxBodyBytes);
 }
 
 THttpResponse THttpClient::Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody,
@@ -320,6 +325,7 @@ void THttpClient::Connect(const std::string& AUrl)
     FImpl->BoundThisRequest();
     FImpl->ErrorBuffer[0] = '\0';
     FImpl->BodySink = nullptr;
+    FImpl->BodyLimit = FImpl->Limits.MaxBodyBytes;
     FImpl->BodyTooLarge = false;
     FImpl->BodyNotKept = false;
     const auto started = std::chrono::steady_clock::now();

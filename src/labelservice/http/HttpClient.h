@@ -39,9 +39,9 @@
 
 namespace qorita::http {
 
-// The answer is held in memory while it is parsed into a tree of about its
-// size. 128 MiB leaves room for a thousand labels of 100 KB while a hostile or
-// broken server cannot exhaust the memory.
+// The answer is parsed into a tree of about its size as it arrives. 128 MiB
+// leaves room for a thousand labels of 100 KB while a hostile or broken server
+// cannot exhaust the memory.
 inline constexpr std::size_t DefaultMaxBodyBytes = 128u * 1024u * 1024u;
 
 struct THttpLimits {
@@ -91,7 +91,9 @@ public:
 
     // Transport failures (connection, name resolution, time-out, TLS, oversized
     // answer) raise an Exception with libcurl's message; any status is returned.
-    THttpResponse Get(const std::string& AUrl, const THeaders& AHeaders);
+    // AMaxBodyBytes: a lower bound on the body for this request (0: the
+    // client's limit).
+    THttpResponse Get(const std::string& AUrl, const THeaders& AHeaders, std::size_t AMaxBodyBytes = 0);
     // ABodySink, when given, takes the answer's body (the limit applies to it
     // all the same).
     THttpResponse Post(const std::string& AUrl, const THeaders& AHeaders, std::string_view ABody,
