@@ -3,13 +3,14 @@
 #include "app/Console.h"
 #include "common/DurableFile.h"
 #include "common/Exception.h"
+#include "common/Paths.h"
 
 #include <algorithm>
 
 namespace qorita {
 
 TScambiInSospeso::TScambiInSospeso(const std::string& AArchiveFolder, std::int32_t ATestata)
-    : FJournal(AArchiveFolder, ATestata), FMark(TJournal::Root(AArchiveFolder))
+    : FJournal(PathFromUtf8(AArchiveFolder), ATestata), FMark(TJournal::Root(PathFromUtf8(AArchiveFolder)))
 {
 }
 
@@ -94,7 +95,7 @@ void TScambiInSospeso::Risposta(TJournalEntry& AEntry, const std::string& AFileX
     // a request without answer, whose counters the next run sends again.
     if (!FUsable || AEntry.Name.empty() || AFileXmlResponse.empty()) return;
     try {
-        SyncFile(AFileXmlResponse);
+        SyncFile(PathFromUtf8(AFileXmlResponse));
         TJournalEntry answered = AEntry;
         answered.FileXmlResponse = AFileXmlResponse;
         FJournal.Write(answered);

@@ -10,8 +10,8 @@ namespace {
 // Start of the line that position APosition of AText is in.
 std::size_t LineStart(std::string_view AText, std::size_t APosition)
 {
-    const void* found = memrchr(AText.data(), '\n', APosition);
-    return found == nullptr ? 0 : static_cast<std::size_t>(static_cast<const char*>(found) - AText.data()) + 1;
+    const std::size_t found = AText.substr(0, APosition).rfind('\n');
+    return found == std::string_view::npos ? 0 : found + 1;
 }
 
 // Line ALine of received bytes, as a parse error quotes it.

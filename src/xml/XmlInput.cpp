@@ -1,13 +1,11 @@
 #include "xml/XmlInput.h"
 
 #include "common/Exception.h"
+#include "common/Memory.h"
 #include "common/Text.h"
 #include "xml/LibXml.h"
 #include "xml/SourceLines.h"
 #include "xml/XmlParser.h"
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -108,13 +106,13 @@ private:
         if (!text) return;
         const std::size_t position = static_cast<std::size_t>(ctxt->input->cur - ctxt->input->base);
         if (position < FLines.Released() + kReleaseMargin + kReleaseStep) return;
-        const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+        const auto page = static_cast<std::uintptr_t>(PageSize());
         const auto base = reinterpret_cast<std::uintptr_t>(text->data());
         const std::uintptr_t from = (base + FLines.Released() + page - 1) & ~(page - 1);
         const std::uintptr_t to = (base + position - kReleaseMargin) & ~(page - 1);
         if (to <= from || to - from < kReleaseStep) return;
         FLines.Releasing(*text, to - base);
-        madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+        ReleasePages(reinterpret_cast<void*>(from), to - from);
     }
 
     // While the text is still there: libxml2 may let it go next.

@@ -1,10 +1,12 @@
 #include "data/fb/FbStatus.h"
 
+#include "data/fb/FbClient.h"
+
 namespace qorita::fb {
 
 Firebird::IMaster* Master()
 {
-    static Firebird::IMaster* master = Firebird::fb_get_master_interface();
+    static Firebird::IMaster* master = ClientMaster();
     return master;
 }
 
