@@ -38,7 +38,7 @@ std::string RandomText(std::mt19937& ARandom, std::size_t ASize)
 TEST(SourceLines, AreReadAsFromTheWholeText)
 {
     std::mt19937 random(20261210);
-    for (const std::size_t size : {0ul, 30ul, 3000ul, SourceTailBytes + 1, 20000ul, 200000ul}) {
+    for (const std::size_t size : std::initializer_list<std::size_t>{0, 30, 3000, SourceTailBytes + 1, 20000, 200000}) {
         for (int round = 0; round < 6; ++round) {
             const std::string text = RandomText(random, size);
             SCOPED_TRACE("size " + std::to_string(text.size()) + " round " + std::to_string(round));
