@@ -1,6 +1,8 @@
 #include "xml/XMLDocument.h"
 
 #include "common/Exception.h"
+#include "common/FileSystem.h"
+#include "common/Paths.h"
 #include "xml/LibXml.h"
 #include "xml/XMLNode.h"
 #include "xml/XmlParser.h"
@@ -242,7 +244,7 @@ void TXMLDocument::SaveToFile(const std::string& AFileName) const
 {
     // Written straight from the tree through a large file buffer: an answer
     // with a thousand labels is tens of megabytes, never held as text twice.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(AFileName.c_str(), "wb"), std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(PathFromUtf8(AFileName), "wb"), std::fclose);
     if (!file) throw Exception(Format("Cannot create file \"%s\". %s", AFileName.c_str(), std::strerror(errno)));
     std::setvbuf(file.get(), nullptr, _IOFBF, 256 * 1024);
     const std::string declaration = Declaration();
