@@ -12,6 +12,12 @@ packages=(
   clang libclang-rt-14-dev llvm-14 time procps ccache
   dpkg-dev
   lintian
+  # The Windows build (scripts/build-windows.sh) and its tests under Wine:
+  # MinGW-w64 with POSIX threads for 64 and 32 bits, Wine to run the tests, zip
+  # for the packages. libxml2 and libcurl come from Debian's source packages,
+  # which dpkg-dev unpacks.
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+  wine wine64 zip
 )
 
 missing=()

@@ -3,7 +3,8 @@
 # (scripts/fbserver.sh: build/fbserver/, a free loopback port), and runs every
 # test; then the same unit and integration tests once more under
 # AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer (build-asan/),
-# and the fuzz targets for a bounded time (build-fuzz/). Every stage runs even
+# and the fuzz targets for a bounded time (build-fuzz/). After the Linux tests,
+# the Windows build (build-win64/) and its tests under Wine. Every stage runs even
 # when an earlier one failed; the script exits non-zero when any of them failed.
 #
 #   QORITA_FUZZ_SECONDS   time per fuzz target (default 30; two run at a time;
@@ -116,6 +117,40 @@ fuzz() {
   ./scripts/fuzz.sh "$fuzz_seconds"
 }
 
+# The Windows build (64-bit) and its tests under Wine: the libraries come from
+# the cache of scripts/windows-libs.sh (built there on the first run), Wine
+# keeps its own prefix in build-win64/. The HTTPS tests talk to the sandbox
+# courier of the Linux build, started here on a free loopback port.
+windows() {
+  local libs
+  libs=$(./scripts/windows-libs.sh win64) || return 1
+  cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-win64.cmake" \
+    -DQORITA_WINDOWS_LIBS="$libs" -DQORITA_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64 \
+    >/dev/null || return 1
+  WINEPREFIX=$root/build-win64/wineprefix WINEDEBUG=-all cmake --build build-win64 -j"$(nproc)" || return 1
+  local out=$root/build-win64/sandbox.out line status=0
+  "$root/build/qorita-sandbox" >"$out" 2>&1 &
+  local sandbox=$!
+  for _ in $(seq 100); do
+    grep -q '^wsdl=' "$out" && break
+    sleep 0.1
+  done
+  line=$(grep '^wsdl=' "$out") || {
+    cat "$out"
+    kill "$sandbox"
+    return 1
+  }
+  ctest_logs+=("$root/build-win64/ctest.log")
+  (cd build-win64 && WINEPREFIX=$root/build-win64/wineprefix WINEDEBUG=-all \
+    QORITA_TEST_SANDBOX_PORT=$(sed -E 's|.*://[^:]+:([0-9]+)/.*|\1|' <<<"$line") \
+    QORITA_TEST_SANDBOX_CA=${line##* ca=} \
+    ctest --output-on-failure -j2 --timeout 300 | tee "$root/build-win64/ctest.log"; exit "${PIPESTATUS[0]}") ||
+    status=1
+  kill "$sandbox"
+  wait "$sandbox" 2>/dev/null
+  return $status
+}
+
 stage build build
 if [[ $failed -ne 0 ]]; then
   printf '%s\n' "${results[@]}"
@@ -130,6 +165,7 @@ fi
 trap '"$root/scripts/fbserver.sh" stop' EXIT
 eval "$("$root/scripts/fbserver.sh" env)" || exit 1
 stage tests tests
+stage "windows build and tests (wine)" windows
 stage "sanitizer build" asan_build
 stage "sanitizer tests" asan_tests
 stage "fuzz (${fuzz_seconds}s per target)" fuzz
@@ -153,5 +189,5 @@ if [[ $failed -ne 0 ]]; then
   echo "tests: $passed passed, $failed_tests failed"
   exit 1
 fi
-echo "test.sh: all passed in $((total / 60))m$((total % 60))s (tests, sanitizer tests, fuzzing)"
+echo "test.sh: all passed in $((total / 60))m$((total % 60))s (tests, Windows tests, sanitizer tests, fuzzing)"
 echo "tests: $passed passed, $failed_tests failed"

@@ -9,6 +9,7 @@
 #include "app/ScambiInSospeso.h"
 #include "common/Exception.h"
 #include "common/ExclusiveFile.h"
+#include "common/Paths.h"
 #include "common/Text.h"
 #include "data/DataAccess.h"
 #include "labelservice/AddParcel.Response.h"
@@ -44,7 +45,7 @@ std::unique_ptr<addparcel_response::TAddParcelResponse> ReadAnswer(const TJourna
 {
     try {
         std::string text;
-        if (!ReadFileNoLink(AEntry.FileXmlResponse, text)) return nullptr;
+        if (!ReadFileNoLink(PathFromUtf8(AEntry.FileXmlResponse), text)) return nullptr;
         return std::make_unique<addparcel_response::TAddParcelResponse>(text);
     } catch (const std::exception&) {
         return nullptr;

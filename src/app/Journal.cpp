@@ -3,10 +3,10 @@
 #include "common/DurableFile.h"
 #include "common/Exception.h"
 #include "common/ExclusiveFile.h"
+#include "common/FileSystem.h"
 #include "common/Numbers.h"
-
-#include <dirent.h>
-#include <unistd.h>
+#include "common/Paths.h"
+#include "common/Process.h"
 
 #include <algorithm>
 #include <atomic>
@@ -103,17 +103,13 @@ TJournalEntry Parse(const std::string& AName, std::string_view AText, const std:
     return entry;
 }
 
-struct TDirClose {
-    void operator()(DIR* ADir) const noexcept { ::closedir(ADir); }
-};
-
 // A name no other writer uses: the exchange's stamp, this process and a
 // sequence within it.
 std::string NewName(const TJournalEntry& AEntry)
 {
     static std::atomic<unsigned> sequence{0};
-    return FormatStamp(AEntry.DataOra) + "_" + std::to_string(::getpid()) + "_" + std::to_string(++sequence) + "_" +
-           AEntry.Operazione + std::string(kSuffix);
+    return FormatStamp(AEntry.DataOra) + "_" + std::to_string(CurrentProcessId()) + "_" + std::to_string(++sequence) +
+           "_" + AEntry.Operazione + std::string(kSuffix);
 }
 
 }  // namespace
@@ -132,13 +128,9 @@ std::vector<TJournalEntry> TJournal::Read(std::vector<std::string>& ADamaged) co
 {
     std::vector<TJournalEntry> entries;
     if (!CheckPrivateFolder(FRoot) || !CheckPrivateFolder(FFolder)) return entries;
-    const std::unique_ptr<DIR, TDirClose> folder(::opendir(FFolder.c_str()));
-    if (!folder) {
-        if (errno == ENOENT) return entries;
-        throw Exception(Format("Lettura della cartella %s: %s", FFolder.c_str(), std::strerror(errno)));
-    }
-    while (const dirent* item = ::readdir(folder.get())) {
-        const std::string name = item->d_name;
+    std::vector<std::string> names;
+    if (!ListFolder(FFolder, names)) return entries;
+    for (const std::string& name : names) {
         // Temporary files of a write cut short are not entries.
         if (name.size() <= kSuffix.size() || !name.ends_with(kSuffix)) continue;
         try {
@@ -177,11 +169,12 @@ void TJournal::Write(TJournalEntry& AEntry)
 void TJournal::Remove(const std::string& AName)
 {
     const std::filesystem::path path = FFolder / AName;
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
-        throw Exception(Format("Eliminazione di %s: %s", path.c_str(), std::strerror(errno)));
+    std::error_code error;
+    if (!std::filesystem::remove(path, error) && error) {
+        throw Exception(Format("Eliminazione di %s: %s", Utf8FromPath(path).c_str(), error.message().c_str()));
     }
     // Fails while another run's entry is still in there, which is fine.
-    ::rmdir(FFolder.c_str());
+    std::filesystem::remove(FFolder, error);
 }
 
 }  // namespace qorita

@@ -4,6 +4,7 @@
 #include "common/DurableFile.h"
 #include "common/Exception.h"
 #include "common/Text.h"
+#include "common/Paths.h"
 
 #include <algorithm>
 
@@ -18,7 +19,7 @@ constexpr const char* kInvioRifiutato =
 
 TScambiInSospeso::TScambiInSospeso(const std::string& AArchiveFolder, std::int32_t ATestata,
                                    std::function<std::string()> ADatabase)
-    : FJournal(AArchiveFolder, ATestata), FMark(TJournal::Root(AArchiveFolder)), FDatabaseReader(std::move(ADatabase))
+    : FJournal(PathFromUtf8(AArchiveFolder), ATestata), FMark(TJournal::Root(PathFromUtf8(AArchiveFolder))), FDatabaseReader(std::move(ADatabase))
 {
 }
 
@@ -152,7 +153,7 @@ void TScambiInSospeso::Risposta(TJournalEntry& AEntry, const std::string& AFileX
     // a request without answer, whose counters the next run sends again.
     if (!FUsable || AEntry.Name.empty() || AFileXmlResponse.empty()) return;
     try {
-        SyncFile(AFileXmlResponse);
+        SyncFile(PathFromUtf8(AFileXmlResponse));
         TJournalEntry answered = AEntry;
         answered.FileXmlResponse = AFileXmlResponse;
         FJournal.Write(answered);

@@ -2,8 +2,9 @@
 #include "app/Journal.h"
 #include "common/Exception.h"
 #include "common/Text.h"
-
-#include <unistd.h>
+#include "common/FileSystem.h"
+#include "common/Paths.h"
+#include "common/Process.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -45,12 +46,12 @@ struct TFileClose {
 void CheckArchiveFolder(const std::string& AFolder)
 {
     std::error_code error;
-    if (!std::filesystem::is_directory(AFolder, error)) throw Exception("no such folder");
+    if (!std::filesystem::is_directory(PathFromUtf8(AFolder), error)) throw Exception("no such folder");
     // A name no archived exchange can have, unique to this process.
-    const std::string probe =
-        (std::filesystem::path(AFolder) / (".qorita-verifica-" + std::to_string(::getpid()) + ".tmp")).string();
+    const std::filesystem::path probe =
+        PathFromUtf8(AFolder) / (".qorita-verifica-" + std::to_string(CurrentProcessId()) + ".tmp");
     {
-        std::unique_ptr<std::FILE, TFileClose> file(std::fopen(probe.c_str(), "wx"));
+        std::unique_ptr<std::FILE, TFileClose> file(OpenFile(probe, "wx"));
         if (!file) throw Exception(Format("cannot create a file there: %s", std::strerror(errno)));
         const bool written = std::fputs("qorita -Verifica\n", file.get()) >= 0;
         const int writeErrno = errno;
@@ -61,7 +62,8 @@ void CheckArchiveFolder(const std::string& AFolder)
         }
     }
     if (!std::filesystem::remove(probe, error)) {
-        throw Exception(Format("cannot remove the file %s it created: %s", probe.c_str(), error.message().c_str()));
+        throw Exception(
+            Format("cannot remove the file %s it created: %s", Utf8FromPath(probe).c_str(), error.message().c_str()));
     }
 }
 

@@ -11,6 +11,7 @@
 #include "app/ProcessEnd.h"
 #include "app/Usage.h"
 #include "app/Verifica.h"
+#include "common/Process.h"
 #include "data/fb/FbConnection.h"
 
 #include <clocale>
@@ -38,7 +39,8 @@ void SetUpLocale()
 int main(int argc, char** argv)
 {
     SetUpLocale();
-    std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::vector<std::string> arguments = qorita::CommandLineArguments(argc, argv);
+    if (!arguments.empty()) arguments.erase(arguments.begin());
     if (const std::optional<std::string> info = qorita::InfoRequested(arguments)) {
         qorita::WriteLines(*info);
         return 0;

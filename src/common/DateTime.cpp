@@ -1,5 +1,7 @@
 #include "common/DateTime.h"
 
+#include "common/LocalTime.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -80,8 +82,7 @@ TDateTime Now()
     const auto now = std::chrono::system_clock::now();
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
     const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = LocalTime(seconds);
     TDateTimeParts parts;
     parts.Year = local.tm_year + 1900;
     parts.Month = local.tm_mon + 1;

@@ -20,6 +20,8 @@ public:
 std::string ComposeMessage(std::string_view AOwnLine, std::string_view AInner);
 
 // Formats like printf into a std::string; used for the program's fixed messages.
-std::string Format(const char* AFormat, ...) __attribute__((format(printf, 1, 2)));
+// The C99 conversions (%zu, %lld) everywhere: on Windows through MinGW's own
+// printf (__USE_MINGW_ANSI_STDIO), which gnu_printf checks.
+std::string Format(const char* AFormat, ...) __attribute__((format(gnu_printf, 1, 2)));
 
 }  // namespace qorita

@@ -1,6 +1,7 @@
 #include "labelservice/Rest.Description.h"
 
 #include "common/Exception.h"
+#include "common/Paths.h"
 #include "common/Text.h"
 #include "labelservice/http/HttpClient.h"
 #include "labelservice/http/Url.h"
@@ -28,7 +29,7 @@ constexpr std::size_t MaxDescriptions = 16;
 
 std::string ReadLocalFile(const std::string& APath)
 {
-    std::ifstream file(APath, std::ios::binary | std::ios::ate);
+    std::ifstream file(PathFromUtf8(APath), std::ios::binary | std::ios::ate);
     if (!file) throw Exception(Format("Cannot open file '%s'", APath.c_str()));
     const std::streamoff size = file.tellg();
     if (size > static_cast<std::streamoff>(DescriptionMaxBytes)) {

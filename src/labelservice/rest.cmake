@@ -3,14 +3,20 @@
 
 add_library(qorita_http STATIC
   http/CurlGlobal.cpp
-  http/ExtraCaCertificates.cpp
   http/HttpClient.cpp
   http/Url.cpp
 )
 target_include_directories(qorita_http PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(qorita_http
-  PUBLIC qorita_common
-  PRIVATE CURL::libcurl OpenSSL::SSL OpenSSL::Crypto)
+target_link_libraries(qorita_http PUBLIC qorita_common PRIVATE CURL::libcurl)
+# The extra certificate authorities go to the TLS backend libcurl uses:
+# OpenSSL on Linux, Schannel on Windows.
+if(WIN32)
+  target_sources(qorita_http PRIVATE http/ExtraCaCertificates.Schannel.cpp)
+  target_link_libraries(qorita_http PRIVATE crypt32)
+else()
+  target_sources(qorita_http PRIVATE http/ExtraCaCertificates.OpenSsl.cpp)
+  target_link_libraries(qorita_http PRIVATE OpenSSL::SSL OpenSSL::Crypto)
+endif()
 
 add_library(qorita_soap STATIC
   Rest.Description.cpp

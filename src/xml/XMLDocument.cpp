@@ -2,6 +2,7 @@
 
 #include "common/Exception.h"
 #include "common/ExclusiveFile.h"
+#include "common/Paths.h"
 #include "xml/LibXml.h"
 #include "xml/XMLNode.h"
 #include "xml/XmlParser.h"
@@ -245,7 +246,7 @@ void TXMLDocument::SaveToFile(const std::string& AFileName) const
     // with a thousand labels is tens of megabytes, never held as text twice.
     // Archive names are in a shared folder: a taken name fails, a link there is
     // never followed.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenNewFile(AFileName), std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenNewFile(PathFromUtf8(AFileName)), std::fclose);
     if (!file) throw Exception(Format("Cannot create file \"%s\". %s", AFileName.c_str(), std::strerror(errno)));
     std::setvbuf(file.get(), nullptr, _IOFBF, 256 * 1024);
     const std::string declaration = Declaration();

@@ -1,10 +1,7 @@
 #include "TempFolder.h"
 
-#include "common/Exception.h"
+#include "common/FileSystem.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -12,13 +9,7 @@ namespace qorita::support {
 
 TTempFolder::TTempFolder(std::string_view APrefix)
 {
-    const std::filesystem::path parent = std::filesystem::temp_directory_path();
-    std::string pattern = (parent / (std::string(APrefix) + "-XXXXXX")).string();
-    // mkdtemp makes the folder with mode 0700 under a name nobody else holds.
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw Exception("Cannot create a temporary folder in " + parent.string() + ": " + std::strerror(errno));
-    }
-    FPath = pattern;
+    FPath = CreateUniqueFolder(std::filesystem::temp_directory_path(), std::string(APrefix));
 }
 
 TTempFolder::~TTempFolder()

@@ -1,6 +1,7 @@
 #include "data/fb/FbConnection.h"
 
 #include "common/Exception.h"
+#include "data/fb/FbClient.h"
 #include "data/fb/FbStatus.h"
 
 namespace qorita::fb {
@@ -103,6 +104,8 @@ void TFbConnection::Drop()
 
 void ShutdownClient()
 {
+    // A client that never loaded has nothing to shut down.
+    if (!ClientLoaded()) return;
     const TRef<Firebird::IProvider> provider(Master()->getDispatcher());
     try {
         Guarded([&](TStatusWrapper& AStatus) { provider->shutdown(&AStatus, 0, fb_shutrsn_app_stopped); });

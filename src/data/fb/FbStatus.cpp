@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "data/fb/FbClient.h"
+
 namespace qorita::fb {
 
 namespace {
@@ -13,7 +15,7 @@ constexpr std::size_t LongestStatusText = 1 << 20;
 
 Firebird::IMaster* Master()
 {
-    static Firebird::IMaster* master = Firebird::fb_get_master_interface();
+    static Firebird::IMaster* master = ClientMaster();
     return master;
 }
 

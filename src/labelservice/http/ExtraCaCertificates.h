@@ -1,8 +1,11 @@
 #pragma once
 
-// Certificate authorities trusted in addition to the system store. libcurl's
+// Certificate authorities trusted in addition to the system store, for the
+// TLS backend libcurl was built with (one implementation each). With OpenSSL
 // CURLOPT_CAINFO would replace the system bundle, so the certificates of the
-// extra PEM file are added to the store of each TLS context instead.
+// extra PEM file are added to the store of each TLS context instead. With
+// Windows' Schannel CURLOPT_CAINFO makes its file the only trusted roots, so
+// it is given the system's trusted roots and the file's certificates together.
 
 #include <memory>
 #include <string>
@@ -18,9 +21,11 @@ public:
     TExtraCaCertificates(const TExtraCaCertificates&) = delete;
     TExtraCaCertificates& operator=(const TExtraCaCertificates&) = delete;
 
-    // ASslCtx is an OpenSSL SSL_CTX* (kept opaque so OpenSSL stays out of headers).
-    // Returns false when a certificate could not be added.
-    bool AddTo(void* ASslCtx) const noexcept;
+    // Makes the easy handle ACurlHandle (a CURL*, kept opaque so libcurl stays
+    // out of headers) trust these authorities too on every connection it
+    // makes; this object must outlive the handle. Fails with an Exception when
+    // libcurl refuses.
+    void InstallOn(void* ACurlHandle) const;
 
 private:
     struct TImpl;

@@ -76,7 +76,6 @@ struct THttpClient::TImpl {
     static size_t OnBody(char* AData, size_t ASize, size_t ACount, void* AUser);
     static size_t OnHeader(char* AData, size_t ASize, size_t ACount, void* AUser);
     static size_t OnRead(char* ABuffer, size_t ASize, size_t ACount, void* AUser);
-    static CURLcode OnSslContext(CURL* AHandle, void* ASslCtx, void* AUser);
 };
 
 size_t THttpClient::TImpl::OnBody(char* AData, size_t ASize, size_t ACount, void* AUser)
@@ -140,12 +139,6 @@ size_t THttpClient::TImpl::OnRead(char* ABuffer, size_t ASize, size_t ACount, vo
     return length;
 }
 
-CURLcode THttpClient::TImpl::OnSslContext(CURL*, void* ASslCtx, void* AUser)
-{
-    auto* self = static_cast<TImpl*>(AUser);
-    return self->ExtraCa->AddTo(ASslCtx) ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
-}
-
 void THttpClient::TImpl::SetCommonOptions()
 {
     Set(CURLOPT_ERRORBUFFER, ErrorBuffer);
@@ -166,10 +159,7 @@ void THttpClient::TImpl::SetCommonOptions()
     Set(CURLOPT_WRITEDATA, this);
     Set(CURLOPT_HEADERFUNCTION, &TImpl::OnHeader);
     Set(CURLOPT_HEADERDATA, this);
-    if (ExtraCa) {
-        Set(CURLOPT_SSL_CTX_FUNCTION, &TImpl::OnSslContext);
-        Set(CURLOPT_SSL_CTX_DATA, this);
-    }
+    if (ExtraCa) ExtraCa->InstallOn(Handle.get());
 }
 
 void THttpClient::TImpl::UseSystemStoreDirectory()

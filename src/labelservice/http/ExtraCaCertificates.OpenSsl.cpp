@@ -2,6 +2,8 @@
 
 #include "common/Exception.h"
 
+#include <curl/curl.h>
+
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
@@ -34,6 +36,9 @@ std::string LastOpenSslError()
 
 struct TExtraCaCertificates::TImpl {
     std::vector<std::unique_ptr<X509, TX509Free>> Certificates;
+
+    bool AddTo(SSL_CTX* ASslCtx) const noexcept;
+    static CURLcode OnSslContext(CURL* AHandle, void* ASslCtx, void* AUser);
 };
 
 TExtraCaCertificates::TExtraCaCertificates(const std::string& AFileName) : FImpl(std::make_unique<TImpl>())
@@ -52,15 +57,30 @@ TExtraCaCertificates::TExtraCaCertificates(const std::string& AFileName) : FImpl
 
 TExtraCaCertificates::~TExtraCaCertificates() = default;
 
-bool TExtraCaCertificates::AddTo(void* ASslCtx) const noexcept
+bool TExtraCaCertificates::TImpl::AddTo(SSL_CTX* ASslCtx) const noexcept
 {
-    X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(ASslCtx));
+    X509_STORE* store = SSL_CTX_get_cert_store(ASslCtx);
     if (store == nullptr) return false;
-    for (const auto& cert : FImpl->Certificates) {
+    for (const auto& cert : Certificates) {
         // A certificate already in the store is accepted silently by OpenSSL 3.
         if (X509_STORE_add_cert(store, cert.get()) != 1) return false;
     }
     return true;
+}
+
+CURLcode TExtraCaCertificates::TImpl::OnSslContext(CURL*, void* ASslCtx, void* AUser)
+{
+    const auto* self = static_cast<const TImpl*>(AUser);
+    return self->AddTo(static_cast<SSL_CTX*>(ASslCtx)) ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
+}
+
+void TExtraCaCertificates::InstallOn(void* ACurlHandle) const
+{
+    CURL* handle = static_cast<CURL*>(ACurlHandle);
+    CURLcode code = curl_easy_setopt(handle, CURLOPT_SSL_CTX_FUNCTION, &TImpl::OnSslContext);
+    if (code == CURLE_OK) code = curl_easy_setopt(handle, CURLOPT_SSL_CTX_DATA, static_cast<void*>(FImpl.get()));
+    if (code != CURLE_OK)
+        throw Exception(Format("libcurl refused the extra CA certificates: %s", curl_easy_strerror(code)));
 }
 
 }  // namespace qorita::http

@@ -1,6 +1,7 @@
 #include "common/DurableFile.h"
 
 #include "common/Exception.h"
+#include "common/Process.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,7 +71,7 @@ void WriteFileDurably(const std::filesystem::path& APath, std::string_view AText
 {
     // A name of its own per process: two writers never share a temporary file.
     std::filesystem::path temporary = APath;
-    temporary += ".tmp" + std::to_string(::getpid());
+    temporary += ".tmp" + std::to_string(CurrentProcessId());
     {
         // Created new, never through a link planted at the temporary name: a
         // leftover of a killed writer with our process ID goes first.

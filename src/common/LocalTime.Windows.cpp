@@ -1,0 +1,12 @@
+#include "common/LocalTime.h"
+
+namespace qorita {
+
+std::tm LocalTime(std::time_t ASeconds)
+{
+    std::tm local{};
+    localtime_s(&local, &ASeconds);
+    return local;
+}
+
+}  // namespace qorita
