@@ -142,8 +142,7 @@ std::unique_ptr<cwdbsn_response::TCWDBSNResponse> TChiamataHandler::ExchangeCWDB
 {
     ALog.FileXmlRequest = Archive(ARequest, XmlFileName(ALog, "Request"));
     ALog.FileXmlResponse = {};
-    auto response =
-        CallService([&] { return labelservice::CloseWorkDayByShipmentNumber(ARequest, Settings()); });
+    auto response = CallService([&] { return labelservice::CloseWorkDayByShipmentNumber(ARequest, Settings()); });
     ALog.FileXmlResponse = Archive(*response, XmlFileName(ALog, "Response"));
     const std::string descrizione = response->CloseWorkDayByShipmentNumberResult()->DescrizioneErrore();
     if (!descrizione.empty() && UpperCase(descrizione) != "OK") {

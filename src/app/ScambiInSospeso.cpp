@@ -3,8 +3,8 @@
 #include "app/Console.h"
 #include "common/DurableFile.h"
 #include "common/Exception.h"
-#include "common/Text.h"
 #include "common/Paths.h"
+#include "common/Text.h"
 
 #include <algorithm>
 
@@ -19,7 +19,9 @@ constexpr const char* kInvioRifiutato =
 
 TScambiInSospeso::TScambiInSospeso(const std::string& AArchiveFolder, std::int32_t ATestata,
                                    std::function<std::string()> ADatabase)
-    : FJournal(PathFromUtf8(AArchiveFolder), ATestata), FMark(TJournal::Root(PathFromUtf8(AArchiveFolder))), FDatabaseReader(std::move(ADatabase))
+    : FJournal(PathFromUtf8(AArchiveFolder), ATestata),
+      FMark(TJournal::Root(PathFromUtf8(AArchiveFolder))),
+      FDatabaseReader(std::move(ADatabase))
 {
 }
 

@@ -1,10 +1,10 @@
 #include "app/Verifica.h"
 #include "app/Journal.h"
 #include "common/Exception.h"
-#include "common/Text.h"
 #include "common/FileSystem.h"
 #include "common/Paths.h"
 #include "common/Process.h"
+#include "common/Text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -78,7 +78,8 @@ std::string ScambiInVolo(const std::string& AFolder, const std::string& ADatabas
         headers = JournalHeaders(root);
     } catch (const std::filesystem::filesystem_error& listing) {
         ADamaged = true;
-        return Format("the journal %s cannot be listed: %s", root.c_str(), listing.code().message().c_str());
+        return Format("the journal %s cannot be listed: %s", Utf8FromPath(root).c_str(),
+                      listing.code().message().c_str());
     }
     std::string text;
     for (const std::int32_t header : headers) {

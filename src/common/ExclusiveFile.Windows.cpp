@@ -13,8 +13,8 @@ namespace {
 
 [[noreturn]] void Fail(const char* AWhat, const std::filesystem::path& APath, DWORD AError)
 {
-    throw Exception(Format("%s %s: errore di Windows %lu", AWhat, Utf8FromPath(APath).c_str(),
-                           static_cast<unsigned long>(AError)));
+    throw Exception(
+        Format("%s %s: errore di Windows %lu", AWhat, Utf8FromPath(APath).c_str(), static_cast<unsigned long>(AError)));
 }
 
 // Checks an existing entry; false when there is none. A junction or a

@@ -5,6 +5,7 @@
 #include "ErrorOf.h"
 #include "TempFolder.h"
 #include "common/DurableFile.h"
+#include "common/ExclusiveFile.h"
 #include "common/FileSystem.h"
 #include "common/LockedFile.h"
 #include "common/Paths.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 
 namespace qorita {
 namespace {
@@ -53,6 +55,32 @@ TEST_F(TPlatformTest, AFolderWithAccentsHoldsDurableFilesUnderItsRealName)
     ASSERT_TRUE(ListFolder(FTemp.Path(), names));
     EXPECT_EQ(names, std::vector<std::string>{kSocieta});
     EXPECT_EQ(Utf8FromPath(file.parent_path().filename()), kSocieta);
+}
+
+// The journal's files: folders made once and taken as they are after, files
+// only ever created new, read back whole; a missing one is no error.
+TEST_F(TPlatformTest, TheJournalsFoldersAndFilesAreMadeNewAndReadBack)
+{
+    const std::filesystem::path folder = FTemp.Path() / PathFromUtf8(kSocieta) / ".journal";
+    std::filesystem::create_directories(folder.parent_path());
+    EXPECT_FALSE(CheckPrivateFolder(folder));
+    MakePrivateFolder(folder);
+    MakePrivateFolder(folder);  // already there: fine
+    EXPECT_TRUE(CheckPrivateFolder(folder));
+
+    const std::filesystem::path file = folder / "00001234.journal";
+    std::string text;
+    EXPECT_FALSE(ReadFileNoLink(file, text));
+    {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> created(OpenNewFile(file), std::fclose);
+        ASSERT_NE(created, nullptr);
+        std::fputs("Database=x\n", created.get());
+    }
+    EXPECT_EQ(OpenNewFile(file), nullptr);  // a taken name is never written over
+    EXPECT_EQ(errno, EEXIST);
+    ASSERT_TRUE(ReadFileNoLink(file, text));
+    EXPECT_EQ(text, "Database=x\n");
+    EXPECT_NE(test::ErrorOf([&] { MakePrivateFolder(file); }), "");  // a file is not a folder
 }
 
 TEST_F(TPlatformTest, MissingThingsAreToldApartFromFailures)
