@@ -65,6 +65,11 @@ TParserContext::~TParserContext()
 bool TParserContext::Accepts(const xmlDoc* ADoc) const
 {
     if (ADoc == nullptr || !FContext->wellFormed) return false;
+    // Bytes that are not in the declared encoding halt the parser without
+    // marking the text ill-formed: what was built so far (perhaps nothing) is
+    // not the document.
+    if (FContext->errNo == XML_ERR_INVALID_ENCODING || FContext->errNo == XML_I18N_CONV_FAILED) return false;
+    if (xmlDocGetRootElement(ADoc) == nullptr) return false;
     // A prefix without declaration is not namespace-well-formed.
     return FOrigin != TXmlOrigin::Utf8Text || FContext->nsWellFormed;
 }
@@ -74,7 +79,9 @@ std::string TParserContext::ErrorMessage() const
     if (FRecorded) return ParseErrorMessage(FReason, FLine, SourceLine(FLine), FOrigin);
     const xmlError* last = xmlCtxtGetLastError(FContext.get());
     const int line = last != nullptr ? last->line : 0;
-    const char* reason = last != nullptr && last->message != nullptr ? last->message : "";
+    const char* reason = last != nullptr && last->message != nullptr && *last->message != '\0'
+                             ? last->message
+                             : "Input is not proper for its declared encoding";
     return ParseErrorMessage(reason, line, SourceLine(line), FOrigin);
 }
 

@@ -107,3 +107,24 @@ TEST(XmlInput, RefusesATextNodeLibxml2WouldNotTakeWhole)
 
 }  // namespace
 }  // namespace qorita::xml
+
+namespace qorita::xml {
+namespace {
+
+// Received bytes that are not in the encoding their declaration names stop the
+// parser without marking the text ill-formed: the text is refused all the
+// same, never handed on as a document with part of its tree, or none.
+TEST(XmlInput, BytesNotInTheDeclaredEncodingAreAParseError)
+{
+    for (const std::string& text :
+         {std::string("<?xml version=\"1.0\" encoding=\"utf-7\"?>\n<definitions xmlns:w\x13sdl=\"urn:x\"/>"),
+          std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<a><b l\xF1oca=\"x\"/></a>"),
+          std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<a>caff\xE8</a>"),
+          std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a><b>\xC3</b></a>")}) {
+        const std::string message = test::ErrorOf([&] { TXmlInput(text).Parse(); });
+        EXPECT_FALSE(message.empty()) << text;
+    }
+}
+
+}  // namespace
+}  // namespace qorita::xml
