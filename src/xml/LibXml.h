@@ -24,7 +24,13 @@
 namespace qorita::xml::libxml {
 
 struct TParserCtxtDeleter {
-    void operator()(xmlParserCtxt* ACtxt) const noexcept { xmlFreeParserCtxt(ACtxt); }
+    // The context does not free the tree it was building: a parse given up
+    // half-way (a transfer cut off, a bound hit) leaves it there.
+    void operator()(xmlParserCtxt* ACtxt) const noexcept
+    {
+        if (ACtxt->myDoc != nullptr) xmlFreeDoc(ACtxt->myDoc);
+        xmlFreeParserCtxt(ACtxt);
+    }
 };
 // A string libxml2 made for us (a node's content, an attribute's value).
 struct XmlCharDeleter {

@@ -25,12 +25,15 @@ std::string FormatStatus(Firebird::IStatus* AStatus)
     // nothing; a text that fills all but the terminator may have been cut, so
     // the buffer grows until the text leaves room to spare.
     Firebird::IUtil* util = Master()->getUtilInterface();
-    std::vector<char> buffer(4096);
+    // A cut text is not terminated either: the client gets all but the last
+    // byte, which stays '\0'.
+    std::vector<char> buffer(4096 + 1, '\0');
     for (;;) {
+        const std::size_t room = buffer.size() - 1;
         buffer[0] = '\0';
-        util->formatStatus(buffer.data(), static_cast<unsigned>(buffer.size()), AStatus);
-        if (std::strlen(buffer.data()) + 1 < buffer.size() || buffer.size() >= LongestStatusText) break;
-        buffer.resize(buffer.size() * 2);
+        util->formatStatus(buffer.data(), static_cast<unsigned>(room), AStatus);
+        if (std::strlen(buffer.data()) + 1 < room || room >= LongestStatusText) break;
+        buffer.assign(room * 2 + 1, '\0');
     }
     // The client separates the lines of its message with LF; the program's
     // messages use CR LF throughout.
