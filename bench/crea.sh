@@ -26,7 +26,7 @@
 #   QORITA_BENCH_PROGRAM   another build of the program to measure (default BUILD_DIR/qorita)
 #   QORITA_BENCH_FLOOR     a built floor program; without it the floor is built from
 #                          a copy of QORITA_BENCH_FLOOR_SOURCE (floor.cpp, build_floor.sh;
-#                          default ../shared/bench beside the clone, else /work/shared/bench)
+#                          default ../shared/bench beside the clone)
 set -eu
 BUILD_DIR="$1"
 RESULTS="${2:-}"
@@ -68,7 +68,10 @@ if [ -n "${QORITA_BENCH_FLOOR:-}" ]; then
   FLOOR="$QORITA_BENCH_FLOOR"
 else
   source_dir="${QORITA_BENCH_FLOOR_SOURCE:-$ROOT/../shared/bench}"
-  [ -f "$source_dir/floor.cpp" ] || source_dir=/work/shared/bench
+  [ -f "$source_dir/floor.cpp" ] || {
+    echo "crea.sh: no floor.cpp in $source_dir (set QORITA_BENCH_FLOOR_SOURCE or QORITA_BENCH_FLOOR)" >&2
+    exit 1
+  }
   # The source folder may be read-only: the floor is built in a copy.
   cp -r "$source_dir" "$WORK/floor-src"
   sh "$WORK/floor-src/build_floor.sh" >"$WORK/floor-build.out" 2>&1 || { cat "$WORK/floor-build.out" >&2; exit 1; }
