@@ -3,24 +3,15 @@
 // database. Pointed at a test courier, it gives a deployment -Verifica passes
 // and a call that Crea completes.
 #include "CallFixture.h"
+#include "FileText.h"
 #include "SandboxCourier.h"
 #include "data/ParametriTabX.h"
 
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace qorita::test {
 namespace {
-
-std::string FileText(const std::filesystem::path& APath)
-{
-    std::ifstream file(APath, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 const std::filesystem::path kExample = std::filesystem::path(QORITA_SOURCE_DIR) / "sql" / "example.sql";
 
@@ -64,10 +55,10 @@ TEST_F(ExampleSqlTest, RunsWithIsqlAndGivesADeploymentThatPassesAndACallThatComp
 // what an operator pastes is what the test above runs.
 TEST(ExampleSqlReadmeTest, TheReadmeShowsTheExampleAsItIs)
 {
-    const std::string example = FileText(kExample);
+    const std::string example = ReadFile(kExample);
     const std::size_t statements = example.find("DELETE FROM TABX");
     ASSERT_NE(statements, std::string::npos);
-    const std::string readme = FileText(std::filesystem::path(QORITA_SOURCE_DIR) / "README.md");
+    const std::string readme = ReadFile(std::filesystem::path(QORITA_SOURCE_DIR) / "README.md");
     EXPECT_NE(readme.find("```sql\n" + example.substr(statements) + "```\n"), std::string::npos)
         << "README.md lacks sql/example.sql from its first statement on, in an sql block";
 }
@@ -75,7 +66,7 @@ TEST(ExampleSqlReadmeTest, TheReadmeShowsTheExampleAsItIs)
 // The README's table of TABX parameters has a row for each parameter a run reads.
 TEST(ExampleSqlReadmeTest, TheReadmeListsEveryTabxParameter)
 {
-    const std::string readme = FileText(std::filesystem::path(QORITA_SOURCE_DIR) / "README.md");
+    const std::string readme = ReadFile(std::filesystem::path(QORITA_SOURCE_DIR) / "README.md");
     for (const TParametroTabX& parametro : ParametriTabX()) {
         EXPECT_NE(readme.find("| `" + std::string(parametro.Nome) + "` |"), std::string::npos) << parametro.Nome;
     }

@@ -1,5 +1,6 @@
 #include "RunProgram.h"
 
+#include "FileText.h"
 #include "TempFolder.h"
 #include "TestDatabase.h"
 
@@ -10,25 +11,11 @@
 #include <csignal>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 extern char** environ;
 
 namespace qorita::test {
-namespace {
-
-std::string ReadAll(const std::filesystem::path& APath)
-{
-    std::ifstream file(APath, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-}  // namespace
-
 struct TRunningQorita::TOutput {
     support::TTempFolder Dir{"qorita-run"};
     std::string Out = (Dir.Path() / "out").string();
@@ -96,8 +83,8 @@ TRunResult TRunningQorita::Wait()
     FWaited = true;
     TRunResult result;
     result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.Out = ReadAll(FOutput->Out);
-    result.Err = ReadAll(FOutput->Err);
+    result.Out = ReadFile(FOutput->Out);
+    result.Err = ReadFile(FOutput->Err);
     return result;
 }
 
